@@ -1,0 +1,2 @@
+// Module analysis: sources arrive with its work.
+namespace {}

@@ -1,0 +1,2 @@
+// Module app: sources arrive with its work.
+namespace {}

@@ -1,0 +1,2 @@
+// Module audio: sources arrive with its work.
+namespace {}

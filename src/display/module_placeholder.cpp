@@ -1,0 +1,2 @@
+// Module display: sources arrive with its work.
+namespace {}

@@ -1,0 +1,2 @@
+// Module files: sources arrive with its work.
+namespace {}

@@ -1,0 +1,2 @@
+// Module interaction: sources arrive with its work.
+namespace {}

@@ -1,0 +1,89 @@
+#pragma once
+// What the program asks of the platform beyond messages: the clock, user input, presentation of
+// the window picture, and requests that block until the user answers. One backend is active at a
+// time (headless in tests and in taldrinex-cli, Qt on the desktop).
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/ui_model.h"
+
+namespace canvas {
+class Surface;
+struct PaletteEntry;
+}
+
+enum class MessageIcon { None, Exclamation, Stop, Information };
+
+struct FileFilter {
+  std::string description;            // "Bitmap Files (*.bmp)"
+  std::vector<std::string> patterns;  // {"*.bmp"}
+};
+
+struct FileDialogRequest {
+  bool save = false;  // save dialog (else open dialog)
+  std::string title;
+  std::vector<FileFilter> filters;
+  std::string defaultExtension;  // appended when the chosen name has no extension; empty for none
+  bool confirmOverwrite = false;
+  bool hideReadOnly = true;
+  bool createPrompt = false;
+};
+
+struct ScreenInfo {
+  int width = 1024, height = 768;
+  int dpiY = 96;
+  int paletteSize = 256;  // below 1: the display has no hardware palette
+  int systemTextHeight = 16;  // height of the system font (button captions)
+};
+
+struct LaunchedProgram {
+  long long id = 0;  // process id; 0 when nothing was started
+};
+
+class Backend {
+ public:
+  virtual ~Backend() = default;
+
+  // Clock (see platform/clock.h).
+  virtual double NowMs() = 0;
+  virtual void SleepMs(double ms) = 0;
+  virtual void NoteFrameDrawn() {}
+
+  // Translates pending user input into messages (SendMainMessage). Called by every pump.
+  virtual void ProcessUserInput() = 0;
+  // A message was posted, possibly from another thread: end a WaitForInput early. Thread-safe.
+  virtual void WakeFromAnyThread() {}
+  // Idle wait: returns when input or a posted message may be pending, or after maxMs.
+  virtual void WaitForInput(double maxMs) = 0;
+  // False once the backend has no more user to wait for (a finished script): the idle loop then
+  // closes the window as a user would.
+  virtual bool UserPresent() { return true; }
+
+  virtual ScreenInfo Screen() = 0;
+  // Places the main window; the backend then sets MainUi.windowRect, clientWidth, clientHeight.
+  virtual void MoveMainWindow(int x, int y, int width, int height) = 0;
+  virtual void ShowMainWindow() = 0;
+  virtual void DestroyMainWindow() = 0;
+  // The window picture changed in this rectangle (client pixels): present it through the palette.
+  virtual void PresentWindow(const canvas::Surface& picture, const canvas::PaletteEntry* palette236,
+                             UiRect changed) = 0;
+
+  // Blocking requests.
+  virtual int ShowMessageBox(const std::string& text, const std::string& caption, MessageIcon icon) = 0;
+  virtual void Beep() = 0;
+  virtual std::optional<std::string> ChooseFile(const FileDialogRequest& request) = 0;
+  // Runs a modal dialog until its procedure ends it; returns its result.
+  virtual int RunModalDialog(DialogModel& dialog) = 0;
+  // Shows or hides a modeless dialog; its controls are mirrored while it is in MainUi.openDialogs.
+  virtual void ShowModelessDialog(DialogModel& dialog) = 0;
+  virtual void CloseModelessDialog(DialogModel& dialog) = 0;
+  virtual bool OpenDocument(const std::string& path) = 0;  // help: opens the file in a viewer
+  virtual LaunchedProgram LaunchProgram(const std::string& program) = 0;  // searched on PATH
+  virtual void EndProgram(LaunchedProgram program) = 0;
+};
+
+void SetBackend(Backend* backend);
+Backend& CurrentBackend();
+bool HasBackend();

@@ -1,0 +1,2 @@
+// Module canvas: sources arrive with its work.
+namespace {}

@@ -1,0 +1,2 @@
+// Module headless: sources arrive with its work.
+namespace {}

@@ -1,0 +1,2 @@
+// Module portaudio: sources arrive with its work.
+namespace {}

@@ -1,0 +1,2 @@
+// Module qt: sources arrive with its work.
+namespace {}

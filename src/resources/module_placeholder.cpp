@@ -1,0 +1,2 @@
+// Module resources: sources arrive with its work.
+namespace {}

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# build.sh DIR [cmake options...]: configures (once) and builds into DIR with Ninja.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+dir=$1; shift
+export CCACHE_DIR=${CCACHE_DIR:-$root/.ccache}
+if [ ! -f "$root/$dir/build.ninja" ]; then
+  cmake -S "$root" -B "$root/$dir" -G Ninja "$@" >/dev/null
+fi
+cmake --build "$root/$dir" -- -j"$(nproc)"
