@@ -1,0 +1,3 @@
+#include "app/mode_state.h"
+
+ModeState Mode;

@@ -1,2 +1,0 @@
-// Module app: sources arrive with its work.
-namespace {}
