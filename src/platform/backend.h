@@ -14,6 +14,8 @@ class Surface;
 struct PaletteEntry;
 }
 
+enum KeyModifier : uint32_t { KEYMOD_SHIFT = 1, KEYMOD_CONTROL = 2 };
+
 enum class MessageIcon { None, Exclamation, Stop, Information };
 
 struct FileFilter {
@@ -38,10 +40,6 @@ struct ScreenInfo {
   int systemTextHeight = 16;  // height of the system font (button captions)
 };
 
-struct LaunchedProgram {
-  long long id = 0;  // process id; 0 when nothing was started
-};
-
 class Backend {
  public:
   virtual ~Backend() = default;
@@ -60,6 +58,9 @@ class Backend {
   // False once the backend has no more user to wait for (a finished script): the idle loop then
   // closes the window as a user would.
   virtual bool UserPresent() { return true; }
+
+  // Modifier keys held now (KEYMOD_SHIFT | KEYMOD_CONTROL), as the key handlers ask for them.
+  virtual uint32_t KeyModifiers() = 0;
 
   virtual ScreenInfo Screen() = 0;
   // Places the main window; the backend then sets MainUi.windowRect, clientWidth, clientHeight.
@@ -80,8 +81,8 @@ class Backend {
   virtual void ShowModelessDialog(DialogModel& dialog) = 0;
   virtual void CloseModelessDialog(DialogModel& dialog) = 0;
   virtual bool OpenDocument(const std::string& path) = 0;  // help: opens the file in a viewer
-  virtual LaunchedProgram LaunchProgram(const std::string& program) = 0;  // searched on PATH
-  virtual void EndProgram(LaunchedProgram program) = 0;
+  // Starting and ending a helper program (volume control) is the same for every backend:
+  // see platform/process.h.
 };
 
 void SetBackend(Backend* backend);

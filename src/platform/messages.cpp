@@ -60,6 +60,10 @@ void PostMainMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
 
 void PumpMessages() {
   if (HasBackend()) CurrentBackend().ProcessUserInput();
+  DeliverPostedMessages();
+}
+
+void DeliverPostedMessages() {
   // Deliver only what is pending now; messages posted by these handlers wait for the next pump.
   size_t pending;
   {

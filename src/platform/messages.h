@@ -103,6 +103,10 @@ void PostMainMessage(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0
 // message, then returns. Activity loops call it between steps.
 void PumpMessages();
 
+// Delivers only the posted messages (no user input). A backend calls it while a modal dialog or
+// message box blocks the program, so that the sound devices' notifications keep flowing.
+void DeliverPostedMessages();
+
 // The idle loop: waits for input and delivers it until WM_QUIT; returns WM_QUIT's exit code.
 int RunMessageLoop();
 
