@@ -68,7 +68,9 @@ class Backend {
   virtual void ShowMainWindow() = 0;
   virtual void DestroyMainWindow() = 0;
   // The window picture changed in this rectangle (client pixels): present it through the palette.
-  virtual void PresentWindow(const canvas::Surface& picture, const canvas::PaletteEntry* palette236,
+  // `palette` has 256 entries: 0..235 the display palette, 236 the system button-face colour,
+  // 237 the button-shadow colour, 238..255 white (the window's class background).
+  virtual void PresentWindow(const canvas::Surface& picture, const canvas::PaletteEntry* palette,
                              UiRect changed) = 0;
 
   // Blocking requests.
