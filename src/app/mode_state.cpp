@@ -1,3 +1,0 @@
-#include "app/mode_state.h"
-
-ModeState Mode;

@@ -1,2 +1,0 @@
-// Module resources: sources arrive with its work.
-namespace {}

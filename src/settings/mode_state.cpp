@@ -1,0 +1,3 @@
+#include "settings/mode_state.h"
+
+ModeState Mode;
