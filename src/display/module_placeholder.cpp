@@ -1,2 +1,0 @@
-// Module display: sources arrive with its work.
-namespace {}
