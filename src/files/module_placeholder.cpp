@@ -1,2 +1,0 @@
-// Module files: sources arrive with its work.
-namespace {}

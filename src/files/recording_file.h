@@ -1,0 +1,24 @@
+#pragma once
+// Recording files: the 46-byte RIFF/WAVE layout, the reader Play File uses, the record file writer
+// and the sample writer. Include this one header for all of it.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "files/recording_reader.h"
+#include "files/wave_header.h"
+
+// A whole recording in memory (tools and tests that analyse a file without playing it).
+struct LoadedRecording {
+  int channels = 1;
+  int sampleRate = 11025;   // frames per second
+  int bitsPerSample = 16;
+  bool headerless = false;
+  std::vector<int16_t> samples;  // interleaved frames, channel 0 Audio, channel 1 EGG
+};
+
+// Reads a recording as Play File does (tag scanning, headerless fallback, the same checks, from the
+// start of the data); on failure returns nullopt and sets *error (when given) to the message a user
+// would see ("Cannot Open File", "16 bit sampling is required", "Sample is too short", ...).
+std::optional<LoadedRecording> LoadRecording(const std::string& path, std::string* error);
