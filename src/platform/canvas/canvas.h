@@ -4,6 +4,7 @@
 // colour, background colour and mode, and font. Every operation clips to the surface: nothing can
 // write outside it. Lines do not paint their end point (1-pixel pens use Bresenham).
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -18,6 +19,16 @@ struct PaletteEntry {
 };
 constexpr int kPaletteSize = 236;
 using PaletteTable = std::array<PaletteEntry, kPaletteSize>;
+
+// The window picture is presented through 256 entries: 0..235 the display palette, 236 and up
+// colours of the window itself (see the palette module). Unused entries present as black.
+using PresentationPalette = std::array<PaletteEntry, 256>;
+
+// A rectangle of pixels: [left, right) x [top, bottom).
+struct Rect {
+  int left = 0, top = 0, right = 0, bottom = 0;
+  bool operator==(const Rect&) const = default;
+};
 
 class Surface {
  public:
@@ -38,10 +49,34 @@ class Surface {
   std::vector<uint8_t> pixels_;
 };
 
+// Copies width x height pixels from (sx, sy) of `source` to (x, y) of `dest`, clipped to both
+// surfaces. `source` and `dest` may be the same surface with overlapping rectangles.
+void CopyRect(Surface& dest, int x, int y, const Surface& source, int sx, int sy, int width, int height);
+// A new width x height surface holding the pixels of `source` from (sx, sy); pixels that fall
+// outside `source` get `fill`.
+Surface CropSurface(const Surface& source, int sx, int sy, int width, int height, uint8_t fill = 0);
+
+// Presentation: palette index -> packed 0xFFRRGGBB.
+using RgbLookup = std::array<uint32_t, 256>;
+// Entries [0, count) come from `entries`; the rest are opaque black.
+RgbLookup MakeRgbLookup(const PaletteEntry* entries, int count);
+// Writes the pixels of `region` (clipped to the surface) as 0xFFRRGGBB into `frame`, an image of
+// `frameStride` pixels per row with the surface's coordinates: pixel (x, y) goes to
+// frame[y * frameStride + x]. Used for every presented frame, so it is one table look-up per pixel.
+void SurfaceToRgb(const Surface& surface, const RgbLookup& lookup, Rect region, uint32_t* frame,
+                  size_t frameStride);
+// The pixels of `region` (clipped to the surface) as 0xFFRRGGBB, row-major, width x height of the
+// clipped region; empty when nothing of the region lies on the surface.
+std::vector<uint32_t> SurfaceToRgb(const Surface& surface, const PaletteTable& palette, Rect region);
+std::vector<uint32_t> SurfaceToRgb(const Surface& surface, const PaletteTable& palette);
+
 // A font of Liberation Sans (metrically compatible with Arial) rendered monochrome.
 class Font {
  public:
-  // height < 0: character height in pixels (em size); height > 0: cell height (ascent + descent).
+  // height < 0: character height in pixels (em size); height > 0: cell height (ascent + descent);
+  // 0: the default 12-pixel character height. weight >= 600 chooses the bold face. Returns null
+  // when the font file cannot be loaded. Glyphs are cached inside the font as they are first drawn
+  // (one thread only, like all drawing).
   static std::shared_ptr<Font> Create(int height, int weight = 400);
   virtual ~Font() = default;
   virtual int Height() const = 0;            // ascent + descent (the classic text-metric height)
@@ -52,9 +87,12 @@ class Font {
   virtual void Draw(Surface& surface, int x, int y, std::string_view text, uint8_t index) const = 0;
 };
 
+// A solid pen. Width <= 1 draws one-pixel Bresenham lines; wider pens stamp a width x width square
+// centred on each pixel of that line.
 struct Pen {
   uint8_t index = 0;
   int width = 1;
+  bool operator==(const Pen&) const = default;
 };
 
 enum class BackgroundMode { Transparent, Opaque };

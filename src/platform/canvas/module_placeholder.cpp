@@ -1,2 +1,0 @@
-// Module canvas: sources arrive with its work.
-namespace {}
