@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "files/recording_reader.h"
+#include "files/recording_writer.h"
 #include "files/wave_header.h"
 
 // A whole recording in memory (tools and tests that analyse a file without playing it).

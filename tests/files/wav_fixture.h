@@ -1,0 +1,110 @@
+#pragma once
+// Helpers for the recording-file tests: a private temporary folder and a builder for WAV-like
+// byte images with the quirks real files have (tag case, extra chunks, wrong fields).
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "files/wave_header.h"
+
+namespace wavtest {
+
+class TempDirTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string templ = (std::filesystem::temp_directory_path() / "tx-files-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(templ.data()), nullptr);
+    dir_ = templ;
+  }
+  void TearDown() override {
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+  }
+  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+  std::filesystem::path dir_;
+};
+
+inline void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::vector<uint8_t> ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Bytes whose 16-bit little-endian values count up from `first`: every sample tells its position.
+inline std::vector<uint8_t> CountingData(size_t bytes, int first = 0) {
+  std::vector<uint8_t> d(bytes);
+  for (size_t i = 0; i + 1 < bytes; i += 2) WriteLe16(&d[i], static_cast<uint16_t>(first + i / 2));
+  if (bytes % 2) d[bytes - 1] = 0x5A;
+  return d;
+}
+
+struct WavSpec {
+  int channels = 1;
+  int sampleRate = 22050;
+  int bitsPerSample = 16;
+  int blockAlign = -1;          // -1: channels * bits / 8
+  size_t dataBytes = 44100;     // bytes of sample data actually written
+  int64_t declaredData = -1;    // -1: dataBytes
+  const char* fmtTag = "fmt ";
+  const char* dataTag = "data";
+  uint32_t fmtSize = 16;        // 16 (plain PCM) or 18 (with the extra-bytes field)
+  size_t listChunkBytes = 0;    // a LIST chunk of this payload between "fmt " and "data"
+  std::vector<uint8_t> trailing;  // bytes after the data (another chunk)
+};
+
+// A RIFF/WAVE image laid out as a writer from elsewhere would do it.
+inline std::vector<uint8_t> MakeWav(const WavSpec& s) {
+  std::vector<uint8_t> f;
+  f.reserve(64 + s.listChunkBytes + s.dataBytes + s.trailing.size());
+  auto tag = [&f](const char* t) {
+    for (int i = 0; i < 4; ++i) f.push_back(static_cast<uint8_t>(t[i]));
+  };
+  auto u32 = [&f](uint32_t v) {
+    uint8_t b[4];
+    WriteLe32(b, v);
+    f.insert(f.end(), b, b + 4);
+  };
+  auto u16 = [&f](uint16_t v) {
+    uint8_t b[2];
+    WriteLe16(b, v);
+    f.insert(f.end(), b, b + 2);
+  };
+  const int align = s.blockAlign >= 0 ? s.blockAlign : s.channels * s.bitsPerSample / 8;
+  tag("RIFF");
+  u32(0);  // patched below
+  tag("WAVE");
+  tag(s.fmtTag);
+  u32(s.fmtSize);
+  u16(1);
+  u16(static_cast<uint16_t>(s.channels));
+  u32(static_cast<uint32_t>(s.sampleRate));
+  u32(static_cast<uint32_t>(s.sampleRate * align));
+  u16(static_cast<uint16_t>(align));
+  u16(static_cast<uint16_t>(s.bitsPerSample));
+  for (uint32_t i = 16; i < s.fmtSize; ++i) f.push_back(0);
+  if (s.listChunkBytes > 0) {
+    tag("LIST");
+    u32(static_cast<uint32_t>(s.listChunkBytes));
+    tag("INFO");
+    for (size_t i = 4; i < s.listChunkBytes; ++i) f.push_back(static_cast<uint8_t>('a' + i % 7));
+  }
+  tag(s.dataTag);
+  u32(static_cast<uint32_t>(s.declaredData >= 0 ? s.declaredData : static_cast<int64_t>(s.dataBytes)));
+  std::vector<uint8_t> data = CountingData(s.dataBytes);
+  f.insert(f.end(), data.begin(), data.end());
+  f.insert(f.end(), s.trailing.begin(), s.trailing.end());
+  WriteLe32(&f[4], static_cast<uint32_t>(f.size() - 8));
+  return f;
+}
+
+}  // namespace wavtest
