@@ -7,6 +7,10 @@
 // runs the message loop until the window is closed in the idle state. Returns the exit code.
 int RunTaldrinex(int variant, const std::string& commandLine);
 
+// Creates and shows the main window of a variant and applies the idle control state: the part of
+// RunTaldrinex before the command line and the message loop.
+void CreateMainWindow(int variant);
+
 // Puts every program-wide value back to its start value (each test starts from here).
 void ResetProgramState();
 

@@ -1,0 +1,219 @@
+// Command dispatch of the main window and the mode transitions that need no running loop.
+#include <algorithm>
+#include <cstdio>
+
+#include "app/activities.h"
+#include "app/control_states.h"
+#include "app/file_paths.h"
+#include "app/window_state.h"
+#include "display/display_state.h"
+#include "display/sample_slots.h"
+#include "platform/backend.h"
+#include "platform/messages.h"
+#include "platform/ui_model.h"
+#include "settings/analysis_settings.h"
+#include "settings/mode_state.h"
+
+namespace {
+
+bool OptionsOpen() { return Mode.OptionsDialogOpen != 0; }
+
+void PlaySample(int selection) {
+  Mode.StopRequested = 1;
+  SetCursorShape(CursorShape::Wait);
+  if (Mode.CaptureStarted) StopCapture();
+  if (selection == 0 && Companions.ComparisonMode == 2) FillFrame();
+  Mode.PlayingSignals = 1;
+  Mode.PlaySelection = selection;
+  ShowPlaySignalsControls();
+  SetButtonPressed(selection == 0 ? CMD_RUN : CMD_PLAY_FILE, true);
+}
+
+void Freeze() {
+  if (OptionsOpen()) return;
+  if (Mode.PlayingSignals) {
+    ResetPlaybackDevice();
+    return;
+  }
+  if (Mode.StopRequested == 1) {
+    // With no loop running, unfreezing restarts the file: it must still open.
+    std::FILE* f = FilePaths.OpenFileName.empty() ? nullptr : std::fopen(FilePaths.OpenFileName.c_str(), "rb");
+    if (!f) return;
+    std::fclose(f);
+  }
+  Mode.SignalPlaybackDone = 0;
+  if (!Mode.Frozen && Mode.StopRequested == 0) {
+    Mode.Frozen = 1;
+    Mode.FreezePending = 1;
+    Display.FullRedraw = 1;
+    ShowFrozenControls();
+  } else {
+    Mode.Frozen = 0;
+    Mode.PlaySelection = 0;
+    if (Mode.FileSource) {
+      ShowFileControls();
+      Mode.StopRequested = 1;
+      Activity.FileRestartRequested = 1;
+      if (Mode.FileResumePending) {
+        Samples.SampleStartMs = 0;
+        Activity.FileFreezePositionCleared = 1;
+        SendMainMessage(WM_COMMAND, CMD_PLAY_FILE, 1);
+        return;
+      }
+    } else {
+      ShowLiveControls();
+      Activity.AnalysisStartMs = NowMs();
+      Mode.SpectrogramColumn = Mode.SpectrogramLag = Mode.EnvelopeColumn = Mode.EnvelopeLag = 0;
+      FillFrame();
+      FillCanvas();
+    }
+  }
+  SetMainFocus();
+}
+
+void Store() {
+  if (Mode.PlayingSignals || OptionsOpen()) return;
+  auto& s = Samples;
+  s.SpectrumB = s.SpectrumA;
+  s.SpectrumStored = s.SpectrumA;
+  std::copy_n(s.TraceA1.begin(), kTraceLength / 2, s.TraceB1.begin());
+  std::copy_n(s.TraceA2.begin(), kTraceLength / 2, s.TraceB2.begin());
+  s.F0B = s.F0A;
+  if (s.SampleB.size() != s.SampleA.size()) s.SampleB.resize(s.SampleA.size());
+  std::copy(s.SampleA.begin(), s.SampleA.end(), s.SampleB.begin());
+  if (Display.CanvasReady && Display.StoreCanvasReady) {
+    canvas::DrawContext(&Display.StoreCanvasDC)
+        .BitBlt(0, Display.PanelAreaHeight / 2, Display.PanelAreaWidth, Display.PanelAreaHeight / 2, Display.CanvasDC,
+                0, 0);
+  }
+  s.FreezeElapsedB = s.FreezeElapsedA;
+  s.CursorXB = s.CursorX;
+  s.AudioDelayB = s.AudioDelayA;
+  s.AudioDelayMsB = s.AudioDelayMsA;
+  s.AudioDelayFramesB = s.AudioDelayFramesA;
+  s.HeldBytesB = s.HeldBytesA;
+  s.SampleStartMsB = s.SampleStartMs;
+  s.StoredSecondsB = AnalysisSettings.StoredSeconds;
+  Mode.SampleBStored = 1;
+  ShowFrozenControls();
+  FillFrame();
+  SetMainFocus();
+}
+
+void Reset() {
+  if (Mode.IdleState == 1) {
+    SendMainMessage(WM_COMMAND, MENU_EXIT, 0);
+    return;
+  }
+  Mode.StopRequested = 1;
+  Mode.Frozen = 0;
+  Mode.PlayingSignals = 0;
+  Mode.FreezePending = 0;
+  Activity.FileFreezeOffsetMs = 0;
+  ZeroHistoryBuffers();
+  if (Mode.CaptureStarted) {
+    SetCursorShape(CursorShape::Wait);
+    StopCapture();
+  }
+  if (Mode.FileSource) {
+    Mode.FileResumePending = 1;
+    Activity.PlayStartOffset = 0;
+  }
+  RepaintOptionsDialog();
+  ShowIdleControls();
+  SetMainFocus();
+}
+
+}  // namespace
+
+ActivityRequests Activity;
+
+void OnCommand(int id, intptr_t lParam) {
+  const int variant = AnalysisSettings.ProductVariant;
+  switch (id) {
+    case CMD_ANALYSIS:
+      if (variant == 0) SendMainMessage(WM_COMMAND, MENU_ANALYSIS_OPTIONS, 0);
+      if (variant == 1)
+        SendMainMessage(WM_COMMAND, Mode.AdvancedOptionsActive ? MENU_ADVANCED_OPTIONS : MENU_ANALYSIS_OPTIONS, 0);
+      break;
+    case CMD_RUN:
+      if (OptionsOpen()) break;
+      if (Mode.Frozen && lParam != 1) {
+        PlaySample(0);
+      } else {
+        StartLiveAnalysis(lParam);
+      }
+      break;
+    case CMD_PLAY_FILE:
+      if (Mode.PlayingSignals || OptionsOpen()) break;
+      if (lParam != 3 && Mode.Frozen && Mode.SampleBStored) {
+        PlaySample(1);
+      } else {
+        StartFilePlayback(lParam);
+      }
+      break;
+    case CMD_RECORD:
+      if (Mode.PlayingSignals || OptionsOpen()) break;
+      ToggleRecording();
+      break;
+    case CMD_FREEZE:
+      Freeze();
+      break;
+    case CMD_STORE:
+      Store();
+      break;
+    case CMD_RESET:
+      Reset();
+      break;
+    case MENU_SAVE_BITMAP:
+      if (Mode.FrameReady) SaveBitmapCommand();
+      break;
+    case MENU_PRINT_WINDOW:
+      if (Mode.FrameReady) PrintWindowCommand();
+      break;
+    case MENU_EXIT:
+      if (Mode.IdleState == 0) {
+        SendMainMessage(WM_COMMAND, CMD_RESET, 0);
+      } else {
+        SendMainMessage(WM_CLOSE);
+      }
+      break;
+    case MENU_ANALYSIS_OPTIONS:
+    case MENU_ADVANCED_OPTIONS:
+      OpenOptionsDialog(id);
+      SetMainFocus();
+      break;
+    case MENU_ABOUT:
+      ShowAbout();
+      break;
+    case MENU_VOLUME_CONTROL:
+      StartVolumeControl();
+      break;
+    case MENU_HELP_TOPICS:
+      ShowHelp();
+      break;
+    case MENU_RUN_AUDIO:
+      SendMainMessage(WM_COMMAND, CMD_RUN, 0);
+      break;
+    case MENU_PLAY_FILE:
+      SendMainMessage(WM_COMMAND, CMD_PLAY_FILE, 0);
+      break;
+    case MENU_RECORD:
+      SendMainMessage(WM_COMMAND, CMD_RECORD, 0);
+      break;
+    case MENU_FREEZE:
+      SendMainMessage(WM_COMMAND, CMD_FREEZE, 0);
+      break;
+    case MENU_STORE:
+      SendMainMessage(WM_COMMAND, CMD_STORE, 0);
+      break;
+    case MENU_SAVE_SAMPLE_A:
+      SaveSample(0);
+      break;
+    case MENU_SAVE_SAMPLE_B:
+      SaveSample(1);
+      break;
+    default:
+      break;
+  }
+}

@@ -1,0 +1,198 @@
+// The main window: creation of every long-lived object, the idle-state teardown, and the entry
+// that runs the program.
+#include <cstring>
+
+#include "app/control_states.h"
+#include "app/file_paths.h"
+#include "app/program.h"
+#include "app/window_state.h"
+#include "display/display_state.h"
+#include "display/palette.h"
+#include "display/sample_slots.h"
+#include "platform/backend.h"
+#include "platform/messages.h"
+#include "platform/ui_model.h"
+#include "resources/resources.h"
+#include "settings/analysis_settings.h"
+#include "settings/mode_state.h"
+
+WindowState Window;
+
+namespace {
+
+constexpr int kLargeScreenWidth = 801;  // screens at least this wide get the large window
+
+struct ButtonSpec {
+  int id;
+  const char* caption;
+  bool pushLike;
+};
+
+void CreateButtons(int variant) {
+  MainUi.buttons.clear();
+  const ButtonSpec all[] = {{CMD_ANALYSIS, "A&nalysis", true}, {CMD_RECORD, "&Record", true},
+                            {CMD_RUN, "&Run", true},           {CMD_PLAY_FILE, "&Play File", true},
+                            {CMD_FREEZE, "&Freeze", true},     {CMD_STORE, "&Store", false},
+                            {CMD_RESET, "R&eset - Esc", false}};
+  for (const auto& spec : all) {
+    if (variant == 2 && (spec.id == CMD_ANALYSIS || spec.id == CMD_STORE)) continue;
+    ButtonModel b;
+    b.id = spec.id;
+    b.caption = (variant == 2 && spec.id == CMD_RESET) ? "Stop - Esc" : spec.caption;
+    b.pushLike = spec.pushLike;
+    MainUi.buttons.push_back(b);
+  }
+  UiChanged();
+}
+
+void CentreWindow(int width, int height) {
+  int left = (Window.ScreenWidth - width) / 2;
+  int top = (Window.ScreenHeight - height) / 2;
+  CurrentBackend().MoveMainWindow(left, top, width, height);
+  Window.WindowWidth = MainUi.windowRect.width;
+  Window.WindowHeight = MainUi.windowRect.height;
+  Window.ClientWidth = MainUi.clientWidth;
+  Window.ClientHeight = MainUi.clientHeight;
+}
+
+}  // namespace
+
+void OnCreate() {
+  const int variant = AnalysisSettings.ProductVariant;
+  Companions.VariantTitle = VariantTitleText(variant);
+  Window.WaveHeaderSize = 46;
+  InitFileDialogParams();
+
+  const ScreenInfo screen = CurrentBackend().Screen();
+  Window.NoPaletteDevice = screen.paletteSize < 1 ? 1 : 0;
+  Window.DpiY = screen.dpiY > 0 ? screen.dpiY : 96;
+  Window.SystemTextHeight = screen.systemTextHeight;
+  Display.TextHeight = screen.systemTextHeight;
+  Display.CharWidth = screen.systemTextHeight * 2 / 5;
+
+  Window.ScreenWidth = screen.width;
+  Window.ScreenHeight = screen.height;
+  const bool small = Window.ScreenWidth < kLargeScreenWidth;
+  CentreWindow(small ? 736 : 796, small ? 552 : 596);
+  SetWindowCaption(VariantWindowCaption(variant));
+
+  const int divisions = variant == 2 ? 5 : 7;
+  Window.ButtonWidth = Window.ClientWidth / divisions;
+  Window.ButtonMargin = (Window.ClientWidth % divisions) / 2;
+  Window.ButtonHeight = Window.SystemTextHeight + 4;
+  Window.ScrollBarHeight = Window.SystemTextHeight;
+  CentreWindow(Window.WindowWidth, Window.WindowHeight);
+  CreateButtons(variant);
+
+  ApplyVariantStartValues(variant);
+  if (variant == 0) Mode.AdvancedOptionsActive = 1;
+  if (variant == 1) Mode.AdvancedOptionsActive = 0;
+
+  MainUi.scrollBar = ScrollBarModel{};
+  MainUi.scrollBar.rect = {0, Window.ClientHeight - Window.ButtonHeight - Window.ScrollBarHeight - 1,
+                           Window.ClientWidth, Window.ScrollBarHeight};
+  UiChanged();
+
+  BuildPalette();
+
+  Samples.SpectrumA.fill(0);
+  Samples.SpectrumB.fill(0);
+  for (auto* t : {&Samples.TraceA1, &Samples.TraceA2, &Samples.TraceB1, &Samples.TraceB2})
+    std::fill(t->begin(), t->begin() + kTraceLength / 2, 0);
+
+  AllocateHistoryBuffers(AnalysisSettings.SpectrumPoints);
+  AllocateSamples(AnalysisSettings.SampleRate, AnalysisSettings.StoredSeconds, AnalysisSettings.Channels);
+
+  Display.ScreenWidth = Window.ScreenWidth;
+  Display.ScreenHeight = Window.ScreenHeight;
+  Display.CanvasDC = canvas::Surface(Display.ScreenWidth, Display.ScreenHeight, 5);
+  Display.CanvasReady = 1;
+  Display.StoreCanvasDC = canvas::Surface(Display.ScreenWidth, Display.ScreenHeight, 5);
+  Display.StoreCanvasReady = 1;
+
+  DeriveModesFromSettings();
+  Window.WindowExists = true;
+}
+
+void OnClose() {
+  if (Mode.ActivityActive == 1) {
+    // A close while an activity runs only stops it; each test sees the flags the previous
+    // command left.
+    if (!Mode.Frozen && !Mode.Recording) SendMainMessage(WM_COMMAND, CMD_FREEZE, 0);
+    if (!Mode.Frozen && Mode.Recording) SendMainMessage(WM_COMMAND, CMD_RECORD, 0);
+    if (Mode.Frozen && Mode.PlayingSignals) SendMainMessage(WM_COMMAND, CMD_FREEZE, 0);
+    if (Mode.Frozen && !Mode.PlayingSignals) SendMainMessage(WM_COMMAND, CMD_RESET, 0);
+    return;
+  }
+  Mode.StopRequested = 1;
+  ReleaseActivityResources();
+  DeleteFrame();
+  FreeSamples();
+  if (Display.CanvasReady) {
+    Display.CanvasDC = canvas::Surface();
+    Display.CanvasReady = 0;
+  }
+  if (Display.StoreCanvasReady) {
+    Display.StoreCanvasDC = canvas::Surface();
+    Display.StoreCanvasReady = 0;
+  }
+  if (Samples.HistoryBuffersAllocated) FreeHistoryBuffers();
+  Display.PanelFont.reset();
+  if (Mode.OpenBlockCount != 0) CurrentBackend().Beep();
+  Window.WindowExists = false;
+  CurrentBackend().DestroyMainWindow();
+  MainUi.windowCreated = false;
+  UiChanged();
+  SendMainMessage(WM_DESTROY);
+}
+
+intptr_t MainWindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  switch (message) {
+    case WM_CREATE:
+      OnCreate();
+      return 0;
+    case WM_SIZE:
+      OnSize();
+      return 0;
+    case WM_PAINT:
+      OnPaint();
+      return 0;
+    case WM_CLOSE:
+      OnClose();
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    case WM_COMMAND:
+      OnCommand(static_cast<int>(wParam & 0xFFFF), lParam);
+      return 0;
+    case WM_KEYDOWN:
+      OnKeyDown(static_cast<uint32_t>(wParam));
+      return 0;
+    default:
+      return DispatchActivityMessage(message, wParam, lParam);
+  }
+}
+
+void CreateMainWindow(int variant) {
+  AnalysisSettings.ProductVariant = variant < 0 || variant > 2 ? 1 : variant;
+  ResetMessageQueue();
+  SetMainWindowProcedure(MainWindowProc);
+  MainUi.className = "Taldrinex";
+  MainUi.caption = "Taldrinex";
+  MainUi.menu = VariantMenu(AnalysisSettings.ProductVariant);
+  MainUi.windowCreated = true;
+  UiChanged();
+  CurrentBackend().MoveMainWindow(0, 0, 796, 596);
+  SendMainMessage(WM_CREATE);
+  CurrentBackend().ShowMainWindow();
+  MainUi.windowVisible = true;
+  SendMainMessage(WM_SIZE);
+  ShowIdleControls();
+}
+
+int RunTaldrinex(int variant, const std::string& commandLine) {
+  CreateMainWindow(variant);
+  if (!commandLine.empty()) OpenCommandLineFile(commandLine);
+  return RunMessageLoop();
+}

@@ -1,0 +1,27 @@
+#include "app/program.h"
+
+#include "app/activities.h"
+#include "app/file_paths.h"
+#include "app/window_state.h"
+#include "display/display_state.h"
+#include "display/palette.h"
+#include "display/sample_slots.h"
+#include "platform/messages.h"
+#include "platform/ui_model.h"
+#include "settings/analysis_settings.h"
+#include "settings/mode_state.h"
+
+void ResetProgramState() {
+  ResetSettingsState();
+  Mode = ModeState{};
+  Window = WindowState{};
+  Display = DisplayState{};
+  Samples = SampleSlots{};
+  FilePaths = FilePathState{};
+  Activity = ActivityRequests{};
+  ResetPaletteState();
+  ResetUiModel();
+  ResetMessageQueue();
+}
+
+const std::vector<canvas::DrawnText>& LastFrameTexts() { return Display.FrameTexts; }
