@@ -1,0 +1,233 @@
+// The header layout and the two writers: the record file (buffer by buffer, the header true after
+// every buffer) and Save Sample A / B (one whole buffer).
+#include <signal.h>
+#include <sys/resource.h>
+
+#include "files/recording_file.h"
+#include "wav_fixture.h"
+
+namespace {
+
+constexpr size_t kStereoBuffer = 352800;  // 4 s of 22050 Hz stereo
+constexpr size_t kMonoBuffer = 176400;
+
+class WriterTest : public wavtest::TempDirTest {
+ protected:
+  // The header as a reader would find it on disk right now (the writer may still be open).
+  WaveFields HeaderOnDisk(const std::string& path) {
+    std::vector<uint8_t> bytes = wavtest::ReadFile(path);
+    auto f = ParseWaveHeader(bytes.data(), bytes.size());
+    EXPECT_TRUE(f.has_value());
+    return f.value_or(WaveFields{});
+  }
+};
+
+TEST(WaveHeaderTest, LayoutIsTheFortySixBytesFieldByField) {
+  WaveHeader h = BuildWaveHeader(2, 22050, 16, 352838, 352800);
+  const uint8_t expected[46] = {
+      'R', 'I', 'F', 'F', 0x46, 0x62, 0x05, 0x00,  // 352838
+      'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 18, 0, 0, 0,
+      1, 0,                                        // PCM
+      2, 0,                                        // channels
+      0x22, 0x56, 0, 0,                            // 22050 Hz
+      0x88, 0x58, 0x01, 0x00,                      // 88200 bytes per second
+      4, 0, 16, 0, 0, 0,                           // block align, bits, extra bytes
+      'd', 'a', 't', 'a', 0x20, 0x62, 0x05, 0x00,  // 352800
+  };
+  EXPECT_EQ(std::vector<uint8_t>(h.begin(), h.end()), std::vector<uint8_t>(expected, expected + 46));
+
+  auto f = ParseWaveHeader(h.data(), h.size());
+  ASSERT_TRUE(f.has_value());
+  EXPECT_EQ(f->channels, 2);
+  EXPECT_EQ(f->sampleRate, 22050u);
+  EXPECT_EQ(f->blockAlign, 4);
+  EXPECT_EQ(f->avgBytesPerSecond, 88200u);
+  EXPECT_EQ(f->riffSize, 352838u);
+  EXPECT_EQ(f->dataSize, 352800u);
+
+  SetWaveHeaderSizes(h, 100);
+  EXPECT_EQ(ReadLe32(&h[4]), 138u);
+  EXPECT_EQ(ReadLe32(&h[42]), 100u);
+
+  h[38] = 'D';  // the fixed-layout parser does not scan
+  EXPECT_FALSE(ParseWaveHeader(h.data(), h.size()).has_value());
+  EXPECT_FALSE(ParseWaveHeader(h.data(), 45).has_value());
+}
+
+TEST_F(WriterTest, OneStereoBufferMakesAFileOf46Plus352800Bytes) {
+  const std::string path = Path("rec.tdx");
+  RecordFileWriter w;
+  std::string error;
+  ASSERT_TRUE(CreateRecordFile(w, path, 2, 22050, 16, &error)) << error;
+  std::vector<uint8_t> buffer = wavtest::CountingData(kStereoBuffer);
+  ASSERT_TRUE(AppendRecordData(w, buffer.data(), buffer.size(), &error)) << error;
+  ASSERT_TRUE(CloseRecordFile(w, &error)) << error;
+  EXPECT_FALSE(IsRecordFileOpen(w));
+
+  std::vector<uint8_t> file = wavtest::ReadFile(path);
+  ASSERT_EQ(file.size(), 46u + 352800u);
+  WaveFields f = HeaderOnDisk(path);
+  EXPECT_EQ(f.riffSize, 352838u);
+  EXPECT_EQ(f.dataSize, 352800u);
+  EXPECT_EQ(f.channels, 2);
+  EXPECT_TRUE(std::equal(buffer.begin(), buffer.end(), file.begin() + 46));
+
+  // And the reader plays it back as written.
+  RecordingPlayback p = OpenRecordingForPlay(path);
+  ASSERT_TRUE(p.ok) << p.message;
+  EXPECT_EQ(p.info.dataOffset, 46);
+  EXPECT_EQ(p.playDataFrames, 88200);
+  EXPECT_EQ(p.playLengthSeconds, 4);
+}
+
+TEST_F(WriterTest, RecordClosedBeforeAnyBufferIsAnEmptyValidFile) {
+  const std::string path = Path("empty.wav");
+  RecordFileWriter w;
+  ASSERT_TRUE(CreateRecordFile(w, path, 1, 22050, 16, nullptr));
+  // Already valid on disk before the close, in case the run never gets there.
+  EXPECT_EQ(wavtest::ReadFile(path).size(), 46u);
+  EXPECT_EQ(HeaderOnDisk(path).riffSize, 38u);
+  ASSERT_TRUE(CloseRecordFile(w, nullptr));
+  EXPECT_EQ(wavtest::ReadFile(path).size(), 46u);
+  WaveFields f = HeaderOnDisk(path);
+  EXPECT_EQ(f.riffSize, 38u);
+  EXPECT_EQ(f.dataSize, 0u);
+  EXPECT_EQ(OpenRecordingForPlay(path).message, "Sample is too short");
+}
+
+TEST_F(WriterTest, HeaderIsTrueAfterEveryBufferAndPassagesSumUp) {
+  const std::string path = Path("passages.wav");
+  RecordFileWriter w;
+  ASSERT_TRUE(CreateRecordFile(w, path, 1, 22050, 16, nullptr));
+  std::vector<uint8_t> all;
+  // First passage two buffers, then Stop Record, then a second passage of one buffer.
+  for (int i = 0; i < 3; ++i) {
+    std::vector<uint8_t> b = wavtest::CountingData(kMonoBuffer, i * 1000);
+    ASSERT_TRUE(AppendRecordData(w, b.data(), b.size(), nullptr));
+    all.insert(all.end(), b.begin(), b.end());
+    // A crash now (no close) leaves exactly what was appended, described by the header.
+    std::vector<uint8_t> file = wavtest::ReadFile(path);
+    ASSERT_EQ(file.size(), 46 + all.size());
+    EXPECT_EQ(HeaderOnDisk(path).dataSize, all.size());
+    EXPECT_EQ(HeaderOnDisk(path).riffSize, all.size() + 38);
+  }
+  EXPECT_EQ(w.recordedBytes, static_cast<int64_t>(3 * kMonoBuffer));
+  ASSERT_TRUE(CloseRecordFile(w, nullptr));
+  std::vector<uint8_t> file = wavtest::ReadFile(path);
+  EXPECT_EQ(HeaderOnDisk(path).dataSize, 3 * kMonoBuffer);
+  EXPECT_TRUE(std::equal(all.begin(), all.end(), file.begin() + 46));
+}
+
+TEST_F(WriterTest, PartFramesAreNotWritten) {
+  RecordFileWriter w;
+  ASSERT_TRUE(CreateRecordFile(w, Path("p.wav"), 2, 22050, 16, nullptr));
+  std::vector<uint8_t> b = wavtest::CountingData(10);
+  ASSERT_TRUE(AppendRecordData(w, b.data(), b.size(), nullptr));
+  EXPECT_EQ(w.recordedBytes, 8);
+  ASSERT_TRUE(AppendRecordData(w, b.data(), 3, nullptr));
+  EXPECT_EQ(w.recordedBytes, 8);
+  ASSERT_TRUE(CloseRecordFile(w, nullptr));
+  EXPECT_EQ(wavtest::ReadFile(Path("p.wav")).size(), 54u);
+}
+
+// Runs `body` with the process's file size limit lowered, the way a full disk stops a write part way.
+template <typename Body>
+void WithFileSizeLimit(rlim_t limit, Body body) {
+  rlimit old{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+  void (*oldHandler)(int) = ::signal(SIGXFSZ, SIG_IGN);
+  rlimit low = old;
+  low.rlim_cur = limit;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &low), 0);
+  body();
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  ::signal(SIGXFSZ, oldHandler);
+}
+
+TEST_F(WriterTest, FailedWriteIsReportedAndLeavesAValidFileOfWholeBuffers) {
+  const std::string path = Path("full.wav");
+  RecordFileWriter w;
+  ASSERT_TRUE(CreateRecordFile(w, path, 2, 22050, 16, nullptr));
+  std::vector<uint8_t> b = wavtest::CountingData(kStereoBuffer);
+  std::string error;
+  WithFileSizeLimit(46 + kStereoBuffer + kStereoBuffer / 2, [&] {
+    ASSERT_TRUE(AppendRecordData(w, b.data(), b.size(), &error)) << error;
+    EXPECT_FALSE(AppendRecordData(w, b.data(), b.size(), &error));  // half of it fits
+  });
+  EXPECT_EQ(error.rfind("Cannot Write File", 0), 0u) << error;
+  EXPECT_TRUE(w.failed);
+  EXPECT_EQ(w.recordedBytes, static_cast<int64_t>(kStereoBuffer));
+  // The part of the second buffer that got in is gone again; the header describes the first.
+  EXPECT_EQ(wavtest::ReadFile(path).size(), 46 + kStereoBuffer);
+  EXPECT_EQ(HeaderOnDisk(path).dataSize, kStereoBuffer);
+  // Once failed, the recording does not go on with a hole in it.
+  std::string again;
+  EXPECT_FALSE(AppendRecordData(w, b.data(), b.size(), &again));
+  EXPECT_EQ(again, error);
+  EXPECT_TRUE(CloseRecordFile(w, nullptr));
+  EXPECT_EQ(wavtest::ReadFile(path).size(), 46 + kStereoBuffer);
+  RecordingPlayback p = OpenRecordingForPlay(path);
+  ASSERT_TRUE(p.ok) << p.message;
+  EXPECT_EQ(p.playDataBytes, static_cast<int64_t>(kStereoBuffer));
+}
+
+TEST_F(WriterTest, FilesThatCannotBeWrittenAreReportedNeverCountedAsWritten) {
+  RecordFileWriter w;
+  std::string error;
+  // A device that is always full takes not even the header.
+  EXPECT_FALSE(CreateRecordFile(w, "/dev/full", 2, 22050, 16, &error));
+  EXPECT_EQ(error, "Cannot Open File");
+  EXPECT_FALSE(IsRecordFileOpen(w));
+  EXPECT_FALSE(AppendRecordData(w, nullptr, 4, &error));
+  EXPECT_FALSE(CreateRecordFile(w, Path("no/such/dir.wav"), 2, 22050, 16, &error));
+  EXPECT_EQ(error, "Cannot Open File");
+  EXPECT_FALSE(CreateRecordFile(w, dir_.string(), 2, 22050, 16, &error));
+  EXPECT_FALSE(CreateRecordFile(w, Path("bad.wav"), 3, 22050, 16, &error));
+  EXPECT_FALSE(std::filesystem::exists(Path("bad.wav")));
+
+  // The 32-bit size fields: a file that would pass 4 GB refuses the buffer and stays as it was.
+  ASSERT_TRUE(CreateRecordFile(w, Path("big.wav"), 2, 22050, 16, nullptr));
+  w.recordedBytes = kMaxRecordDataBytes - 100;  // as if 13.5 hours had been recorded
+  std::vector<uint8_t> b(kStereoBuffer);
+  EXPECT_FALSE(AppendRecordData(w, b.data(), b.size(), &error));
+  EXPECT_EQ(error, kMsgRecordFileFull);
+  EXPECT_EQ(wavtest::ReadFile(Path("big.wav")).size(), 46u);
+}
+
+TEST_F(WriterTest, SavedSampleIsTheWholeBufferWithItsHeader) {
+  const std::string path = Path("sampleA.wav");
+  wavtest::WriteFile(path, std::vector<uint8_t>(1000000, 0x77));  // replaced, not overwritten in part
+  // 8 s of mono where only the first 3 s hold sound: the silent tail is saved as well.
+  std::vector<int16_t> sample(8 * 22050, 0);
+  for (int i = 0; i < 3 * 22050; ++i) sample[i] = static_cast<int16_t>(i % 2000 - 1000);
+  std::string error;
+  ASSERT_TRUE(SaveSampleFile(path, 1, 22050, 16, sample, &error)) << error;
+  std::vector<uint8_t> file = wavtest::ReadFile(path);
+  ASSERT_EQ(file.size(), 46u + 352800u);
+  WaveFields f = HeaderOnDisk(path);
+  EXPECT_EQ(f.riffSize, 352838u);
+  EXPECT_EQ(f.dataSize, 352800u);
+  EXPECT_EQ(f.channels, 1);
+
+  auto loaded = LoadRecording(path, &error);
+  ASSERT_TRUE(loaded.has_value()) << error;
+  EXPECT_EQ(loaded->samples, sample);
+
+  EXPECT_FALSE(SaveSampleFile(Path("missing/dir.wav"), 1, 22050, 16, sample, &error));
+  EXPECT_EQ(error, "Cannot Open File");
+  EXPECT_FALSE(std::filesystem::exists(Path("missing")));
+}
+
+TEST_F(WriterTest, SavedSampleThatDoesNotFitIsReportedAndNotLeftHalfDescribed) {
+  const std::string path = Path("sampleB.wav");
+  std::vector<uint8_t> sample = wavtest::CountingData(kStereoBuffer * 2);
+  std::string error;
+  bool saved = true;
+  WithFileSizeLimit(100000, [&] { saved = SaveSampleFile(path, 2, 22050, 16, sample.data(), sample.size(), &error); });
+  EXPECT_FALSE(saved);
+  EXPECT_EQ(error.rfind("Cannot Write File", 0), 0u) << error;
+  EXPECT_EQ(wavtest::ReadFile(path).size(), 46u);
+  EXPECT_EQ(HeaderOnDisk(path).dataSize, 0u);
+}
+
+}  // namespace
