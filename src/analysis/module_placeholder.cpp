@@ -1,2 +1,0 @@
-// Module analysis: sources arrive with its work.
-namespace {}

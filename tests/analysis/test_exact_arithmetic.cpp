@@ -1,0 +1,162 @@
+// The fast spectrum and its table-driven dB conversion against the plain, step-by-step arithmetic:
+// every output value must be identical, over a large and varied corpus.
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+
+#include "analysis/decibels.h"
+#include "analysis/fft_tables.h"
+#include "analysis/power_spectrum.h"
+#include "literal_spectrum.h"
+#include "support/signals.h"
+#include "support/spectrum_signals.h"
+
+namespace {
+
+constexpr int kRate = 22050;
+
+double FromBits(uint64_t bits) {
+  double d;
+  std::memcpy(&d, &bits, sizeof d);
+  return d;
+}
+
+uint64_t ToBits(double d) {
+  uint64_t bits;
+  std::memcpy(&bits, &d, sizeof bits);
+  return bits;
+}
+
+class ExactArithmetic : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetAnalysisState();
+    ASSERT_EQ(FftSetup(11, -1, -1.0f), 0);
+    ASSERT_TRUE(Analysis.Decibels.Exact);
+  }
+  void TearDown() override { ResetAnalysisState(); }
+};
+
+TEST_F(ExactArithmetic, DecibelTableEqualsLog10AtEveryStepAndBucketEdge) {
+  const DecibelTable& t = Analysis.Decibels;
+  int64_t checked = 0;
+  auto check = [&](double p) {
+    ASSERT_EQ(DecibelFromTable(t, p), DecibelOfPower(p)) << p;
+    ++checked;
+  };
+  const uint64_t first = DecibelTable::kFirstBits >> DecibelTable::kShift;
+  const uint64_t end = DecibelTable::kEndBits >> DecibelTable::kShift;
+  for (uint64_t bucket = first; bucket < end; ++bucket) {
+    const uint64_t lo = bucket << DecibelTable::kShift;
+    const uint64_t next = lo + (uint64_t{1} << DecibelTable::kShift);
+    for (uint64_t d = 0; d < 4; ++d) {
+      if (lo >= DecibelTable::kFirstBits + d) check(FromBits(lo - d));
+      check(FromBits(lo + d));
+      check(FromBits(next - 1 - d));
+    }
+    if (std::isfinite(t.Step[bucket])) {
+      const uint64_t s = ToBits(t.Step[bucket]);
+      for (uint64_t d = 0; d < 64; ++d) {
+        check(FromBits(s - d));
+        check(FromBits(s + d));
+      }
+      // The step is where the result changes.
+      EXPECT_EQ(DecibelOfPower(FromBits(s)), DecibelOfPower(FromBits(s - 1)) + 1);
+    }
+  }
+  EXPECT_GT(checked, 800000);
+}
+
+TEST_F(ExactArithmetic, DecibelTableEqualsLog10OnRandomAndSpecialPowers) {
+  const DecibelTable& t = Analysis.Decibels;
+  std::mt19937_64 gen(20240611);
+  std::uniform_int_distribution<uint64_t> anyPositive(0, 0x7FEFFFFFFFFFFFFF);
+  std::uniform_real_distribution<double> exponent(-40.0, 12.0);  // the powers spectra really have
+  for (int i = 0; i < 1000000; ++i) {
+    const double p = FromBits(anyPositive(gen));
+    ASSERT_EQ(DecibelFromTable(t, p), DecibelOfPower(p)) << p;
+    const double q = std::pow(10.0, exponent(gen));
+    ASSERT_EQ(DecibelFromTable(t, q), DecibelOfPower(q)) << q;
+  }
+  // Whole-number powers (sums of squares of small integers) sit exactly on some dB boundaries.
+  for (int i = 1; i < 200000; ++i) ASSERT_EQ(DecibelFromTable(t, i), DecibelOfPower(i)) << i;
+  for (double p : {0.0, -0.0, -1.0, DBL_MIN, DBL_MIN / 2, DBL_TRUE_MIN, DBL_MAX, 1.0, 10.0, 0.1,
+                   std::pow(10.0, -0.1), std::nextafter(std::pow(10.0, -0.1), 0.0),
+                   std::numeric_limits<double>::infinity()})
+    EXPECT_EQ(DecibelFromTable(t, p), DecibelOfPower(p)) << p;
+  EXPECT_EQ(DecibelOfPower(0.0), 0);
+  EXPECT_EQ(DecibelOfPower(1.0), 0);
+  EXPECT_EQ(DecibelOfPower(10.0), 10);
+  EXPECT_EQ(DecibelOfPower(0.5), -3);    // -3.01 dB truncates toward zero
+  EXPECT_EQ(DecibelOfPower(0.9), 0);     // -0.46 dB
+  EXPECT_EQ(DecibelOfPower(0.05), -13);  // -13.01 dB
+  EXPECT_EQ(DecibelOfPower(std::numeric_limits<double>::infinity()), 32767);
+}
+
+// Blocks of every kind the program meets: noise at many levels, sines, chirps, voices, EGG pulses,
+// impulses, constants, clipping, and near-silence where the powers are tiny.
+std::vector<std::vector<int16_t>> Corpus() {
+  std::vector<std::vector<int16_t>> blocks;
+  std::mt19937 gen(7);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  for (int i = 0; i < 60; ++i) blocks.push_back(testsig::Noise(100 + i, std::pow(10.0, unit(gen) * 4.6), 2048));
+  for (int i = 0; i < 60; ++i)
+    blocks.push_back(testsig::Sine(20 + unit(gen) * 11000, std::pow(10.0, unit(gen) * 4.5), kRate, 2048, unit(gen) * 6.3));
+  for (int bin : {1, 2, 3, 10, 100, 511, 512, 1000, 1023})
+    blocks.push_back(testsig::Sine(bin * double(kRate) / 2048, 32767, kRate, 2048));
+  for (int i = 0; i < 30; ++i)
+    blocks.push_back(testsig::Chirp(unit(gen) * 11000, unit(gen) * 11000, 100 + unit(gen) * 32000, kRate, 2048));
+  for (int i = 0; i < 30; ++i)
+    blocks.push_back(testsig::HarmonicSeries(80 + unit(gen) * 400, 1 + static_cast<int>(unit(gen) * 40),
+                                             1000 + unit(gen) * 31000, kRate, 2048));
+  for (int i = 0; i < 20; ++i)
+    blocks.push_back(testsig::EggPulses(2 + unit(gen) * 10, 0.3 + unit(gen) * 0.4, 30000, kRate, 2048));
+  for (int pos : {0, 1, 2, 1023, 1024, 2047}) blocks.push_back(testsig::Impulse(pos, 32767, 2048));
+  for (int16_t v : {int16_t{0}, int16_t{1}, int16_t{-1}, int16_t{32767}, int16_t{-32768}})
+    blocks.push_back(testsig::Constant(v, 2048));
+  for (int i = 0; i < 20; ++i) blocks.push_back(testsig::Noise(900 + i, 1.5, 2048));  // -1, 0, 1
+  auto clipped = testsig::Sine(300, 90000, kRate, 2048);
+  blocks.push_back(clipped);
+  return blocks;
+}
+
+TEST_F(ExactArithmetic, FastSpectrumEqualsPlainArithmeticForEveryBin) {
+  const auto corpus = Corpus();
+  int64_t bins = 0;
+  for (int bandwidth : {10, 23, 100, 300, 500, 0}) {
+    SetBandwidth(bandwidth, kRate);
+    for (int16_t selector : {int16_t{0}, int16_t{1}}) {
+      if (selector == 1 && bandwidth != 10) continue;  // the block window does not depend on it
+      for (size_t b = 0; b < corpus.size(); ++b) {
+        std::vector<int16_t> fast = corpus[b], plain = corpus[b];
+        ASSERT_TRUE(PowerSpectrum(fast.data(), selector));
+        LiteralPowerSpectrum(plain.data(), selector);
+        ASSERT_EQ(fast, plain) << "block " << b << " bandwidth " << bandwidth << " selector " << selector;
+        bins += 1024;
+      }
+    }
+  }
+  EXPECT_GT(bins, 1500000);
+}
+
+TEST_F(ExactArithmetic, FastSpectrumEqualsPlainArithmeticAtOtherOrders) {
+  for (int16_t order : {int16_t{5}, int16_t{8}, int16_t{12}}) {
+    ASSERT_EQ(FftSetup(order, -1, -1.0f), 0);
+    const int n = 1 << order;
+    SetBandwidth(200, kRate);
+    for (uint32_t seed = 0; seed < 20; ++seed) {
+      for (int16_t selector : {int16_t{0}, int16_t{1}}) {
+        std::vector<int16_t> fast = testsig::Noise(seed, 20000, n), plain = fast;
+        ASSERT_TRUE(PowerSpectrum(fast.data(), selector));
+        LiteralPowerSpectrum(plain.data(), selector);
+        ASSERT_EQ(fast, plain) << "order " << order << " seed " << seed;
+      }
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "analysis/fft_tables.h"
+#include "analysis/power_spectrum.h"
+
+namespace {
+
+class FftTables : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetAnalysisState();
+    ASSERT_EQ(FftSetup(11, -1, -1.0f), 0);
+  }
+  void TearDown() override { ResetAnalysisState(); }
+};
+
+int NonZeroPrefix(const std::vector<double>& window) {
+  int last = -1;
+  for (int i = 0; i < static_cast<int>(window.size()); ++i)
+    if (window[i] != 0.0) last = i;
+  return last + 1;
+}
+
+TEST_F(FftTables, BitReverseAndTwiddleTablesStartWithTheKnownEntries) {
+  EXPECT_EQ(Analysis.FftSize, 2048);
+  EXPECT_EQ(Analysis.WindowLength, 2048);
+  const std::vector<int16_t> rev(Analysis.BitReverseTable.begin(), Analysis.BitReverseTable.begin() + 6);
+  EXPECT_EQ(rev, (std::vector<int16_t>{0, 1024, 512, 1536, 256, 1280}));
+  const std::vector<double> tw(Analysis.TwiddleTable.begin(), Analysis.TwiddleTable.begin() + 6);
+  EXPECT_EQ(tw, (std::vector<double>{0, -32768, -32768, 0, -23170, -23170}));
+  // i = 1 sits at BitReverseTable[1] = 1024: -32768 sin(2 pi / 2048) = -100.53, cos term -32767.85.
+  EXPECT_EQ(Analysis.TwiddleTable[1024], -101);
+  EXPECT_EQ(Analysis.TwiddleTable[1025], -32768);
+}
+
+TEST_F(FftTables, EveryTwiddleIsAWholeRotationOfScale32768InBitReversedPlace) {
+  const double pi = 3.14159265358979323846;
+  for (int i = 0; i < 1024; ++i) {
+    const int at = Analysis.BitReverseTable[i];
+    ASSERT_EQ(at % 2, 0);
+    const double s = Analysis.TwiddleTable[at], c = Analysis.TwiddleTable[at + 1];
+    EXPECT_EQ(s, std::floor(s));
+    EXPECT_NEAR(s, -32768 * std::sin(2 * pi * i / 2048), 0.5 + 1e-6) << i;
+    EXPECT_NEAR(c, -32768 * std::cos(2 * pi * i / 2048), 0.5 + 1e-6) << i;
+  }
+}
+
+TEST_F(FftTables, BlockWindowIsTheWholeBlockHann) {
+  const auto& w = Analysis.BlockWindow;
+  EXPECT_EQ(w[0], 0.0);
+  EXPECT_EQ(w[1024], 1.0);
+  EXPECT_GT(w[2047], 0.0);
+  EXPECT_LT(w[2047], 1e-5);
+  // Not symmetric about the centre sample: element 1024 + j equals element 1024 - j.
+  for (int j = 1; j < 1024; ++j) EXPECT_NEAR(w[1024 + j], w[1024 - j], 1e-12) << j;
+}
+
+TEST_F(FftTables, BandwidthSetsTheWindowLength) {
+  struct Case {
+    int hz, rate, length, nonZero;
+  };
+  // 10 Hz: 2205 clamped to the block; 300 Hz: 73 samples, a 72-point window; 0 Hz and 30000 Hz: length 1.
+  for (const Case& c : {Case{10, 22050, 2048, 2048}, Case{300, 22050, 73, 72}, Case{0, 22050, 1, 0},
+                        Case{30000, 22050, 1, 0}, Case{100, 44100, 441, 440}}) {
+    SetBandwidth(c.hz, c.rate);
+    EXPECT_EQ(Analysis.WindowLength, c.length) << c.hz;
+    // Element 0 of a Hann window is 0, elements 1..2h-1 are not, everything from 2h on is 0.
+    // (The count below is the index of the last non-zero element plus one.)
+    EXPECT_EQ(NonZeroPrefix(Analysis.BandWindow), c.nonZero) << c.hz;
+    EXPECT_EQ(Analysis.BandWindow.size(), 2048u);
+  }
+  SetBandwidth(300, 22050);
+  const auto& w = Analysis.BandWindow;
+  EXPECT_EQ(w[36], 1.0);  // the peak is at h = 36
+  for (int j = 1; j < 36; ++j) EXPECT_EQ(w[36 + j], w[36 - j]) << j;
+  EXPECT_EQ(w[72], 0.0);
+  for (double v : w) EXPECT_EQ(v, static_cast<double>(static_cast<float>(v)));  // single precision
+}
+
+TEST_F(FftTables, BandwidthsOutsideTheSixteenBitRangeGiveTheLongestWindow) {
+  // 1 Hz at 44100 Hz asks for 44100 samples: more than the block, so the whole block.
+  SetBandwidth(1, 44100);
+  EXPECT_EQ(Analysis.WindowLength, 2048);
+  SetBandwidth(-50, 22050);
+  EXPECT_EQ(Analysis.WindowLength, 1);
+}
+
+TEST_F(FftTables, SetupWindowLengthFromMilliseconds) {
+  ASSERT_EQ(FftSetup(11, 22050, 20.0f), 0);
+  EXPECT_EQ(Analysis.WindowLength, 441);
+  EXPECT_EQ(NonZeroPrefix(Analysis.BandWindow), 440);
+  ASSERT_EQ(FftSetup(11, 22050, 1000.0f), 0);
+  EXPECT_EQ(Analysis.WindowLength, 2048);
+}
+
+TEST_F(FftTables, FailedSetupLeavesNoTablesAndTheTransformRefusesToRun) {
+  for (int16_t order : {int16_t{4}, int16_t{15}, int16_t{-1}}) {
+    EXPECT_EQ(FftSetup(order, -1, -1.0f), -1) << order;
+    EXPECT_EQ(Analysis.FftSize, 0);
+    EXPECT_TRUE(Analysis.FftWork.empty());
+    EXPECT_TRUE(Analysis.TwiddleTable.empty());
+    EXPECT_TRUE(Analysis.BandWindow.empty());
+  }
+  std::vector<int16_t> block(2048, 1000);
+  EXPECT_FALSE(PowerSpectrum(block.data(), 0));
+  EXPECT_EQ(block, std::vector<int16_t>(2048, 1000));
+  SetBandwidth(10, 22050);  // harmless without tables
+  EXPECT_TRUE(Analysis.BandWindow.empty());
+}
+
+TEST_F(FftTables, ReleaseFreesEverything) {
+  Analysis.FftReady = 1;
+  FftRelease();
+  EXPECT_EQ(Analysis.FftSize, 0);
+  EXPECT_TRUE(Analysis.FftWork.empty() && Analysis.BitReverseTable.empty() && Analysis.TwiddleTable.empty() &&
+              Analysis.BandWindow.empty() && Analysis.BlockWindow.empty() && Analysis.Decibels.Base.empty());
+  std::vector<int16_t> block(2048, 7);
+  EXPECT_FALSE(PowerSpectrum(block.data(), 1));
+  // The loops' guard notices that the tables are gone and builds them again.
+  EXPECT_TRUE(EnsureFftTables());
+  EXPECT_EQ(Analysis.FftSize, 2048);
+  EXPECT_TRUE(PowerSpectrum(block.data(), 1));
+}
+
+TEST_F(FftTables, EnsureBuildsOnceAndSetsTheReadyFlag) {
+  ResetAnalysisState();
+  EXPECT_EQ(Analysis.FftReady, 0);
+  ASSERT_TRUE(EnsureFftTables());
+  EXPECT_EQ(Analysis.FftReady, 1);
+  EXPECT_EQ(Analysis.FftSize, 2048);
+  SetBandwidth(300, 22050);
+  ASSERT_TRUE(EnsureFftTables());  // no rebuild: the bandwidth window stays
+  EXPECT_EQ(Analysis.WindowLength, 73);
+}
+
+TEST_F(FftTables, ProgramOrderIsTheOnlyOneTheLoopsUse) {
+  // Smaller orders still build consistent tables: bit reversal over log2(N/2) bits.
+  ASSERT_EQ(FftSetup(5, -1, -1.0f), 0);
+  EXPECT_EQ(Analysis.FftSize, 32);
+  const std::vector<int16_t> expected{0, 16, 8, 24, 4, 20, 12, 28, 2, 18, 10, 26, 6, 22, 14, 30};
+  EXPECT_EQ(Analysis.BitReverseTable, expected);
+}
+
+}  // namespace

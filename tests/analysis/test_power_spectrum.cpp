@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/fft_tables.h"
+#include "analysis/power_spectrum.h"
+#include "literal_spectrum.h"
+#include "support/signals.h"
+#include "support/spectrum_signals.h"
+
+namespace {
+
+constexpr int kN = 2048;
+constexpr int kRate = 22050;
+
+class PowerSpectrumTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetAnalysisState();
+    ASSERT_EQ(FftSetup(11, -1, -1.0f), 0);
+    SetBandwidth(10, kRate);
+  }
+  void TearDown() override { ResetAnalysisState(); }
+
+  static std::vector<int16_t> Spectrum(std::vector<int16_t> block, int16_t selector) {
+    EXPECT_TRUE(PowerSpectrum(block.data(), selector));
+    block.resize(kN / 2);
+    return block;
+  }
+};
+
+const std::vector<int16_t> kZeroBlockSpectrumLowBins{-6, -7, -8, -7, -6, -5, -4, -3, -2, -1};
+
+TEST_F(PowerSpectrumTest, AllZeroBlockShowsOnlyTheLowBinTaper) {
+  for (int16_t selector : {int16_t{0}, int16_t{1}}) {
+    const auto out = Spectrum(std::vector<int16_t>(kN, 0), selector);
+    EXPECT_EQ(std::vector<int16_t>(out.begin(), out.begin() + 10), kZeroBlockSpectrumLowBins);
+    EXPECT_TRUE(std::all_of(out.begin() + 10, out.end(), [](int16_t v) { return v == 0; }));
+  }
+}
+
+TEST_F(PowerSpectrumTest, SineOfHundredPeriodsAtHalfScale) {
+  // 100 periods in the block: 1076.66 Hz at 22050 Hz, on bin 100. Hann: bin 100 shows
+  // 20 log10(16384 / 2) = 78.3, its neighbours 6 dB less, bins 98 and 102 are the window's zeros.
+  const auto out = Spectrum(testsig::Sine(100.0 * kRate / kN, 16384, kRate, kN), kBlockWindowSelector);
+  EXPECT_EQ(out[100], 78);
+  EXPECT_EQ(out[99], 72);
+  EXPECT_EQ(out[101], 72);
+  EXPECT_LT(out[98], -100);
+  EXPECT_LT(out[102], -100);
+  EXPECT_EQ(*std::max_element(out.begin(), out.end()), 78);
+}
+
+TEST_F(PowerSpectrumTest, FullScaleSineShows84) {
+  for (int bin : {50, 200, 777}) {
+    const auto out = Spectrum(testsig::Sine(bin * double(kRate) / kN, 32767, kRate, kN), kBlockWindowSelector);
+    EXPECT_EQ(out[bin], 84) << bin;
+  }
+}
+
+TEST_F(PowerSpectrumTest, DcBlockIsHiddenByTheLowBinRebuild) {
+  const auto out = Spectrum(testsig::Constant(32767, kN), kBlockWindowSelector);
+  // Bins 0 and 1 come from bin 2 (a zero of the Hann window), not from the DC power (about 84 dB).
+  EXPECT_EQ(out[0], out[2] + 2);
+  EXPECT_EQ(out[1], out[2] + 1);
+  EXPECT_LT(out[0], 0);
+  // Without the rebuild the same block would show its DC in bin 0: check that bin 2 is where it says.
+  std::vector<int16_t> literal = testsig::Constant(32767, kN);
+  LiteralPowerSpectrum(literal.data(), kBlockWindowSelector);
+  EXPECT_EQ(out[0], literal[0]);
+}
+
+TEST_F(PowerSpectrumTest, UpperHalfKeepsTheInputAndOutputStaysInRange) {
+  for (uint32_t seed = 1; seed <= 5; ++seed) {
+    const auto input = testsig::Noise(seed, 32768, kN);
+    std::vector<int16_t> block = input;
+    ASSERT_TRUE(PowerSpectrum(block.data(), static_cast<int16_t>(seed % 2)));
+    EXPECT_TRUE(std::equal(block.begin() + kN / 2, block.end(), input.begin() + kN / 2));
+  }
+  // The extremes of the input: full-scale square wave at Nyquist and a lone full-scale impulse.
+  std::vector<int16_t> square(kN);
+  for (int i = 0; i < kN; ++i) square[i] = (i % 2) ? -32768 : 32767;
+  for (const auto& input : {square, testsig::Impulse(1024, -32768, kN)}) {
+    const auto out = Spectrum(input, kBlockWindowSelector);
+    for (int16_t v : out) {
+      EXPECT_LE(v, 100);
+      EXPECT_GE(v, -3300);
+    }
+  }
+}
+
+TEST_F(PowerSpectrumTest, AllZeroBandWindowGivesTheFlatSpectrumForAnyInput) {
+  SetBandwidth(0, kRate);
+  for (const auto& input : {testsig::Noise(9, 20000, kN), testsig::Sine(1000, 30000, kRate, kN)}) {
+    const auto out = Spectrum(input, kBandWindowSelector);
+    EXPECT_EQ(std::vector<int16_t>(out.begin(), out.begin() + 10), kZeroBlockSpectrumLowBins);
+    EXPECT_TRUE(std::all_of(out.begin() + 10, out.end(), [](int16_t v) { return v == 0; }));
+  }
+}
+
+TEST_F(PowerSpectrumTest, BandAndBlockWindowsAgreeAtTheDefaultBandwidth) {
+  for (int i = 0; i < kN; ++i)
+    EXPECT_NEAR(Analysis.BandWindow[i], Analysis.BlockWindow[i], 6e-8 * Analysis.BlockWindow[i]) << i;
+  // The band window is the whole-block window rounded to single precision, so a bin may cross a
+  // whole dB the other one does not; nothing that stands above the window's own floor moves more.
+  const std::vector<std::vector<int16_t>> inputs{
+      testsig::Noise(3, 10000, kN), testsig::Sine(440, 12000, kRate, kN), testsig::Chirp(100, 8000, 20000, kRate, kN),
+      testsig::HarmonicSeries(150, 20, 25000, kRate, kN)};
+  for (const auto& input : inputs) {
+    const auto band = Spectrum(input, kBandWindowSelector);
+    const auto block = Spectrum(input, kBlockWindowSelector);
+    const int peak = *std::max_element(block.begin(), block.end());
+    int differing = 0;
+    for (int k = 0; k < kN / 2; ++k) {
+      if (block[k] < peak - 100) continue;
+      EXPECT_LE(std::abs(band[k] - block[k]), 1) << k;
+      differing += band[k] != block[k];
+    }
+    EXPECT_LE(differing, 8);
+  }
+}
+
+// The transform against a direct DFT in long double of the same windowed block. The program's
+// bin is truncate(20 log10(2 |X_k| / N)); its only error is the 16-bit twiddle table (each factor
+// off by up to 0.5/32768), which adds noise about 90 dB under the block's strongest bins. A bin 60 dB
+// or less under the strongest one therefore moves by far less than 1 dB, but any move can carry it
+// across a whole dB, so such bins agree within 1 dB and almost always exactly.
+TEST_F(PowerSpectrumTest, MatchesDirectDftWithinOneDb) {
+  struct Input {
+    std::vector<int16_t> block;
+    int16_t selector;
+    int bandwidthHz;
+  };
+  const std::vector<Input> inputs{
+      {testsig::Noise(11, 30000, kN), 0, 10},
+      {testsig::Noise(12, 300, kN), 1, 10},
+      {testsig::Noise(13, 12000, kN), 0, 100},
+      {testsig::Chirp(50, 10000, 25000, kRate, kN), 1, 10},
+      {testsig::Chirp(3000, 200, 8000, kRate, kN), 0, 300},
+      {testsig::Sine(1234.5, 20000, kRate, kN), 1, 10},
+      {testsig::Sine(97.3, 500, kRate, kN, 0.7), 0, 10},
+      {testsig::HarmonicSeries(220, 30, 30000, kRate, kN), 0, 50},
+  };
+  int compared = 0, exact = 0;
+  for (const Input& in : inputs) {
+    SetBandwidth(in.bandwidthHz, kRate);
+    const auto out = Spectrum(in.block, in.selector);
+    const auto& window = in.selector == 0 ? Analysis.BandWindow : Analysis.BlockWindow;
+    const auto mags = testsig::DftMagnitudes(in.block, window);
+    long double strongest = 0;
+    for (int k = 2; k < kN / 2; ++k) strongest = std::max(strongest, mags[k]);
+    for (int k = 2; k < kN / 2; ++k) {
+      if (!(mags[k] > strongest * 1e-3L)) continue;  // 60 dB under the strongest bin
+      const long double db = 20 * std::log10(2 * mags[k] / kN);
+      const int expected = static_cast<int>(std::trunc(db));
+      // Undo the low-bin taper for bins 2..9.
+      const int shown = out[k] + (k < 10 ? (k == 2 ? 8 : 10 - k) : 0);
+      EXPECT_LE(std::abs(shown - expected), 1) << "bin " << k << " dft " << static_cast<double>(db);
+      ++compared;
+      exact += shown == expected;
+    }
+  }
+  EXPECT_GT(compared, 2000);
+  EXPECT_GT(exact, compared * 99 / 100);
+}
+
+}  // namespace
