@@ -9,6 +9,7 @@
 #include "display/display_state.h"
 #include "display/sample_slots.h"
 #include "platform/backend.h"
+#include "platform/clock.h"
 #include "platform/messages.h"
 #include "platform/ui_model.h"
 #include "settings/analysis_settings.h"

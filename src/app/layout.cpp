@@ -1,19 +1,19 @@
 // Layout of the main window (panel area, separator, position bar, button row) and its painting.
 #include <algorithm>
 
+#include "app/activities.h"
 #include "app/window_state.h"
 #include "display/display_state.h"
 #include "display/palette.h"
 #include "platform/backend.h"
+#include "platform/messages.h"
 #include "platform/ui_model.h"
 #include "settings/analysis_settings.h"
 #include "settings/mode_state.h"
 
 namespace {
 
-constexpr uint8_t kButtonFaceIndex = 236;    // presented as the system button-face colour
-constexpr uint8_t kButtonShadowIndex = 237;  // presented as the system button-shadow colour
-constexpr uint8_t kClassBackgroundIndex = 255;  // white, before any frame exists
+constexpr uint8_t kClassBackgroundIndex = kWindowBackgroundIndex;  // white, before any frame exists
 
 // Integer multiply-then-divide with rounding to nearest, as the classic font-height rule does.
 int MultiplyDivide(int a, int b, int c) {
@@ -112,10 +112,10 @@ void OnPaint() {
   canvas::DrawContext dc(&Display.MainDC);
   const int y = Window.ClientHeight - Window.ScrollBarHeight - Window.ButtonHeight - 5;
   // The 4-pixel button-face line along y + 1 covers y - 1 .. y + 2.
-  dc.SelectPen({kButtonFaceIndex, 4});
+  dc.SelectPen(Palette.ButtonFacePen);
   dc.MoveTo(0, y + 1);
   dc.LineTo(Window.ClientWidth, y + 1);
-  dc.SelectPen({kButtonShadowIndex, 1});
+  dc.SelectPen(Palette.ButtonShadowPen);
   dc.MoveTo(0, y + 3);
   dc.LineTo(Window.ClientWidth, y + 3);
   if (Mode.FrameReady) {
@@ -125,10 +125,6 @@ void OnPaint() {
 }
 
 void PresentMainWindow(int x, int y, int width, int height) {
-  std::array<canvas::PaletteEntry, 256> table{};
-  std::copy(DisplayPalette.begin(), DisplayPalette.end(), table.begin());
-  table[kButtonFaceIndex] = {0xEF, 0xEF, 0xEF};
-  table[kButtonShadowIndex] = {0xA0, 0xA0, 0xA0};
-  for (int i = 238; i < 256; ++i) table[i] = {0xFF, 0xFF, 0xFF};
+  const auto table = PresentationEntries();
   CurrentBackend().PresentWindow(Display.MainDC, table.data(), {x, y, width, height});
 }

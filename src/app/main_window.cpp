@@ -5,6 +5,7 @@
 #include "app/control_states.h"
 #include "app/file_paths.h"
 #include "app/program.h"
+#include "app/activities.h"
 #include "app/window_state.h"
 #include "display/display_state.h"
 #include "display/palette.h"

@@ -25,7 +25,9 @@ void ExpectButtons(const ButtonTable& table, const char* where) {
     ASSERT_NE(b, nullptr);
     EXPECT_EQ(b->enabled, e.enabled);
     EXPECT_EQ(b->pressed, e.pressed);
-    if (e.caption) EXPECT_EQ(b->caption, e.caption);
+    if (e.caption) {
+      EXPECT_EQ(b->caption, e.caption);
+    }
   }
 }
 

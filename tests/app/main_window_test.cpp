@@ -84,8 +84,11 @@ TEST_F(ShellTest, PanelAreaHeightIsAlwaysEven) {
     EXPECT_EQ(area % 2, 0) << h;
     int h0 = h - (20 + 15 + 3) - 16 - 8;
     EXPECT_TRUE(area == h0 || area == h0 - 1 || area == h0 + 1) << h;
-    if (h0 >= 0) EXPECT_LE(area, h0);
-    if (h0 < 0) EXPECT_GE(area, h0);
+    if (h0 >= 0) {
+      EXPECT_LE(area, h0);
+    } else {
+      EXPECT_GE(area, h0);
+    }
   }
   Start(1);
   for (int h = 300; h < 310; ++h) {
@@ -125,7 +128,7 @@ TEST_F(ShellTest, PaintShowsSeparatorAndFrame) {
   ASSERT_EQ(pic.Width(), 700);
   EXPECT_EQ(pic.At(10, y + 1), 236);  // button face
   EXPECT_EQ(pic.At(10, y + 3), 237);  // button shadow
-  EXPECT_EQ(pic.At(10, 10), 255);     // class background: no frame yet
+  EXPECT_EQ(pic.At(10, 10), 238);     // class background: no frame yet
   MakeFrame();
   canvas::DrawContext(&Display.FrameDC).FillRect(0, 0, 50, 50, 3);
   SendMainMessage(WM_PAINT);
