@@ -1,0 +1,101 @@
+// 8-bit bitmap files: header fields, row order and padding, round trip, and failures.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "display/bitmap_writer.h"
+#include "display/palette.h"
+#include "settings/analysis_settings.h"
+
+namespace {
+
+std::filesystem::path TempPath(const std::string& name) {
+  return std::filesystem::temp_directory_path() /
+         (std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" + name);
+}
+
+canvas::Surface Pattern(int w, int h) {
+  canvas::Surface s(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) s.Row(y)[x] = static_cast<uint8_t>((x * 7 + y * 13) % 236);
+  return s;
+}
+
+uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
+  return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
+}
+
+TEST(BitmapWriter, HeaderFieldsPaddingAndRowOrder) {
+  const auto palette = ComputeColorScaleEntries();
+  const canvas::Surface s = Pattern(5, 3);  // 5 pixels: rows padded to 8 bytes
+  const auto bytes = EncodeBitmap8(s, palette, canvas::Rect{0, 0, 5, 3});
+  ASSERT_EQ(bytes.size(), 1078u + 8 * 3);
+  EXPECT_EQ(bytes[0], 'B');
+  EXPECT_EQ(bytes[1], 'M');
+  EXPECT_EQ(Le32(bytes, 2), bytes.size());
+  EXPECT_EQ(Le32(bytes, 10), 1078u);
+  EXPECT_EQ(Le32(bytes, 14), 40u);
+  EXPECT_EQ(Le32(bytes, 18), 5u);
+  EXPECT_EQ(Le32(bytes, 22), 3u);
+  EXPECT_EQ(bytes[26] | bytes[27] << 8, 1);
+  EXPECT_EQ(bytes[28] | bytes[29] << 8, 8);
+  EXPECT_EQ(Le32(bytes, 30), 0u);
+  EXPECT_EQ(Le32(bytes, 34), 24u);
+  EXPECT_EQ(Le32(bytes, 46), 256u);
+  EXPECT_EQ(Le32(bytes, 50), 256u);
+  // Colour table: blue, green, red, 0; entry 2 is (255, 255, 200); 236..255 are zero.
+  EXPECT_EQ(bytes[54 + 8], 200);
+  EXPECT_EQ(bytes[54 + 9], 255);
+  EXPECT_EQ(bytes[54 + 10], 255);
+  EXPECT_EQ(bytes[54 + 11], 0);
+  for (size_t i = 54 + 236 * 4; i < 1078; ++i) EXPECT_EQ(bytes[i], 0) << i;
+  // First stored row is the bottom row; padding bytes are zero.
+  for (int x = 0; x < 5; ++x) EXPECT_EQ(bytes[1078 + x], s.At(x, 2));
+  for (int x = 5; x < 8; ++x) EXPECT_EQ(bytes[1078 + x], 0);
+  for (int x = 0; x < 5; ++x) EXPECT_EQ(bytes[1078 + 16 + x], s.At(x, 0));
+}
+
+TEST(BitmapWriter, RoundTripOfARegion) {
+  BuildPalette();
+  SwitchPalette(ID_GRAY_SCALE);
+  const canvas::Surface s = Pattern(40, 30);
+  const auto path = TempPath("region.bmp");
+  ASSERT_TRUE(WriteBitmap8(path.string(), s, Palette.DisplayPalette, canvas::Rect{3, 4, 100, 21}));
+  const auto decoded = ReadBitmap8(path.string());
+  std::filesystem::remove(path);
+  ASSERT_TRUE(decoded.has_value());
+  EXPECT_EQ(decoded->width, 37);  // clipped to the surface
+  EXPECT_EQ(decoded->height, 17);
+  for (int i = 0; i < canvas::kPaletteSize; ++i) EXPECT_EQ(decoded->colours[i], Palette.DisplayPalette[i]) << i;
+  EXPECT_EQ(decoded->colours[255], (canvas::PaletteEntry{0, 0, 0}));
+  for (int y = 0; y < 17; ++y)
+    for (int x = 0; x < 37; ++x) ASSERT_EQ(decoded->pixels.At(x, y), s.At(x + 3, y + 4)) << x << "," << y;
+  ResetPaletteState();
+}
+
+TEST(BitmapWriter, FailuresAreReportedNotThrown) {
+  const auto palette = ComputeGrayScaleEntries();
+  const canvas::Surface s = Pattern(8, 8);
+  EXPECT_FALSE(WriteBitmap8("/nonexistent-folder/x.bmp", s, palette));
+  EXPECT_FALSE(WriteBitmap8(TempPath("empty.bmp").string(), s, palette, canvas::Rect{10, 10, 20, 20}));
+  EXPECT_FALSE(std::filesystem::exists(TempPath("empty.bmp")));
+  if (std::filesystem::exists("/dev/full")) {
+    EXPECT_FALSE(WriteBitmap8("/dev/full", s, palette));  // the write fails on flush
+  }
+
+  // The reader refuses what it cannot read fully.
+  auto bytes = EncodeBitmap8(s, palette, canvas::Rect{0, 0, 8, 8});
+  ASSERT_TRUE(DecodeBitmap8(bytes).has_value());
+  auto truncated = bytes;
+  truncated.resize(bytes.size() - 1);
+  EXPECT_FALSE(DecodeBitmap8(truncated).has_value());
+  auto wrongDepth = bytes;
+  wrongDepth[28] = 24;
+  EXPECT_FALSE(DecodeBitmap8(wrongDepth).has_value());
+  EXPECT_FALSE(DecodeBitmap8({'B', 'M'}).has_value());
+  EXPECT_FALSE(ReadBitmap8("/nonexistent-folder/x.bmp").has_value());
+}
+
+}  // namespace
