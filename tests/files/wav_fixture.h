@@ -31,6 +31,10 @@ class TempDirTest : public ::testing::Test {
 };
 
 inline void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+  // A new file rather than a truncated one: some file systems flush a truncated file to disk on
+  // close, which makes thousands of rewrites crawl.
+  std::error_code ec;
+  std::filesystem::remove(path, ec);
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }

@@ -1,0 +1,147 @@
+// Thousands of malformed recordings fed to the reader: none may crash it, each rejected file gets a
+// message, and every accepted one keeps the reader's promises (reads stay inside the file, the
+// start stays inside the data).
+#include <random>
+
+#include "files/recording_file.h"
+#include "wav_fixture.h"
+
+namespace {
+
+using wavtest::WavSpec;
+
+class ReaderFuzzTest : public wavtest::TempDirTest {};
+
+template <typename T, size_t N>
+T Pick(std::mt19937& rng, const T (&values)[N]) {
+  return values[std::uniform_int_distribution<size_t>(0, N - 1)(rng)];
+}
+
+std::vector<uint8_t> RandomFile(std::mt19937& rng) {
+  auto chance = [&rng](int percent) { return std::uniform_int_distribution<int>(0, 99)(rng) < percent; };
+  auto upTo = [&rng](size_t n) { return std::uniform_int_distribution<size_t>(0, n)(rng); };
+  std::vector<uint8_t> f;
+  if (chance(10)) {
+    // Noise with tags dropped in anywhere.
+    f.resize(upTo(chance(30) ? 60000 : 3000));
+    for (auto& b : f) b = static_cast<uint8_t>(rng());
+    for (const char* tag : {"fmt ", "DATA", "data", "FmT "}) {
+      if (f.size() >= 4 && chance(60)) std::memcpy(&f[upTo(f.size() - 4)], tag, 4);
+    }
+    return f;
+  }
+  const int channelChoices[] = {0, 1, 1, 2, 2, 3, 6, 65535};
+  const int rateChoices[] = {0, 1, 8000, 11025, 22050, 44100, 1000000, 1000001, 0x7fffffff, -1};
+  const int bitChoices[] = {16, 16, 16, 8, 0, 24, 32, 65535};
+  const char* fmtTags[] = {"fmt ", "FMT ", "fmT ", "fmt_"};
+  const char* dataTags[] = {"data", "DATA", "daTa", "dat"};
+  WavSpec s;
+  s.channels = Pick(rng, channelChoices);
+  s.sampleRate = Pick(rng, rateChoices);
+  s.bitsPerSample = Pick(rng, bitChoices);
+  s.blockAlign = chance(80) ? -1 : static_cast<int>(upTo(9));
+  s.dataBytes = chance(35) ? 44000 + upTo(6000) : upTo(3000);
+  const int64_t declaredChoices[] = {-1, -1, 0, 1, 44100, 0x7fffffff, 0xFFFFFFFFll};
+  s.declaredData = chance(60) ? -1 : Pick(rng, declaredChoices);
+  s.fmtTag = Pick(rng, fmtTags);
+  s.dataTag = Pick(rng, dataTags);
+  if (std::strlen(s.dataTag) < 4) s.dataTag = "dat\x01";
+  s.fmtSize = chance(50) ? 16 : 18;
+  s.listChunkBytes = chance(25) ? upTo(1200) : 0;
+  f = wavtest::MakeWav(s);
+  // A few bytes of the header scrambled, or the file cut short.
+  for (int n = chance(40) ? static_cast<int>(upTo(6)) : 0; n > 0; --n)
+    f[upTo(std::min<size_t>(f.size(), 64) - 1)] = static_cast<uint8_t>(rng());
+  if (chance(15)) f.resize(upTo(f.size()));
+  return f;
+}
+
+void CheckAccepted(RecordingPlayback& p, std::mt19937& rng) {
+  const RecordingInfo& in = p.info;
+  ASSERT_TRUE(p.message.empty());
+  ASSERT_TRUE(p.file.IsOpen());
+  ASSERT_TRUE(in.channels == 1 || in.channels == 2);
+  ASSERT_EQ(in.bitsPerSample, 16);
+  ASSERT_GE(in.sampleRate, 1);
+  ASSERT_LE(in.sampleRate, kMaxSampleRate);
+  ASSERT_EQ(in.blockAlign, 2 * in.channels);
+  ASSERT_GE(in.dataOffset, 0);
+  ASSERT_LE(in.dataOffset + in.dataBytes, in.fileBytes);
+  ASSERT_GE(p.playDataBytes, kMinPlayableBytes);
+  ASSERT_EQ(p.playDataFrames, p.playDataBytes / in.blockAlign);
+  ASSERT_EQ(p.needsStartDialog, p.playLengthSeconds > 8);
+
+  // The whole playable part reads back, in the half-block steps playback uses, and no further.
+  std::vector<uint8_t> block(22050);
+  int64_t total = 0;
+  for (int64_t n; (n = ReadPlayData(p, total, block.data(), static_cast<int64_t>(block.size()))) > 0;) total += n;
+  ASSERT_EQ(total, p.playDataBytes);
+
+  const int seconds = std::uniform_int_distribution<int>(-1, p.playLengthSeconds + 2)(rng);
+  SetPlayStartSecond(p, seconds);
+  ASSERT_EQ(p.playStartOffset % 4, 0);
+  ASSERT_GE(p.playStartOffset, 0);
+  ASSERT_LE(p.playStartOffset, in.dataBytes);
+  ASSERT_EQ(p.playDataBytes, in.dataBytes - p.playStartOffset);
+  ASSERT_GE(p.playLengthSeconds, 0);
+  ASSERT_EQ(ReadPlayData(p, p.playDataBytes, block.data(), 10), 0);
+}
+
+TEST_F(ReaderFuzzTest, MalformedRecordingsAreRejectedWithAMessageOrReadSafely) {
+  const uint32_t seed = 20240611;
+  std::mt19937 rng(seed);
+  const std::string path = Path("fuzz.wav");
+  int accepted = 0, rejected = 0, headerless = 0;
+  for (int i = 0; i < 4000; ++i) {
+    SCOPED_TRACE(testing::Message() << "seed " << seed << " file " << i);
+    std::vector<uint8_t> bytes = RandomFile(rng);
+    wavtest::WriteFile(path, bytes);
+    RecordingPlayback p = OpenRecordingForPlay(path);
+    if (p.ok) {
+      ++accepted;
+      headerless += p.info.headerless ? 1 : 0;
+      CheckAccepted(p, rng);
+    } else {
+      ++rejected;
+      ASSERT_FALSE(p.message.empty());
+      ASSERT_FALSE(p.file.IsOpen());
+    }
+    if (i % 8 == 0) {
+      // The whole-file loader agrees with the reader.
+      std::string error;
+      auto loaded = LoadRecording(path, &error);
+      ASSERT_EQ(loaded.has_value(), p.ok) << error;
+      if (loaded) {
+        ASSERT_TRUE(p.ok);
+        ASSERT_EQ(static_cast<int64_t>(loaded->samples.size()) * 2,
+                  (p.info.dataBytes / p.info.blockAlign) * p.info.blockAlign);
+      } else {
+        ASSERT_EQ(error, p.message);
+      }
+    }
+  }
+  // The generator must reach both sides, or the test proves little.
+  EXPECT_GT(accepted, 400);
+  EXPECT_GT(rejected, 1000);
+  EXPECT_GT(headerless, 20);
+}
+
+TEST_F(ReaderFuzzTest, ScanningAnyHeadStaysInsideTheScanBlock) {
+  std::mt19937 rng(7);
+  std::vector<uint8_t> head(kScanBlockBytes);
+  for (int i = 0; i < 20000; ++i) {
+    const size_t n = std::uniform_int_distribution<size_t>(0, head.size())(rng);
+    for (size_t k = 0; k < n; ++k) head[k] = static_cast<uint8_t>(rng() % 4 == 0 ? "fmtdaFMTDA "[rng() % 11] : rng());
+    const int64_t fileBytes = std::uniform_int_distribution<int64_t>(0, 1 << 20)(rng);
+    RecordingInfo info = ScanRecordingHead(head.data(), n, fileBytes);
+    ASSERT_GE(info.dataBytes, 0);
+    ASSERT_LE(info.dataBytes, info.declaredDataBytes);
+    ASSERT_LE(info.dataOffset, kFmtScanPositions + kDataScanPositions + 8);
+    ASSERT_LE(info.dataOffset + info.dataBytes, std::max<int64_t>(fileBytes, info.dataOffset));
+    if (CheckRecordingFormat(info).empty()) {
+      ASSERT_EQ(info.blockAlign, 2 * info.channels);
+    }
+  }
+}
+
+}  // namespace
