@@ -1,2 +1,0 @@
-// Module headless: sources arrive with its work.
-namespace {}

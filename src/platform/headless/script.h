@@ -1,0 +1,55 @@
+#pragma once
+// The scripted user's language: one action per line. Parsing checks every line before the run
+// starts, so a typo on the last line fails at once instead of after a minute of virtual time.
+// The language is described for users in docs/scripting.md.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// An answer queued for the next blocking request (message box, file dialog, modal dialog).
+struct ScriptAnswer {
+  enum class Kind {
+    Ok,            // message box OK (1); a modal dialog's IDOK
+    Cancel,        // message box IDCANCEL (2); a file dialog's cancel; a modal dialog's IDCANCEL
+    File,          // a file dialog's chosen path
+    DialogOk,      // modal dialogs only: IDOK
+    DialogCancel,  // modal dialogs only: IDCANCEL
+    Scroll,        // modal dialogs only: WM_HSCROLL to a scroll-bar control
+  };
+  Kind kind = Kind::Ok;
+  std::string path;           // File
+  int controlId = 0;          // Scroll
+  uint32_t scrollCode = 0;    // Scroll: ScrollCode
+  int thumb = 0;              // Scroll: the position for SB_THUMBPOSITION
+  int lineNumber = 0;         // the script line that queued it (1-based)
+};
+
+enum class ScriptOp { Click, Menu, Key, Close, Wait, Set, Answer, Dump, Mouse, SaveFrame, Device };
+
+struct ScriptLine {
+  int number = 0;     // 1-based line number in the script
+  std::string text;   // the line as written (for error messages)
+  ScriptOp op = ScriptOp::Dump;
+  int id = 0;                 // Click, Menu: command id
+  uint32_t key = 0;           // Key: KeyCode
+  uint32_t modifiers = 0;     // Key: KEYMOD_SHIFT | KEYMOD_CONTROL
+  double ms = 0;              // Wait: virtual milliseconds
+  std::string name;           // Set: settings field name; Device: "input" or "output"
+  int value = 0;              // Set: the value; Device: 1 = opening fails, 0 = opening works
+  ScriptAnswer answer;        // Answer
+  uint32_t mouseMessage = 0;  // Mouse: WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN
+  int x = 0, y = 0;           // Mouse: client pixels
+  std::string path;           // SaveFrame: the .bmp file to write
+};
+
+struct ParsedScript {
+  std::vector<ScriptLine> lines;  // actions only: blank and comment lines are dropped
+  std::string error;              // empty when every line was understood
+};
+
+// Parses a whole script. On the first line it does not understand, returns with `error` set to
+// "line N: <reason>: <the line>" (lines parsed so far are kept).
+ParsedScript ParseScript(const std::string& text);
+
+// Parses one key name ("R", "shift+C", "ctrl+F2", "Escape", "Left", ...). False when unknown.
+bool ParseKeyName(const std::string& name, uint32_t* key, uint32_t* modifiers);
