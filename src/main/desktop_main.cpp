@@ -1,2 +1,31 @@
 // The desktop program of one variant (TX_PRODUCT_VARIANT): a Qt window and real sound devices.
-int main() { return 0; }
+#include <string>
+
+#include "app/program.h"
+#include "platform/qt/qt_backend.h"
+
+namespace {
+
+// The program takes its whole command line as one path: the arguments joined by spaces.
+std::string JoinArguments(int argc, char** argv) {
+  std::string line;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) line += ' ';
+    line += argv[i];
+  }
+  return line;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QtApplication application(argc, argv);  // Qt takes its own options (-platform, ...) out of argv
+  const std::string commandLine = JoinArguments(argc, argv);
+  QtBackend backend;
+  SetBackend(&backend);
+  // Sound devices: the PortAudio sound system is installed here with SetSoundSystem(&sound) and
+  // removed after the program returned. Without one, live input reports that no device opens.
+  const int exitCode = RunTaldrinex(TX_PRODUCT_VARIANT, commandLine);
+  SetBackend(nullptr);
+  return exitCode;
+}

@@ -1,2 +1,0 @@
-// Module qt: sources arrive with its work.
-namespace {}

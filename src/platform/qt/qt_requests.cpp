@@ -1,0 +1,155 @@
+// Requests that block the program until the user answers: message boxes, file dialogs and modal
+// dialogs, plus the modeless dialogs and opening the help. While a request blocks, Qt keeps
+// running and the sound devices' posted messages keep flowing; the main window waits.
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QUrl>
+#include <algorithm>
+#include <functional>
+
+#include "platform/messages.h"
+#include "platform/qt/qt_state.h"
+
+namespace {
+
+// Runs Qt until `done` holds, delivering posted messages (and, for a modal dialog, the actions on
+// it) from outside Qt's dispatch at least every 20 ms.
+void ModalLoop(QtBackend::State& s, const std::function<bool()>& done, DialogModel* dialog) {
+  ++s.modalDepth;
+  QTimer tick;
+  tick.start(20);
+  while (!done()) {
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    DeliverPostedMessages();
+    if (dialog) {
+      // Actions on the modal dialog go to its procedure now; all other input waits.
+      while (!dialog->ended) {
+        auto it = std::find_if(s.pending.begin(), s.pending.end(),
+                               [dialog](const UserAction& a) { return a.dialog == dialog; });
+        if (it == s.pending.end()) break;
+        const UserAction action = *it;
+        s.pending.erase(it);
+        DeliverAction(s, action);
+      }
+    }
+    s.backend->MirrorNow();
+  }
+  --s.modalDepth;
+}
+
+QMessageBox::Icon IconOf(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::Exclamation: return QMessageBox::Warning;
+    case MessageIcon::Stop: return QMessageBox::Critical;
+    case MessageIcon::Information: return QMessageBox::Information;
+    case MessageIcon::None: break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+// "Bitmap Files (*.bmp)" with {"*.bmp"} becomes Qt's "Bitmap Files (*.bmp)"; patterns may also
+// come as one "*.tdx;*.wav" entry.
+QString QtFilter(const FileFilter& filter) {
+  QString description = QString::fromStdString(filter.description).trimmed();
+  if (description.endsWith(')')) {
+    const qsizetype open = description.lastIndexOf('(');
+    if (open > 0) description = description.left(open).trimmed();
+  }
+  QStringList patterns;
+  for (const auto& p : filter.patterns)
+    for (const QString& part : QString::fromStdString(p).split(';', Qt::SkipEmptyParts))
+      patterns << part.trimmed();
+  if (patterns.isEmpty()) patterns << "*";
+  return QString("%1 (%2)").arg(description.isEmpty() ? patterns.join(' ') : description, patterns.join(' '));
+}
+
+}  // namespace
+
+void CloseDialogView(QtBackend::State& s, const DialogModel* model) {
+  auto& views = s.dialogs;
+  views.erase(std::remove_if(views.begin(), views.end(), [model](const auto& v) { return v->model == model; }),
+              views.end());
+  auto& q = s.pending;
+  q.erase(std::remove_if(q.begin(), q.end(), [model](const UserAction& a) { return a.dialog == model; }), q.end());
+}
+
+int QtBackend::ShowMessageBox(const std::string& text, const std::string& caption, MessageIcon icon) {
+  State& s = *state_;
+  QMessageBox box(IconOf(icon), QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::Ok,
+                  s.window.get());
+  box.setObjectName("messageBox");
+  box.setWindowModality(Qt::ApplicationModal);
+  bool finished = false;
+  QObject::connect(&box, &QDialog::finished, &box, [&finished] { finished = true; });
+  box.show();
+  ModalLoop(s, [&finished] { return finished; }, nullptr);
+  return IDOK;  // the box has only OK; closing it answers the same
+}
+
+std::optional<std::string> QtBackend::ChooseFile(const FileDialogRequest& request) {
+  State& s = *state_;
+  QFileDialog dialog(s.window.get(), QString::fromStdString(request.title), QDir::currentPath());
+  dialog.setObjectName("fileDialog");
+  // Qt's own dialog: it runs inside our loop like every other request.
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(request.save || request.createPrompt ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  QStringList filters;
+  for (const auto& f : request.filters) filters << QtFilter(f);
+  if (!filters.isEmpty()) dialog.setNameFilters(filters);
+  QString extension = QString::fromStdString(request.defaultExtension);
+  while (extension.startsWith('.')) extension.remove(0, 1);
+  if (!extension.isEmpty()) dialog.setDefaultSuffix(extension);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, !(request.save && request.confirmOverwrite));
+  dialog.setWindowModality(Qt::ApplicationModal);
+  bool finished = false;
+  QObject::connect(&dialog, &QDialog::finished, &dialog, [&finished] { finished = true; });
+  dialog.show();
+  ModalLoop(s, [&finished] { return finished; }, nullptr);
+  if (dialog.result() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  QString path = QDir::toNativeSeparators(dialog.selectedFiles().front());
+  // A name typed without an extension gets the default one (Qt's dialog does so too).
+  if (!extension.isEmpty() && QFileInfo(path).suffix().isEmpty()) path += '.' + extension;
+  return path.toStdString();
+}
+
+int QtBackend::RunModalDialog(DialogModel& dialog) {
+  State& s = *state_;
+  dialog.ended = false;
+  dialog.result = 0;
+  if (dialog.procedure) dialog.procedure(dialog, WM_INITDIALOG, 0, 0);
+  if (!dialog.procedure) dialog.End(IDCANCEL);  // nothing could ever end it
+  if (!dialog.ended) {
+    s.dialogs.push_back(BuildDialogView(s, dialog));
+    TxDialog* widget = s.dialogs.back()->widget.get();
+    widget->setWindowModality(Qt::ApplicationModal);
+    widget->show();
+    ModalLoop(s, [&dialog] { return dialog.ended; }, &dialog);
+    CloseDialogView(s, &dialog);
+  }
+  MirrorNow();
+  return dialog.result;
+}
+
+void QtBackend::ShowModelessDialog(DialogModel& dialog) {
+  State& s = *state_;
+  if (s.FindView(&dialog)) return;
+  // The program initialises a modeless dialog itself and keeps MainUi.openDialogs.
+  dialog.ended = false;
+  s.dialogs.push_back(BuildDialogView(s, dialog));
+  TxDialog* widget = s.dialogs.back()->widget.get();
+  widget->setModal(false);
+  widget->show();
+}
+
+void QtBackend::CloseModelessDialog(DialogModel& dialog) { CloseDialogView(*state_, &dialog); }
+
+bool QtBackend::OpenDocument(const std::string& path) {
+  const QFileInfo file(QString::fromStdString(path));
+  if (!file.isFile()) return false;
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(file.absoluteFilePath()));
+}
