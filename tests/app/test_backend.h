@@ -6,6 +6,7 @@
 
 #include "platform/backend.h"
 #include "platform/canvas/canvas.h"
+#include "platform/messages.h"
 
 class TestBackend : public Backend {
  public:
@@ -45,7 +46,24 @@ class TestBackend : public Backend {
   }
   void Beep() override { ++beeps; }
   std::optional<std::string> ChooseFile(const FileDialogRequest&) override { return std::nullopt; }
-  int RunModalDialog(DialogModel& dialog) override { return dialog.result; }
+  // Scripted answer for the next modal dialog: scroll actions on a bar, then OK or Cancel.
+  struct ScrollAction {
+    int control;
+    uint32_t code;
+    int thumb;
+  };
+  std::vector<ScrollAction> dialogScrolls;
+  int dialogButton = 1;  // IDOK
+  std::vector<DialogModel> dialogsSeen;  // each modal dialog as it was when it ended
+  int RunModalDialog(DialogModel& dialog) override {
+    dialog.procedure(dialog, WM_INITDIALOG, 0, 0);
+    for (const auto& a : dialogScrolls)
+      dialog.procedure(dialog, WM_HSCROLL, a.code | (static_cast<uintptr_t>(a.thumb) << 16), a.control);
+    dialogScrolls.clear();
+    if (!dialog.ended) dialog.procedure(dialog, WM_COMMAND, static_cast<uintptr_t>(dialogButton), 0);
+    dialogsSeen.push_back(dialog);
+    return dialog.result;
+  }
   void ShowModelessDialog(DialogModel&) override {}
   void CloseModelessDialog(DialogModel&) override {}
   bool OpenDocument(const std::string& path) override {

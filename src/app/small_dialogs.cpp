@@ -1,0 +1,155 @@
+#include "app/small_dialogs.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "app/window_state.h"
+#include "platform/backend.h"
+#include "platform/messages.h"
+#include "settings/analysis_settings.h"
+
+SmallDialogState SmallDialogs;
+
+namespace {
+
+constexpr int kDialogWidth = 240;
+constexpr int kDialogHeight = 130;
+
+struct BarLimits {
+  int line, page;
+};
+
+// Centred horizontally on the screen, 30 pixels above the vertical centre, never above or left of 0.
+void PlaceDialog(DialogModel& d) {
+  d.width = kDialogWidth;
+  d.height = kDialogHeight;
+  d.x = std::max(0, (Window.ScreenWidth - d.width) / 2);
+  d.y = std::max(0, (Window.ScreenHeight - d.height) / 2 - 30);
+}
+
+DialogModel MakeDialog(int id, const char* title, const char* group, const char* label, int bar, int edit,
+                       BarLimits steps) {
+  DialogModel d;
+  d.resourceId = id;
+  d.title = title;
+  d.modal = true;
+  auto add = [&](int cid, DialogControlKind kind, const char* text, UiRect r) {
+    DialogControlModel c;
+    c.id = cid;
+    c.kind = kind;
+    c.text = text;
+    c.rect = r;
+    d.controls.push_back(c);
+  };
+  add(-1, DialogControlKind::Group, group, {8, 6, 224, 66});
+  add(-1, DialogControlKind::Label, label, {18, 26, 60, 16});
+  add(edit, DialogControlKind::Edit, "", {150, 24, 70, 20});
+  add(bar, DialogControlKind::ScrollBar, "", {18, 48, 202, 16});
+  d.controls.back().lineStep = steps.line;
+  d.controls.back().pageStep = steps.page;
+  add(IDOK, DialogControlKind::DefaultButton, "OK", {40, 86, 70, 26});
+  add(IDCANCEL, DialogControlKind::Button, "Cancel", {130, 86, 70, 26});
+  PlaceDialog(d);
+  return d;
+}
+
+// The new thumb position after a scroll action on a bar with these steps and limits.
+int Scrolled(int position, uint32_t code, int thumb, BarLimits steps, int lo, int hi) {
+  switch (code) {
+    case SB_LINELEFT: position -= steps.line; break;
+    case SB_LINERIGHT: position += steps.line; break;
+    case SB_PAGELEFT: position -= steps.page; break;
+    case SB_PAGERIGHT: position += steps.page; break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK: position = thumb; break;
+    case SB_LEFT: position = lo; break;
+    case SB_RIGHT: position = hi; break;
+    default: break;
+  }
+  return std::clamp(position, lo, hi);
+}
+
+std::string FactorText(int percent) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%4.2f", percent / 100.0);
+  return text;
+}
+
+intptr_t MagnificationProc(DialogModel& d, uint32_t message, uintptr_t wParam, intptr_t) {
+  switch (message) {
+    case WM_INITDIALOG:
+      d.SetText(kMagnificationEdit, FactorText(AnalysisSettings.BitmapMagnification));
+      d.SetScrollRange(kMagnificationBar, 100, 500);
+      d.SetScrollPosition(kMagnificationBar, AnalysisSettings.BitmapMagnification);
+      return 1;
+    case WM_HSCROLL: {
+      int& m = AnalysisSettings.BitmapMagnification;
+      m = Scrolled(m, wParam & 0xFFFF, static_cast<int>(wParam >> 16), {10, 100}, 100, 500);
+      d.SetScrollPosition(kMagnificationBar, m);
+      d.SetText(kMagnificationEdit, FactorText(m));
+      return 1;
+    }
+    case WM_COMMAND:
+      if ((wParam & 0xFFFF) == IDOK) d.End(1);
+      if ((wParam & 0xFFFF) == IDCANCEL) d.End(0);
+      return 1;
+    case WM_CLOSE:
+      d.End(0);
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+intptr_t StartingPointProc(DialogModel& d, uint32_t message, uintptr_t wParam, intptr_t) {
+  switch (message) {
+    case WM_INITDIALOG:
+      SmallDialogs.StartSeconds = 0;
+      d.SetScrollRange(kStartBar, 0, SmallDialogs.PlayLengthSeconds);
+      d.SetScrollPosition(kStartBar, 0);
+      d.SetText(kStartEdit, "0");
+      return 1;
+    case WM_HSCROLL: {
+      int& s = SmallDialogs.StartSeconds;
+      s = Scrolled(s, wParam & 0xFFFF, static_cast<int>(wParam >> 16), {1, 10}, 0, SmallDialogs.PlayLengthSeconds);
+      d.SetScrollPosition(kStartBar, s);
+      d.SetText(kStartEdit, std::to_string(s));
+      return 1;
+    }
+    case WM_COMMAND:
+      if ((wParam & 0xFFFF) == IDOK) d.End(1);
+      if ((wParam & 0xFFFF) == IDCANCEL) d.End(0);
+      return 1;
+    case WM_CLOSE:
+      d.End(0);
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+int RunModal(DialogModel& d) {
+  MainUi.openDialogs.push_back(&d);
+  UiChanged();
+  int result = CurrentBackend().RunModalDialog(d);
+  std::erase(MainUi.openDialogs, &d);
+  UiChanged();
+  return result;
+}
+
+}  // namespace
+
+int RunMagnificationDialog() {
+  DialogModel d = MakeDialog(kMagnificationDialog, "Bitmap Magnification", "Magnification", "Factor",
+                             kMagnificationBar, kMagnificationEdit, {10, 100});
+  d.procedure = MagnificationProc;
+  return RunModal(d);
+}
+
+int RunStartingPointDialog(int playLengthSeconds) {
+  SmallDialogs.PlayLengthSeconds = std::max(0, playLengthSeconds);
+  DialogModel d = MakeDialog(kStartingPointDialog, "Starting Point", "Time", "Seconds", kStartBar, kStartEdit,
+                             {1, 10});
+  d.procedure = StartingPointProc;
+  return RunModal(d);
+}
