@@ -30,44 +30,51 @@ void TraceLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1, IntRect clip, Vis
   const int64_t majorLo = xMajor ? clip.left : clip.top, majorHi = xMajor ? clip.right - 1 : clip.bottom - 1;
   const int64_t minorLo = xMajor ? clip.top : clip.left, minorHi = xMajor ? clip.bottom - 1 : clip.right - 1;
 
-  // Steps whose major coordinate lies inside the clip.
-  int64_t first = 0, last = major - 1;
-  if (majorSign > 0) {
-    first = std::max(first, majorLo - majorStart);
-    last = std::min(last, majorHi - majorStart);
-  } else {
-    first = std::max(first, majorStart - majorHi);
-    last = std::min(last, majorStart - majorLo);
-  }
-  if (first > last) return;
-
-  // Minor offsets allowed by the clip; the offset never decreases with the step.
-  const int64_t offsetLo = minorSign > 0 ? minorLo - minorStart : minorStart - minorHi;
-  const int64_t offsetHi = minorSign > 0 ? minorHi - minorStart : minorStart - minorLo;
-  auto offsetAt = [&](int64_t i) {
-    return static_cast<int64_t>((Wide{2} * i * minor + major) / (Wide{2} * major));
+  // Step range [first, last], minor offset and error term at `first`.
+  int64_t first = 0, last = major - 1, offset = 0, error = major;
+  const auto inside = [&](int64_t px, int64_t py) {
+    return px >= clip.left && px < clip.right && py >= clip.top && py < clip.bottom;
   };
-  if (offsetAt(last) < offsetLo || offsetAt(first) > offsetHi) return;
-  {  // first step with offset >= offsetLo
-    int64_t lo = first, hi = last;
-    while (lo < hi) {
-      const int64_t mid = lo + (hi - lo) / 2;
-      if (offsetAt(mid) >= offsetLo) hi = mid; else lo = mid + 1;
+  // The usual case needs no clipping: every step lies between the two points.
+  if (!inside(x0, y0) || !inside(x1, y1)) {
+    // Steps whose major coordinate lies inside the clip.
+    if (majorSign > 0) {
+      first = std::max(first, majorLo - majorStart);
+      last = std::min(last, majorHi - majorStart);
+    } else {
+      first = std::max(first, majorStart - majorHi);
+      last = std::min(last, majorStart - majorLo);
     }
-    first = lo;
-  }
-  {  // last step with offset <= offsetHi
-    int64_t lo = first, hi = last;
-    while (lo < hi) {
-      const int64_t mid = lo + (hi - lo + 1) / 2;
-      if (offsetAt(mid) <= offsetHi) lo = mid; else hi = mid - 1;
+    if (first > last) return;
+
+    // Minor offsets allowed by the clip; the offset never decreases with the step.
+    const int64_t offsetLo = minorSign > 0 ? minorLo - minorStart : minorStart - minorHi;
+    const int64_t offsetHi = minorSign > 0 ? minorHi - minorStart : minorStart - minorLo;
+    auto offsetAt = [&](int64_t i) {
+      return static_cast<int64_t>((Wide{2} * i * minor + major) / (Wide{2} * major));
+    };
+    if (offsetAt(last) < offsetLo || offsetAt(first) > offsetHi) return;
+    {  // first step with offset >= offsetLo
+      int64_t lo = first, hi = last;
+      while (lo < hi) {
+        const int64_t mid = lo + (hi - lo) / 2;
+        if (offsetAt(mid) >= offsetLo) hi = mid; else lo = mid + 1;
+      }
+      first = lo;
     }
-    last = lo;
+    {  // last step with offset <= offsetHi
+      int64_t lo = first, hi = last;
+      while (lo < hi) {
+        const int64_t mid = lo + (hi - lo + 1) / 2;
+        if (offsetAt(mid) <= offsetHi) lo = mid; else hi = mid - 1;
+      }
+      last = lo;
+    }
+    const Wide numerator = Wide{2} * first * minor + major;
+    offset = static_cast<int64_t>(numerator / (Wide{2} * major));
+    error = static_cast<int64_t>(numerator % (Wide{2} * major));
   }
 
-  const Wide numerator = Wide{2} * first * minor + major;
-  int64_t offset = static_cast<int64_t>(numerator / (Wide{2} * major));
-  int64_t error = static_cast<int64_t>(numerator % (Wide{2} * major));
   const int64_t twoMajor = 2 * major, twoMinor = 2 * minor;
   int64_t majorPos = majorStart + majorSign * first;
   for (int64_t i = first; i <= last; ++i) {
