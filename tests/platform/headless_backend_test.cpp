@@ -1,0 +1,379 @@
+// The headless backend against a stand-in window procedure: the virtual clock, the scripted user
+// (timing, re-entrancy, the closing user), and the answers to blocking requests.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "app/mode_state.h"
+#include "platform/clock.h"
+#include "platform/headless/dump.h"
+#include "platform/headless/headless_backend.h"
+#include "platform/messages.h"
+#include "platform/ui_model.h"
+#include "settings/analysis_settings.h"
+
+namespace {
+
+struct Received {
+  uint32_t message;
+  uintptr_t wParam;
+  intptr_t lParam;
+  double atMs;
+  uint32_t modifiers;
+};
+
+// The stand-in program: records every message; 102 runs an "activity" that pumps until 107;
+// WM_CLOSE during the activity stops it, in idle it ends the program.
+struct FakeProgram {
+  HeadlessBackend* backend = nullptr;
+  std::vector<Received> log;
+  bool active = false;
+  int loopsPumped = 0;
+  int closesRefused = 0;
+};
+FakeProgram Fake;
+
+intptr_t FakeProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  Fake.log.push_back({message, wParam, lParam, NowMs(), CurrentBackend().KeyModifiers()});
+  if (message == WM_COMMAND && wParam == CMD_RUN && !Fake.active) {
+    Fake.active = true;
+    while (Fake.active) {
+      PumpMessages();
+      SleepMs(2);
+      ++Fake.loopsPumped;
+    }
+  } else if (message == WM_COMMAND && wParam == CMD_RESET) {
+    Fake.active = false;
+  } else if (message == WM_CLOSE) {
+    if (Fake.active) {
+      ++Fake.closesRefused;
+      Fake.active = false;
+    } else {
+      CurrentBackend().DestroyMainWindow();
+      PostQuitMessage(0);
+    }
+  }
+  return 0;
+}
+
+class HeadlessBackendTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Fake = FakeProgram{};
+    ResetMessageQueue();
+    ResetUiModel();
+    ResetSettingsState();
+    Mode = ModeState{};
+    SetMainWindowProcedure(FakeProc);
+  }
+  void TearDown() override {
+    SetBackend(nullptr);
+    SetMainWindowProcedure(nullptr);
+    ResetMessageQueue();
+  }
+  // Installs the backend and the script, shows the window and runs the idle loop to the end.
+  int Run(HeadlessBackend& backend, const std::string& script) {
+    ParsedScript p = ParseScript(script);
+    EXPECT_EQ(p.error, "");
+    backend.SetScript(p.lines);
+    SetBackend(&backend);
+    Fake.backend = &backend;
+    backend.MoveMainWindow(0, 0, 796, 596);
+    backend.ShowMainWindow();
+    return RunMessageLoop();
+  }
+  std::vector<Received> Only(uint32_t message) {
+    std::vector<Received> out;
+    for (const auto& r : Fake.log)
+      if (r.message == message) out.push_back(r);
+    return out;
+  }
+};
+
+TEST_F(HeadlessBackendTest, ClockMovesOnlyBySleepsPumpsAndFrames) {
+  HeadlessConfig config;
+  config.pumpCostMs = 0.25;
+  config.frameCostMs = 3;
+  HeadlessBackend b(config);
+  SetBackend(&b);
+  EXPECT_EQ(NowMs(), 0.0);
+  SleepMs(10);
+  EXPECT_EQ(NowMs(), 10.0);
+  PumpMessages();
+  EXPECT_EQ(NowMs(), 10.25);
+  NoteFrameDrawn();
+  EXPECT_EQ(NowMs(), 13.25);
+  EXPECT_EQ(b.FramesDrawn(), 1);
+  // With a line due later, waiting stops at its due time; with none, after the longest wait.
+  b.SetScript(ParseScript("wait 100\ndump\n").lines);
+  b.ShowMainWindow();
+  std::ostringstream sink;
+  b.SetDumpStream(&sink);
+  PumpMessages();  // runs the wait line
+  const double due = NowMs() + 100;
+  b.WaitForInput(30);
+  EXPECT_DOUBLE_EQ(NowMs(), due - 70);
+  b.WaitForInput(1000);
+  EXPECT_DOUBLE_EQ(NowMs(), due);
+  b.WaitForInput(1000);  // due now: no waiting
+  EXPECT_DOUBLE_EQ(NowMs(), due);
+}
+
+TEST_F(HeadlessBackendTest, LinesRunInOrderAtTheirDueTimesWithTheirModifiers) {
+  HeadlessBackend b;
+  std::ostringstream dumps;
+  b.SetDumpStream(&dumps);
+  Run(b, "click 101\nwait 100\nkey ctrl+F2\nkey R\nmenu 40008\nmouse move 5 6\nmouse down 7 8\nwait 50\nclose\n");
+  auto commands = Only(WM_COMMAND);
+  ASSERT_EQ(commands.size(), 2u);
+  EXPECT_EQ(commands[0].wParam, 101u);
+  EXPECT_EQ(commands[0].lParam, 0);
+  EXPECT_DOUBLE_EQ(commands[0].atMs, 0.5);  // the first pump
+  EXPECT_EQ(commands[1].wParam, 40008u);
+  auto keys = Only(WM_KEYDOWN);
+  ASSERT_EQ(keys.size(), 2u);
+  EXPECT_EQ(keys[0].wParam, KEY_F1 + 1u);
+  EXPECT_EQ(keys[0].modifiers, static_cast<uint32_t>(KEYMOD_CONTROL));
+  EXPECT_GE(keys[0].atMs, 100.5);
+  EXPECT_LT(keys[0].atMs, 101.5);
+  EXPECT_EQ(keys[1].modifiers, 0u);  // held only while its own key was delivered
+  EXPECT_EQ(b.KeyModifiers(), 0u);
+  auto move = Only(WM_MOUSEMOVE);
+  ASSERT_EQ(move.size(), 1u);
+  EXPECT_EQ(PointX(move[0].lParam), 5);
+  EXPECT_EQ(PointY(move[0].lParam), 6);
+  auto down = Only(WM_LBUTTONDOWN);
+  ASSERT_EQ(down.size(), 1u);
+  auto closes = Only(WM_CLOSE);
+  ASSERT_EQ(closes.size(), 1u);
+  EXPECT_GE(closes[0].atMs, keys[0].atMs + 50);
+  EXPECT_EQ(b.ScriptError(), "");
+}
+
+TEST_F(HeadlessBackendTest, AClickThatStartsALoopKeepsTheScriptGoingFromTheLoopsPumps) {
+  HeadlessBackend b;
+  std::ostringstream dumps;
+  b.SetDumpStream(&dumps);
+  Run(b, "click 102\nwait 200\ndump\nclick 107\nwait 10\ndump\n");
+  EXPECT_GT(Fake.loopsPumped, 50);
+  std::istringstream lines(dumps.str());
+  std::string first, second;
+  ASSERT_TRUE(std::getline(lines, first));
+  ASSERT_TRUE(std::getline(lines, second));
+  const double t1 = nlohmann::json::parse(first)["clock_ms"].get<double>();
+  const double t2 = nlohmann::json::parse(second)["clock_ms"].get<double>();
+  EXPECT_GE(t1, 200.5);
+  EXPECT_LT(t1, 203.0);  // one loop step late at most
+  EXPECT_GE(t2, t1 + 10);
+  // The script ended in the idle state: one close ended the program.
+  EXPECT_EQ(Only(WM_CLOSE).size(), 1u);
+  EXPECT_EQ(Fake.closesRefused, 0);
+}
+
+TEST_F(HeadlessBackendTest, AScriptThatEndsDuringAnActivityStopsItThenCloses) {
+  HeadlessBackend b;
+  Run(b, "click 102\nwait 30\n");
+  EXPECT_EQ(Fake.closesRefused, 1);    // the first close only stopped the activity
+  EXPECT_EQ(Only(WM_CLOSE).size(), 2u);  // the second ended the program
+  EXPECT_TRUE(QuitPosted());
+  EXPECT_GE(Only(WM_CLOSE)[0].atMs, 30.5);  // a trailing wait still lets its time pass
+}
+
+TEST_F(HeadlessBackendTest, ABadValueStopsTheScriptWithAnErrorNamingTheLine) {
+  HeadlessBackend b;
+  std::ostringstream dumps;
+  b.SetDumpStream(&dumps);
+  Run(b, "set AudioSegmentMs 30\nset AudioSegmentMs 51\ndump\n");
+  EXPECT_EQ(b.ScriptError(), "line 2: value out of range for AudioSegmentMs: set AudioSegmentMs 51");
+  EXPECT_EQ(AnalysisSettings.AudioSegmentMs, 30);
+  EXPECT_EQ(dumps.str(), "");  // nothing after the failing line ran
+  EXPECT_TRUE(QuitPosted());    // and the user closed the program
+}
+
+TEST_F(HeadlessBackendTest, ResizeBeforeTheFirstLineSendsWmSize) {
+  HeadlessConfig config;
+  config.resizeClientWidth = 763;
+  config.resizeClientHeight = 500;
+  HeadlessBackend b(config);
+  Run(b, "click 101\n");
+  auto sizes = Only(WM_SIZE);
+  ASSERT_EQ(sizes.size(), 1u);
+  EXPECT_EQ(PointX(sizes[0].lParam), 763);
+  EXPECT_EQ(PointY(sizes[0].lParam), 500);
+  EXPECT_EQ(MainUi.clientWidth, 763);
+  EXPECT_EQ(MainUi.windowRect.width, 763 + 16);
+  EXPECT_EQ(MainUi.windowRect.height, 500 + 51);
+  // WM_SIZE came before the click.
+  EXPECT_LT(sizes[0].atMs, Only(WM_COMMAND)[0].atMs + 1e-9);
+  b.MoveMainWindow(10, 20, 736, 552);
+  EXPECT_EQ(MainUi.clientWidth, 720);
+  EXPECT_EQ(MainUi.clientHeight, 501);
+}
+
+TEST_F(HeadlessBackendTest, MessageBoxesTakeOnlyAnswersThatFitThem) {
+  HeadlessBackend b;
+  SetBackend(&b);
+  EXPECT_EQ(b.ShowMessageBox("Not enough memory", "Taldrinex", MessageIcon::Exclamation), IDOK);
+  ScriptAnswer file;
+  file.kind = ScriptAnswer::Kind::File;
+  file.path = "x.wav";
+  b.QueueAnswer(file);
+  // A file answer waits for its file dialog; the box gets the default OK.
+  EXPECT_EQ(b.ShowMessageBox("Cannot Open File", "Taldrinex", MessageIcon::Exclamation), IDOK);
+  EXPECT_EQ(b.ChooseFile({}), std::optional<std::string>("x.wav"));
+  ScriptAnswer cancel;
+  cancel.kind = ScriptAnswer::Kind::Cancel;
+  b.QueueAnswer(cancel);
+  EXPECT_EQ(b.ShowMessageBox("Cannot Open Audio Device", "Taldrinex", MessageIcon::Stop), IDCANCEL);
+  ASSERT_EQ(b.MessageBoxes().size(), 3u);
+  EXPECT_EQ(b.MessageBoxes()[2].text, "Cannot Open Audio Device");
+  EXPECT_EQ(b.MessageBoxes()[2].icon, MessageIcon::Stop);
+  b.Beep();
+  b.Beep();
+  EXPECT_EQ(b.Beeps(), 2);
+
+  nlohmann::json d = BuildDump(b);
+  ASSERT_EQ(d["messages"].size(), 3u);
+  EXPECT_EQ(d["messages"][2]["icon"], "stop");
+  EXPECT_EQ(d["messages"][0]["caption"], "Taldrinex");
+  EXPECT_EQ(d["beeps"], 2);
+}
+
+TEST_F(HeadlessBackendTest, FileDialogsAppendTheDefaultExtensionAndRecordTheRequest) {
+  HeadlessBackend b;
+  SetBackend(&b);
+  FileDialogRequest request;
+  request.save = true;
+  request.title = "Save Bitmap";
+  request.filters = {{"Bitmap Files (*.bmp)", {"*.bmp"}}, {"All Files (*.*)", {"*.*"}}};
+  request.defaultExtension = "bmp";
+  for (const char* p : {"dir.v2/picture", "shot.png", "frame"}) {
+    ScriptAnswer a;
+    a.kind = ScriptAnswer::Kind::File;
+    a.path = p;
+    b.QueueAnswer(a);
+  }
+  EXPECT_EQ(b.ChooseFile(request), std::optional<std::string>("dir.v2/picture.bmp"));
+  EXPECT_EQ(b.ChooseFile(request), std::optional<std::string>("shot.png"));
+  request.defaultExtension.clear();
+  EXPECT_EQ(b.ChooseFile(request), std::optional<std::string>("frame"));
+  EXPECT_EQ(b.ChooseFile(request), std::nullopt);  // nothing queued: the user cancels
+  nlohmann::json d = BuildDump(b);
+  ASSERT_EQ(d["file_dialogs"].size(), 4u);
+  EXPECT_EQ(d["file_dialogs"][0]["title"], "Save Bitmap");
+  EXPECT_EQ(d["file_dialogs"][0]["default_extension"], "bmp");
+  EXPECT_EQ(d["file_dialogs"][0]["filters"][0]["patterns"][0], "*.bmp");
+  EXPECT_EQ(d["file_dialogs"][0]["answer"], "dir.v2/picture.bmp");
+  EXPECT_TRUE(d["file_dialogs"][3]["answer"].is_null());
+}
+
+// A modal dialog that logs what it gets; it accepts OK only when `acceptOk`.
+struct DialogLog {
+  std::vector<std::pair<uint32_t, uintptr_t>> messages;
+  bool acceptOk = true;
+  int postedSeen = 0;
+};
+DialogLog Dlg;
+
+intptr_t DialogProc(DialogModel& dialog, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  Dlg.messages.push_back({message, message == WM_HSCROLL ? (wParam | (static_cast<uintptr_t>(lParam) << 32)) : wParam});
+  if (message == WM_COMMAND && wParam == IDOK && Dlg.acceptOk) dialog.End(IDOK);
+  if (message == WM_COMMAND && wParam == IDCANCEL) dialog.End(IDCANCEL);
+  return 1;
+}
+
+intptr_t CountPosted(uint32_t message, uintptr_t, intptr_t) {
+  if (message == MM_WIM_DATA) ++Dlg.postedSeen;
+  return 0;
+}
+
+TEST_F(HeadlessBackendTest, ModalDialogsRunTheQueuedClicksThenOk) {
+  HeadlessBackend b;
+  SetBackend(&b);
+  SetMainWindowProcedure(CountPosted);
+  Dlg = DialogLog{};
+  DialogModel dialog;
+  dialog.resourceId = 110;
+  dialog.title = "Bitmap Magnification";
+  dialog.procedure = DialogProc;
+  for (const char* line : {"answer scroll 1049 pageright", "answer scroll 1049 thumb 300", "answer dialog cancel"})
+    b.Execute(ParseScript(line).lines.at(0));
+  PostMainMessage(MM_WIM_DATA, 0, 0);  // a device notification arrives while the dialog is up
+  EXPECT_EQ(b.RunModalDialog(dialog), IDCANCEL);
+  ASSERT_EQ(Dlg.messages.size(), 4u);
+  EXPECT_EQ(Dlg.messages[0].first, static_cast<uint32_t>(WM_INITDIALOG));
+  EXPECT_EQ(Dlg.messages[1].first, static_cast<uint32_t>(WM_HSCROLL));
+  EXPECT_EQ(Dlg.messages[1].second, SB_PAGERIGHT | (uintptr_t{1049} << 32));
+  EXPECT_EQ(Dlg.messages[2].second, SB_THUMBPOSITION | (uintptr_t{300} << 16) | (uintptr_t{1049} << 32));
+  EXPECT_EQ(Dlg.messages[3], std::make_pair(static_cast<uint32_t>(WM_COMMAND), uintptr_t{IDCANCEL}));
+  EXPECT_EQ(Dlg.postedSeen, 1);
+
+  // Nothing queued: the user presses OK.
+  Dlg = DialogLog{};
+  EXPECT_EQ(b.RunModalDialog(dialog), IDOK);
+  ASSERT_EQ(Dlg.messages.size(), 2u);
+  EXPECT_EQ(Dlg.messages[1].second, uintptr_t{IDOK});
+
+  // A dialog that will not take OK is cancelled instead of hanging the run.
+  Dlg = DialogLog{};
+  Dlg.acceptOk = false;
+  EXPECT_EQ(b.RunModalDialog(dialog), IDCANCEL);
+  ASSERT_EQ(b.ModalDialogs().size(), 3u);
+  EXPECT_EQ(b.ModalDialogs()[0].resourceId, 110);
+  EXPECT_EQ(b.ModalDialogs()[2].result, IDCANCEL);
+}
+
+TEST_F(HeadlessBackendTest, PresentKeepsTheLastPictureAndPalette) {
+  HeadlessBackend b;
+  canvas::Surface picture(8, 4, 5);
+  std::vector<canvas::PaletteEntry> palette(256);
+  palette[7] = {1, 2, 3};
+  b.PresentWindow(picture, palette.data(), {0, 0, 8, 4});
+  picture.Row(2)[3] = 7;
+  picture.Row(0)[0] = 9;
+  b.PresentWindow(picture, palette.data(), {3, 2, 1, 1});  // only this pixel changed on screen
+  EXPECT_EQ(b.LastPicture().At(3, 2), 7);
+  EXPECT_EQ(b.LastPicture().At(0, 0), 5);  // outside the changed rectangle: not presented yet
+  EXPECT_EQ(b.LastPalette()[7], (canvas::PaletteEntry{1, 2, 3}));
+  EXPECT_EQ(b.PresentCount(), 2);
+}
+
+TEST_F(HeadlessBackendTest, DumpNamesEveryFlagSettingAndControl) {
+  HeadlessBackend b;
+  SetBackend(&b);
+  MainUi.caption = "TX-RadaDuza version 2.5";
+  MainUi.buttons.push_back({102, "&Run", {1, 2, 3, 4}, true, true, true, true});
+  MainUi.menu.push_back({"&Project", {{40011, "&Run Audio", false}, {0, "", true}}});
+  Mode.Frozen = 1;
+  AnalysisSettings.FreqScaleHz = 7000;
+  std::ostringstream out;
+  WriteDump(b, out);
+  const std::string text = out.str();
+  ASSERT_EQ(std::count(text.begin(), text.end(), '\n'), 1);  // one line
+  nlohmann::json d = nlohmann::json::parse(text);
+  int flags = 0;
+  ForEachModeFlag(Mode, [&](const char* name, auto) {
+    ++flags;
+    EXPECT_TRUE(d["mode"].contains(name)) << name;
+  });
+  EXPECT_EQ(d["mode"].size(), static_cast<size_t>(flags));
+  EXPECT_EQ(d["mode"]["Frozen"], 1);
+  int count = 0;
+  const char* const* names = SettingNames(&count);
+  for (int i = 0; i < count; ++i) EXPECT_TRUE(d["settings"].contains(names[i])) << names[i];
+  EXPECT_EQ(d["settings"]["FreqScaleHz"], 7000);
+  EXPECT_TRUE(d["settings"].contains("DisplayMode"));
+  EXPECT_TRUE(d["settings"].contains("VariantTitle"));
+  EXPECT_EQ(d["buttons"]["102"]["caption"], "&Run");
+  EXPECT_EQ(d["buttons"]["102"]["pressed"], true);
+  EXPECT_EQ(d["menu"]["40011"]["enabled"], false);
+  EXPECT_FALSE(d["menu"].contains("0"));  // separators are not items
+  EXPECT_EQ(d["caption"], "TX-RadaDuza version 2.5");
+  for (const char* key : {"variant", "texts", "clock_ms", "window", "dialogs", "file_dialogs", "messages"})
+    EXPECT_TRUE(d.contains(key)) << key;
+}
+
+}  // namespace

@@ -1,0 +1,205 @@
+// The simulated sound devices follow the virtual clock exactly: buffers come back after exactly
+// their length in time, positions count whole frames, and the output keeps what was played.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/headless/headless_backend.h"
+#include "platform/headless/sim_sound.h"
+#include "platform/messages.h"
+#include "support/signals.h"
+
+namespace {
+
+struct Note {
+  uint32_t message;
+  uintptr_t wParam;
+  double atMs;
+};
+std::vector<Note> Notes;
+
+intptr_t RecordNotes(uint32_t message, uintptr_t wParam, intptr_t) {
+  Notes.push_back({message, wParam, NowMs()});
+  return 0;
+}
+
+class SimSoundTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Notes.clear();
+    ResetMessageQueue();
+    SetMainWindowProcedure(RecordNotes);
+    SetBackend(&backend);
+  }
+  void TearDown() override {
+    SetBackend(nullptr);
+    SetMainWindowProcedure(nullptr);
+    ResetMessageQueue();
+  }
+  // Moves the clock and delivers whatever the devices posted.
+  void Step(double ms) {
+    backend.Advance(ms);
+    DeliverPostedMessages();
+  }
+  int16_t SampleAt(const std::vector<uint8_t>& buffer, size_t index) {
+    int16_t v;
+    std::memcpy(&v, buffer.data() + 2 * index, 2);
+    return v;
+  }
+
+  HeadlessBackend backend;
+  SimSoundSystem sound{backend};
+};
+
+TEST_F(SimSoundTest, ABufferComesBackAfterExactlyItsLength) {
+  auto in = sound.OpenInput({1, 22050, 16});
+  ASSERT_TRUE(in);
+  std::vector<uint8_t> first(4410 * 2), second(4410 * 2);  // 200 ms each
+  ASSERT_TRUE(in->AddBuffer(0, first.data(), first.size()));
+  ASSERT_TRUE(in->AddBuffer(1, second.data(), second.size()));
+  Step(7);  // time before Start does not count
+  ASSERT_TRUE(in->Start());
+  const double start = NowMs();
+  Step(199.5);
+  EXPECT_TRUE(Notes.empty());
+  EXPECT_EQ(in->PositionFrames(), 4398);  // 199.5 ms x 22.05 frames per ms, whole frames
+  Step(0.5);
+  ASSERT_EQ(Notes.size(), 1u);
+  EXPECT_EQ(Notes[0].message, static_cast<uint32_t>(MM_WIM_DATA));
+  EXPECT_EQ(Notes[0].wParam, 0u);
+  EXPECT_DOUBLE_EQ(Notes[0].atMs - start, 200.0);
+  EXPECT_EQ(in->PositionFrames(), 4410);
+  // One big step fills the second buffer too; the rest is lost with nothing queued.
+  Step(1000);
+  ASSERT_EQ(Notes.size(), 2u);
+  EXPECT_EQ(Notes[1].wParam, 1u);
+  EXPECT_EQ(in->PositionFrames(), 22050 * 1200 / 1000);  // 1.2 s since Start
+  // The default source is a 220 Hz sine of peak 8000, continuous across the two buffers.
+  const auto sine = testsig::Sine(220.0, 8000.0, 22050, 8820);
+  EXPECT_EQ(SampleAt(first, 0), sine[0]);
+  EXPECT_EQ(SampleAt(first, 100), sine[100]);
+  EXPECT_EQ(SampleAt(second, 0), sine[4410]);
+  EXPECT_EQ(SampleAt(second, 4409), sine[8819]);
+}
+
+TEST_F(SimSoundTest, StopKeepsThePositionResetReturnsBuffersAndRestartsIt) {
+  auto in = sound.OpenInput({2, 22050, 16});
+  std::vector<uint8_t> a(22050 * 4), b(22050 * 4);  // 1 s stereo each
+  in->AddBuffer(0, a.data(), a.size());
+  in->AddBuffer(1, b.data(), b.size());
+  in->Start();
+  Step(500);
+  in->Stop();
+  Step(500);
+  EXPECT_EQ(in->PositionFrames(), 11025);
+  EXPECT_TRUE(Notes.empty());
+  in->Start();
+  Step(500);
+  EXPECT_EQ(in->PositionFrames(), 22050);
+  ASSERT_EQ(Notes.size(), 1u);  // the first buffer filled over both runs
+  in->Reset();
+  DeliverPostedMessages();
+  ASSERT_EQ(Notes.size(), 2u);  // the one being filled comes back at once
+  EXPECT_EQ(Notes[1].wParam, 1u);
+  EXPECT_EQ(in->PositionFrames(), 0);
+  in->Close();
+  DeliverPostedMessages();
+  ASSERT_EQ(Notes.size(), 3u);
+  EXPECT_EQ(Notes[2].message, static_cast<uint32_t>(MM_WIM_CLOSE));
+  EXPECT_FALSE(in->AddBuffer(0, a.data(), a.size()));
+}
+
+TEST_F(SimSoundTest, ARecordingFeedsTheChannelsAskedFor) {
+  // A mono recording of frame numbers, 100 frames long, looping.
+  sound.source.samples = testsig::IndexRamp(100, 1);
+  sound.source.channels = 1;
+  auto in = sound.OpenInput({2, 11025, 16});
+  std::vector<uint8_t> buf(150 * 4);
+  in->AddBuffer(0, buf.data(), buf.size());
+  in->Start();
+  Step(1000.0 * 150 / 11025 + 0.01);
+  ASSERT_EQ(Notes.size(), 1u);
+  for (size_t frame : {0u, 42u, 99u, 100u, 149u}) {
+    EXPECT_EQ(SampleAt(buf, 2 * frame), static_cast<int16_t>(frame % 100)) << frame;
+    EXPECT_EQ(SampleAt(buf, 2 * frame + 1), static_cast<int16_t>(frame % 100)) << frame;  // duplicated
+  }
+  // A stereo recording asked for one channel gives Audio (channel 0).
+  sound.source.samples = testsig::Interleave({1, 2, 3}, {-1, -2, -3});
+  sound.source.channels = 2;
+  EXPECT_EQ(sound.source.Value(4, 0, 22050), 2);
+  EXPECT_EQ(sound.source.Value(4, 1, 22050), -2);
+}
+
+TEST_F(SimSoundTest, OutputPlaysLoopsRecordsWhatWasHeardAndReportsTheEnd) {
+  auto out = sound.OpenOutput({1, 1000, 16});  // 1 frame per ms keeps the arithmetic plain
+  ASSERT_TRUE(out);
+  std::vector<int16_t> block = {10, 11, 12, 13, 14, 15, 16, 17, 18, 19};
+  out->SetVolume(0xF000, 0);
+  ASSERT_TRUE(out->Write(reinterpret_cast<const uint8_t*>(block.data()), block.size() * 2, 3));
+  Step(4);
+  EXPECT_EQ(out->PositionFrames(), 4);
+  block[5] = 99;  // the program refills the block while it plays: later passes play the new value
+  Step(25.5);
+  EXPECT_TRUE(Notes.empty());
+  EXPECT_EQ(out->PositionFrames(), 29);
+  Step(0.5);
+  ASSERT_EQ(Notes.size(), 1u);
+  EXPECT_EQ(Notes[0].message, static_cast<uint32_t>(MM_WOM_DONE));
+  EXPECT_DOUBLE_EQ(Notes[0].atMs, 30.0);
+  const auto& w = sound.Writes().at(0);
+  EXPECT_EQ(w.loops, 3);
+  EXPECT_EQ(w.left, 0xF000);
+  EXPECT_EQ(w.right, 0);
+  EXPECT_TRUE(w.completed);
+  ASSERT_EQ(w.heard.size(), 30u);
+  EXPECT_EQ(w.heard[3], 13);
+  EXPECT_EQ(w.heard[5], 99);
+  EXPECT_EQ(w.heard[15], 99);
+  EXPECT_EQ(w.heard[29], 19);
+  EXPECT_EQ(SampleAt(w.data, 5), 15);  // the write record keeps the block as it was written
+}
+
+TEST_F(SimSoundTest, ResetCutsPlaybackShortAndReportsItDone) {
+  auto out = sound.OpenOutput({2, 1000, 16});
+  std::vector<int16_t> block(200, 7);  // 100 stereo frames
+  out->Write(reinterpret_cast<const uint8_t*>(block.data()), block.size() * 2, 1);
+  Step(40);
+  out->Reset();
+  DeliverPostedMessages();
+  ASSERT_EQ(Notes.size(), 1u);
+  EXPECT_EQ(Notes[0].message, static_cast<uint32_t>(MM_WOM_DONE));
+  EXPECT_EQ(out->PositionFrames(), 0);
+  EXPECT_FALSE(sound.Writes()[0].completed);
+  EXPECT_EQ(sound.Writes()[0].heard.size(), 80u);  // 40 frames of 2 channels
+  Step(1000);
+  EXPECT_EQ(Notes.size(), 1u);  // nothing more after the reset
+}
+
+TEST_F(SimSoundTest, OpeningCanBeMadeToFailAndEveryOpenIsRecorded) {
+  sound.failInput = true;
+  EXPECT_EQ(sound.OpenInput({1, 22050, 16}), nullptr);
+  sound.failInput = false;
+  EXPECT_EQ(sound.OpenInput({1, 22050, 8}), nullptr);  // only 16-bit frames exist here
+  auto ok = sound.OpenInput({2, 22050, 16});
+  EXPECT_NE(ok, nullptr);
+  sound.failOutput = true;
+  EXPECT_EQ(sound.OpenOutput({2, 22050, 16}), nullptr);
+  ASSERT_EQ(sound.Opens().size(), 4u);
+  EXPECT_FALSE(sound.Opens()[0].opened);
+  EXPECT_TRUE(sound.Opens()[2].opened);
+  EXPECT_EQ(sound.Opens()[2].format.channels, 2);
+  EXPECT_FALSE(sound.Opens()[3].input);
+  EXPECT_EQ(sound.ActiveInput(), ok.get());
+  ok.reset();
+  EXPECT_EQ(sound.ActiveInput(), nullptr);
+
+  // The script line switches the same thing.
+  backend.Execute(ParseScript("device output ok").lines.at(0));
+  EXPECT_FALSE(sound.failOutput);
+  backend.Execute(ParseScript("device input fail").lines.at(0));
+  EXPECT_TRUE(sound.failInput);
+}
+
+}  // namespace
