@@ -12,7 +12,7 @@ namespace {
 constexpr double kUnscale = 1.0 / 32768.0;
 
 // One group of a stage: p' = (p + W q) / 2, q' = (p - W q) / 2 for h element pairs.
-inline void Butterflies(double* __restrict pr, double* __restrict pi, double* __restrict qr,
+[[gnu::always_inline]] inline void Butterflies(double* __restrict pr, double* __restrict pi, double* __restrict qr,
                         double* __restrict qi, int h, double s, double c) {
   for (int k = 0; k < h; ++k) {
     const double t1 = (qr[k] * c + qi[k] * s) * kUnscale;
@@ -28,7 +28,7 @@ inline void Butterflies(double* __restrict pr, double* __restrict pi, double* __
 
 // The last two stages have groups of one and two pairs, each with its own twiddle: run them across
 // the groups instead, so the loop is long.
-void StageOfTwo(double* __restrict re, double* __restrict im, const double* __restrict gs,
+[[gnu::always_inline]] inline void StageOfTwo(double* __restrict re, double* __restrict im, const double* __restrict gs,
                 const double* __restrict gc, int groups) {
   for (int g = 0; g < groups; ++g) {
     for (int k = 0; k < 2; ++k) {
@@ -45,7 +45,7 @@ void StageOfTwo(double* __restrict re, double* __restrict im, const double* __re
   }
 }
 
-void StageOfOne(double* __restrict re, double* __restrict im, const double* __restrict gs,
+[[gnu::always_inline]] inline void StageOfOne(double* __restrict re, double* __restrict im, const double* __restrict gs,
                 const double* __restrict gc, int groups) {
   for (int g = 0; g < groups; ++g) {
     const int p = 2 * g, q = p + 1;
@@ -62,7 +62,7 @@ void StageOfOne(double* __restrict re, double* __restrict im, const double* __re
 
 // Split step for the frequency pairs (a, m - a), 1 <= a < m/2, in frequency order; hr and hi point
 // one past the last bin so that hr[-a] is bin m - a.
-void SplitPairs(double* __restrict lr, double* __restrict li, double* __restrict hr, double* __restrict hi,
+[[gnu::always_inline]] inline void SplitPairs(double* __restrict lr, double* __restrict li, double* __restrict hr, double* __restrict hi,
                 const double* __restrict sa, const double* __restrict cb, int half) {
   for (int a = 1; a < half; ++a) {
     const double pr = lr[a], pi = li[a], qr = hr[-a], qi = hi[-a];
@@ -83,7 +83,9 @@ void SplitPairs(double* __restrict lr, double* __restrict li, double* __restrict
 
 }  // namespace
 
-bool PowerSpectrum(int16_t* block, int16_t windowSelector) {
+// Built twice, for processors with and without 256-bit vectors; the loader picks one. No fused
+// multiply-add in either (the module is compiled with -ffp-contract=off), so both give the same bits.
+__attribute__((target_clones("avx2", "default"))) bool PowerSpectrum(int16_t* block, int16_t windowSelector) {
   AnalysisState& a = Analysis;
   const int n = a.FftSize;
   if (n == 0) return false;
