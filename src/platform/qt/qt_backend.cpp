@@ -183,10 +183,23 @@ void QtBackend::ShowMainWindow() {
   State& s = *state_;
   EnsureWindow(s);
   MirrorMainWindow(s, false);
-  s.window->show();
-  s.window->raise();
-  s.window->activateWindow();
+  TxMainWindow& w = *s.window;
+  w.show();
+  if (QGuiApplication::platformName() != "offscreen") w.raise();
+  w.activateWindow();
   s.client->setFocus(Qt::ActiveWindowFocusReason);
+  // Once shown, the frame may be known: keep the outer size the program asked for, and give the
+  // model the client size that leaves.
+  const QRect frame = w.frameGeometry(), inner = w.geometry();
+  const UiRect want = MainUi.windowRect;
+  if (frame.size() != QSize(want.width, want.height) && want.width > 0 && want.height > 0) {
+    w.resize(std::max(1, want.width - (frame.width() - inner.width())),
+             std::max(1, want.height - (frame.height() - inner.height())));
+    w.move(want.x, want.y);
+    if (QLayout* layout = w.layout()) layout->activate();
+    MainUi.clientWidth = s.client->width();
+    MainUi.clientHeight = s.client->height();
+  }
 }
 
 void QtBackend::DestroyMainWindow() {
