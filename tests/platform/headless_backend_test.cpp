@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/mode_state.h"
+#include "display/bitmap_writer.h"
 #include "platform/clock.h"
 #include "platform/headless/dump.h"
 #include "platform/headless/headless_backend.h"
@@ -339,6 +340,23 @@ TEST_F(HeadlessBackendTest, PresentKeepsTheLastPictureAndPalette) {
   EXPECT_EQ(b.LastPicture().At(0, 0), 5);  // outside the changed rectangle: not presented yet
   EXPECT_EQ(b.LastPalette()[7], (canvas::PaletteEntry{1, 2, 3}));
   EXPECT_EQ(b.PresentCount(), 2);
+
+  // save-frame writes what was presented, with the system colours above the 236 entries.
+  palette[240] = {200, 100, 50};
+  picture.Row(1)[1] = 240;
+  b.PresentWindow(picture, palette.data(), {0, 0, 8, 4});
+  const std::string path = ::testing::TempDir() + "tx-save-frame.bmp";
+  b.Execute(ParseScript("save-frame " + path).lines.at(0));
+  EXPECT_EQ(b.ScriptError(), "");
+  auto bmp = ReadBitmap8(path);
+  ASSERT_TRUE(bmp);
+  EXPECT_EQ(bmp->width, 8);
+  EXPECT_EQ(bmp->pixels.At(3, 2), 7);
+  EXPECT_EQ(bmp->pixels.At(1, 1), 240);
+  EXPECT_EQ(bmp->colours[7], (canvas::PaletteEntry{1, 2, 3}));
+  EXPECT_EQ(bmp->colours[240], (canvas::PaletteEntry{200, 100, 50}));
+  b.Execute(ParseScript("save-frame /nonexistent-dir/x.bmp").lines.at(0));
+  EXPECT_NE(b.ScriptError().find("line 1: cannot create"), std::string::npos) << b.ScriptError();
 }
 
 TEST_F(HeadlessBackendTest, DumpNamesEveryFlagSettingAndControl) {
