@@ -1,0 +1,124 @@
+// Each variant's real window, started with RunTaldrinex on the Qt backend: its widgets mirror the
+// program's model, a screenshot is saved, and a close in the idle state ends the program.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QImage>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/program.h"
+#include "app/window_state.h"
+#include "gui_support.h"
+#include "platform/messages.h"
+#include "platform/qt/qt_backend.h"
+#include "platform/ui_model.h"
+
+namespace {
+
+// What the scripted user saw in the running window; checked after the program has ended.
+struct Seen {
+  bool windowShown = false;
+  std::vector<std::string> mismatches;
+  size_t buttons = 0;
+  bool clientMatches = false;
+  bool backgroundWhite = false;
+  bool separatorDrawn = false;
+  std::string screenshot;
+};
+
+void Mismatch(Seen& seen, const std::string& what) { seen.mismatches.push_back(what); }
+
+void Inspect(Seen& seen, int variant) {
+  QWidget* window = MainWindowWidget();
+  if (!window) return;
+  seen.windowShown = window->isVisible();
+  if (window->windowTitle().toStdString() != MainUi.caption) Mismatch(seen, "caption");
+  for (const ButtonModel& b : MainUi.buttons) {
+    auto* w = window->findChild<QPushButton*>(QString("button%1").arg(b.id));
+    if (!w) {
+      Mismatch(seen, "missing button " + std::to_string(b.id));
+      continue;
+    }
+    ++seen.buttons;
+    const std::string id = std::to_string(b.id);
+    if (w->text().toStdString() != b.caption) Mismatch(seen, "caption of " + id);
+    if (w->isEnabled() != b.enabled) Mismatch(seen, "enabled of " + id);
+    if (w->isChecked() != b.pressed) Mismatch(seen, "pressed of " + id);
+    if (w->isVisible() != b.visible) Mismatch(seen, "visible of " + id);
+    if (w->geometry() != QRect(b.rect.x, b.rect.y, b.rect.width, b.rect.height)) Mismatch(seen, "rect of " + id);
+  }
+  for (const auto& popup : MainUi.menu)
+    for (const auto& item : popup.items) {
+      if (item.id == 0) continue;
+      auto* a = window->findChild<QAction*>(QString("menu%1").arg(item.id));
+      const std::string id = std::to_string(item.id);
+      if (!a) {
+        Mismatch(seen, "missing menu item " + id);
+        continue;
+      }
+      if (a->text().toStdString() != item.text) Mismatch(seen, "text of menu item " + id);
+      if (a->isEnabled() != item.enabled) Mismatch(seen, "enabled of menu item " + id);
+    }
+  auto* bar = window->findChild<QScrollBar*>("positionScrollBar");
+  const UiRect r = MainUi.scrollBar.rect;
+  if (!bar || bar->geometry() != QRect(r.x, r.y, r.width, r.height)) Mismatch(seen, "scroll bar rect");
+  QWidget* client = window->findChild<QWidget*>("clientArea");
+  seen.clientMatches = client && client->width() == MainUi.clientWidth && client->height() == MainUi.clientHeight &&
+                       MainUi.clientWidth == Window.ClientWidth && MainUi.clientHeight == Window.ClientHeight;
+  if (client) {
+    const QImage shown = client->grab().toImage();
+    seen.backgroundWhite = QColor(shown.pixel(5, 5)) == QColor(Qt::white);
+    // The separator's shadow line runs two pixels above the scroll bar.
+    const int y = Window.ClientHeight - Window.ScrollBarHeight - Window.ButtonHeight - 5 + 3;
+    seen.separatorDrawn = y > 0 && y < shown.height() && QColor(shown.pixel(5, y)) != QColor(Qt::white);
+  }
+  seen.screenshot = SaveScreenshot(window, "gui-variant-" + std::to_string(variant) + ".png");
+}
+
+class ProgramWindowTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(ProgramWindowTest, StartsMirrorsItsModelAndClosesFromIdle) {
+  const int variant = GetParam();
+  ResetProgramState();
+  QtBackend backend;
+  SetBackend(&backend);
+  Seen seen;
+  // The scripted user looks at the idle window, then presses the close box, as a user would.
+  QTimer::singleShot(200, [&seen, variant] {
+    Inspect(seen, variant);
+    if (QWidget* window = MainWindowWidget()) window->close();
+  });
+  // Should the first close not end it, a later one does (the test must not hang).
+  QTimer safety;
+  QObject::connect(&safety, &QTimer::timeout, [] {
+    if (QWidget* window = MainWindowWidget()) window->close();
+  });
+  safety.start(3000);
+  const int exitCode = RunTaldrinex(variant, "");
+  safety.stop();
+  SetBackend(nullptr);
+
+  EXPECT_EQ(exitCode, 0);
+  EXPECT_TRUE(seen.windowShown);
+  EXPECT_EQ(seen.mismatches, std::vector<std::string>{});
+  EXPECT_EQ(seen.buttons, variant == 2 ? 5u : 7u);
+  EXPECT_TRUE(seen.clientMatches);
+  EXPECT_TRUE(seen.backgroundWhite);
+  EXPECT_TRUE(seen.separatorDrawn);
+  ASSERT_FALSE(seen.screenshot.empty());
+  EXPECT_TRUE(std::filesystem::exists(seen.screenshot));
+  // The idle close tore the window down.
+  EXPECT_EQ(MainWindowWidget(), nullptr);
+  EXPECT_FALSE(MainUi.windowCreated);
+  ResetProgramState();
+}
+
+INSTANTIATE_TEST_SUITE_P(Variants, ProgramWindowTest, ::testing::Values(0, 1, 2));
+
+}  // namespace
