@@ -21,8 +21,7 @@ std::optional<LoadedRecording> LoadRecording(const std::string& path, std::strin
   r.bitsPerSample = p.info.bitsPerSample;
   r.headerless = p.info.headerless;
   r.samples.resize(static_cast<size_t>(bytes / 2));
-  for (size_t i = 0; i < r.samples.size(); ++i)
-    r.samples[i] = static_cast<int16_t>(ReadLe16(&raw[2 * i]));
+  for (size_t i = 0; i < r.samples.size(); ++i) r.samples[i] = static_cast<int16_t>(ReadLe16(&raw[2 * i]));
   if (error) error->clear();
   return r;
 }

@@ -13,7 +13,7 @@
 // A whole recording in memory (tools and tests that analyse a file without playing it).
 struct LoadedRecording {
   int channels = 1;
-  int sampleRate = 11025;   // frames per second
+  int sampleRate = 11025;  // frames per second
   int bitsPerSample = 16;
   bool headerless = false;
   std::vector<int16_t> samples;  // interleaved frames, channel 0 Audio, channel 1 EGG

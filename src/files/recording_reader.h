@@ -39,29 +39,29 @@ inline constexpr int kStartDialogSeconds = 8;
 inline constexpr int kMaxSampleRate = 1000000;
 
 struct RecordingInfo {
-  int channels = 1;          // 1 or 2
-  int sampleRate = 11025;    // frames per second
+  int channels = 1;        // 1 or 2
+  int sampleRate = 11025;  // frames per second
   int bitsPerSample = 16;
   int bytesPerSample = 2;
-  int blockAlign = 2;        // bytes per frame = bytesPerSample * channels
-  bool headerless = true;    // no "fmt "/"data" tags found: 11025 Hz mono 16-bit from byte 0
+  int blockAlign = 2;      // bytes per frame = bytesPerSample * channels
+  bool headerless = true;  // no "fmt "/"data" tags found: 11025 Hz mono 16-bit from byte 0
   int64_t fileBytes = 0;
-  int64_t dataOffset = 0;    // file offset of the first sample (DataOffset)
+  int64_t dataOffset = 0;         // file offset of the first sample (DataOffset)
   int64_t declaredDataBytes = 0;  // data size as the header gives it (file size when headerless)
-  int64_t dataBytes = 0;     // data bytes that are really in the file (declared, cut at the file end)
-  int formatTag = 1;         // as found; not checked (extensible PCM plays as well)
-  int headerBlockAlign = 2;  // block align field as found; must equal blockAlign
+  int64_t dataBytes = 0;          // data bytes that are really in the file (declared, cut at the file end)
+  int formatTag = 1;              // as found; not checked (extensible PCM plays as well)
+  int headerBlockAlign = 2;       // block align field as found; must equal blockAlign
 };
 
 struct RecordingPlayback {
-  FileHandle file;           // open while the recording plays (StreamFile)
+  FileHandle file;  // open while the recording plays (StreamFile)
   RecordingInfo info;
-  bool ok = false;           // false: the file is closed and message says why
-  std::string message;       // empty when ok
-  int64_t playStartOffset = 0;  // bytes into the data where playing starts (multiple of 4)
-  int64_t playDataBytes = 0;    // from playStartOffset to the end of the data (>= 0)
-  int64_t playDataFrames = 0;   // playDataBytes / blockAlign
-  int playLengthSeconds = 0;    // playDataBytes in seconds, rounded half up
+  bool ok = false;                // false: the file is closed and message says why
+  std::string message;            // empty when ok
+  int64_t playStartOffset = 0;    // bytes into the data where playing starts (multiple of 4)
+  int64_t playDataBytes = 0;      // from playStartOffset to the end of the data (>= 0)
+  int64_t playDataFrames = 0;     // playDataBytes / blockAlign
+  int playLengthSeconds = 0;      // playDataBytes in seconds, rounded half up
   bool needsStartDialog = false;  // playLengthSeconds > 8: ask for a starting point
 };
 

@@ -26,12 +26,12 @@ inline constexpr const char* kMsgRecordFileFull = "The recording file has reache
 inline constexpr int64_t kMaxRecordDataBytes = 0xFFFFFFFFll - WaveEmptyRiffSize;
 
 struct RecordFileWriter {
-  FileHandle file;              // StreamFile while a record file is open
-  WaveHeader header{};          // RecordHeader: the capture format and the sizes on disk
-  int64_t recordedBytes = 0;    // RecordedBytes: data bytes that are in the file
-  int blockAlign = 0;           // bytes per frame of the capture format
-  bool failed = false;          // a write failed; further appends are refused
-  std::string message;          // why it failed
+  FileHandle file;            // StreamFile while a record file is open
+  WaveHeader header{};        // RecordHeader: the capture format and the sizes on disk
+  int64_t recordedBytes = 0;  // RecordedBytes: data bytes that are in the file
+  int blockAlign = 0;         // bytes per frame of the capture format
+  bool failed = false;        // a write failed; further appends are refused
+  std::string message;        // why it failed
   // Flush the data to the disk before the header is made to count it, so that after a power loss
   // the header never claims data that did not reach the disk.
   bool syncEachAppend = true;

@@ -23,12 +23,12 @@ struct WaveFields {
   uint32_t riffSize = 0;
   uint16_t formatTag = 1;
   uint16_t channels = 0;
-  uint32_t sampleRate = 0;       // frames per second
+  uint32_t sampleRate = 0;  // frames per second
   uint32_t avgBytesPerSecond = 0;
-  uint16_t blockAlign = 0;       // bytes per frame
+  uint16_t blockAlign = 0;  // bytes per frame
   uint16_t bitsPerSample = 0;
   uint16_t extraFormatBytes = 0;
-  uint32_t dataSize = 0;         // bytes of sample data
+  uint32_t dataSize = 0;  // bytes of sample data
 };
 
 // Builds the header field by field for PCM data: average bytes per second and block align are

@@ -74,7 +74,8 @@ void CheckAccepted(RecordingPlayback& p, std::mt19937& rng) {
   // The whole playable part reads back, in the half-block steps playback uses, and no further.
   std::vector<uint8_t> block(22050);
   int64_t total = 0;
-  for (int64_t n; (n = ReadPlayData(p, total, block.data(), static_cast<int64_t>(block.size()))) > 0;) total += n;
+  for (int64_t n; (n = ReadPlayData(p, total, block.data(), static_cast<int64_t>(block.size()))) > 0;)
+    total += n;
   ASSERT_EQ(total, p.playDataBytes);
 
   const int seconds = std::uniform_int_distribution<int>(-1, p.playLengthSeconds + 2)(rng);
@@ -131,7 +132,8 @@ TEST_F(ReaderFuzzTest, ScanningAnyHeadStaysInsideTheScanBlock) {
   std::vector<uint8_t> head(kScanBlockBytes);
   for (int i = 0; i < 20000; ++i) {
     const size_t n = std::uniform_int_distribution<size_t>(0, head.size())(rng);
-    for (size_t k = 0; k < n; ++k) head[k] = static_cast<uint8_t>(rng() % 4 == 0 ? "fmtdaFMTDA "[rng() % 11] : rng());
+    for (size_t k = 0; k < n; ++k)
+      head[k] = static_cast<uint8_t>(rng() % 4 == 0 ? "fmtdaFMTDA "[rng() % 11] : rng());
     const int64_t fileBytes = std::uniform_int_distribution<int64_t>(0, 1 << 20)(rng);
     RecordingInfo info = ScanRecordingHead(head.data(), n, fileBytes);
     ASSERT_GE(info.dataBytes, 0);

@@ -208,7 +208,11 @@ TEST_F(ReaderTest, BadFormatsAreRejectedWithTheirMessage) {
   const Case cases[] = {
       {"8 bits", spec([](WavSpec& s) { s.bitsPerSample = 8; }), "16 bit sampling is required"},
       {"24 bits", spec([](WavSpec& s) { s.bitsPerSample = 24; }), "16 bit sampling is required"},
-      {"0 channels", spec([](WavSpec& s) { s.channels = 0; s.blockAlign = 0; }), kMsgBadChannels},
+      {"0 channels", spec([](WavSpec& s) {
+         s.channels = 0;
+         s.blockAlign = 0;
+       }),
+       kMsgBadChannels},
       {"3 channels", spec([](WavSpec& s) { s.channels = 3; }), kMsgBadChannels},
       {"0 Hz", spec([](WavSpec& s) { s.sampleRate = 0; }), kMsgBadSampleRate},
       {"huge rate", spec([](WavSpec& s) { s.sampleRate = 2000000000; }), kMsgBadSampleRate},

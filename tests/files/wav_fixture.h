@@ -56,13 +56,13 @@ struct WavSpec {
   int channels = 1;
   int sampleRate = 22050;
   int bitsPerSample = 16;
-  int blockAlign = -1;          // -1: channels * bits / 8
-  size_t dataBytes = 44100;     // bytes of sample data actually written
-  int64_t declaredData = -1;    // -1: dataBytes
+  int blockAlign = -1;        // -1: channels * bits / 8
+  size_t dataBytes = 44100;   // bytes of sample data actually written
+  int64_t declaredData = -1;  // -1: dataBytes
   const char* fmtTag = "fmt ";
   const char* dataTag = "data";
-  uint32_t fmtSize = 16;        // 16 (plain PCM) or 18 (with the extra-bytes field)
-  size_t listChunkBytes = 0;    // a LIST chunk of this payload between "fmt " and "data"
+  uint32_t fmtSize = 16;          // 16 (plain PCM) or 18 (with the extra-bytes field)
+  size_t listChunkBytes = 0;      // a LIST chunk of this payload between "fmt " and "data"
   std::vector<uint8_t> trailing;  // bytes after the data (another chunk)
 };
 
@@ -83,7 +83,9 @@ inline std::vector<uint8_t> MakeWav(const WavSpec& s) {
     WriteLe16(b, v);
     f.insert(f.end(), b, b + 2);
   };
-  const int align = s.blockAlign >= 0 ? s.blockAlign : s.channels * s.bitsPerSample / 8;
+  const int align = s.blockAlign >= 0
+                        ? s.blockAlign
+                        : static_cast<int>(static_cast<uint16_t>(s.channels * (s.bitsPerSample / 8)));
   tag("RIFF");
   u32(0);  // patched below
   tag("WAVE");
@@ -92,7 +94,7 @@ inline std::vector<uint8_t> MakeWav(const WavSpec& s) {
   u16(1);
   u16(static_cast<uint16_t>(s.channels));
   u32(static_cast<uint32_t>(s.sampleRate));
-  u32(static_cast<uint32_t>(s.sampleRate * align));
+  u32(static_cast<uint32_t>(s.sampleRate) * static_cast<uint32_t>(align));
   u16(static_cast<uint16_t>(align));
   u16(static_cast<uint16_t>(s.bitsPerSample));
   for (uint32_t i = 16; i < s.fmtSize; ++i) f.push_back(0);

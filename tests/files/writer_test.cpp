@@ -25,14 +25,13 @@ class WriterTest : public wavtest::TempDirTest {
 TEST(WaveHeaderTest, LayoutIsTheFortySixBytesFieldByField) {
   WaveHeader h = BuildWaveHeader(2, 22050, 16, 352838, 352800);
   const uint8_t expected[46] = {
-      'R', 'I', 'F', 'F', 0x46, 0x62, 0x05, 0x00,  // 352838
-      'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 18, 0, 0, 0,
-      1, 0,                                        // PCM
-      2, 0,                                        // channels
-      0x22, 0x56, 0, 0,                            // 22050 Hz
-      0x88, 0x58, 0x01, 0x00,                      // 88200 bytes per second
-      4, 0, 16, 0, 0, 0,                           // block align, bits, extra bytes
-      'd', 'a', 't', 'a', 0x20, 0x62, 0x05, 0x00,  // 352800
+      'R',  'I',  'F',  'F',  0x46, 0x62, 0x05, 0x00,                     // 352838
+      'W',  'A',  'V',  'E',  'f',  'm',  't',  ' ',  18, 0, 0, 0, 1, 0,  // PCM
+      2,    0,                                                            // channels
+      0x22, 0x56, 0,    0,                                                // 22050 Hz
+      0x88, 0x58, 0x01, 0x00,                                             // 88200 bytes per second
+      4,    0,    16,   0,    0,    0,                                    // block align, bits, extra bytes
+      'd',  'a',  't',  'a',  0x20, 0x62, 0x05, 0x00,                     // 352800
   };
   EXPECT_EQ(std::vector<uint8_t>(h.begin(), h.end()), std::vector<uint8_t>(expected, expected + 46));
 
@@ -223,7 +222,8 @@ TEST_F(WriterTest, SavedSampleThatDoesNotFitIsReportedAndNotLeftHalfDescribed) {
   std::vector<uint8_t> sample = wavtest::CountingData(kStereoBuffer * 2);
   std::string error;
   bool saved = true;
-  WithFileSizeLimit(100000, [&] { saved = SaveSampleFile(path, 2, 22050, 16, sample.data(), sample.size(), &error); });
+  WithFileSizeLimit(
+      100000, [&] { saved = SaveSampleFile(path, 2, 22050, 16, sample.data(), sample.size(), &error); });
   EXPECT_FALSE(saved);
   EXPECT_EQ(error.rfind("Cannot Write File", 0), 0u) << error;
   EXPECT_EQ(wavtest::ReadFile(path).size(), 46u);
