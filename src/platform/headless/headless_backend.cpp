@@ -61,6 +61,10 @@ bool HeadlessBackend::ScriptFinished() const {
   return next_ >= lines_.size() && now_ >= nextDueMs_ && !resizePending_;
 }
 
+void HeadlessBackend::NoteProgramEnded() {
+  if (error_.empty() && next_ < lines_.size()) Fail(lines_[next_], "not run: the program ended before this line");
+}
+
 bool HeadlessBackend::UserPresent() { return !ScriptFinished(); }
 
 void HeadlessBackend::ProcessUserInput() {

@@ -93,6 +93,8 @@ class HeadlessBackend : public Backend {
   void Execute(const ScriptLine& line);
   void QueueAnswer(const ScriptAnswer& answer) { answers_.push_back(answer); }
   bool ScriptFinished() const;
+  // After the program ended: lines that never ran are an error (the program ended before them).
+  void NoteProgramEnded();
   // The first error of a run ("line N: ..."), empty when none.
   const std::string& ScriptError() const { return error_; }
   void SetDumpStream(std::ostream* out) { dumpOut_ = out; }

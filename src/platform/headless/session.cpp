@@ -39,6 +39,7 @@ int RunHeadlessSession(const SessionOptions& options) {
   SetSoundSystem(nullptr);
   SetBackend(nullptr);
   ResetMessageQueue();
+  backend.NoteProgramEnded();
 
   if (!backend.ScriptError().empty()) {
     err << options.scriptName << ": " << backend.ScriptError() << '\n';
