@@ -1,5 +1,8 @@
 #include "analysis/power_spectrum.h"
 
+#include <cfloat>
+#include <cstring>
+
 #include "analysis/fft_tables.h"
 
 // The arithmetic is fixed to the last bit: every operation below is the one the program's scale was
@@ -26,37 +29,59 @@ constexpr double kUnscale = 1.0 / 32768.0;
   }
 }
 
-// The last two stages have groups of one and two pairs, each with its own twiddle: run them across
-// the groups instead, so the loop is long.
-[[gnu::always_inline]] inline void StageOfTwo(double* __restrict re, double* __restrict im, const double* __restrict gs,
-                const double* __restrict gc, int groups) {
-  for (int g = 0; g < groups; ++g) {
-    for (int k = 0; k < 2; ++k) {
-      const int p = 4 * g + k, q = p + 2;
-      const double t1 = (re[q] * gc[g] + im[q] * gs[g]) * kUnscale;
-      const double t2 = (re[q] * gs[g] - im[q] * gc[g]) * kUnscale;
-      const double newQr = (re[p] + t1) * 0.5;
-      const double newQi = (im[p] - t2) * 0.5;
-      re[q] = newQr;
-      re[p] = newQr - t1;
-      im[q] = newQi;
-      im[p] = newQi + t2;
-    }
+// One butterfly on values held in registers.
+[[gnu::always_inline]] inline void Butterfly(double& pr, double& pi, double& qr, double& qi, double s, double c) {
+  const double t1 = (qr * c + qi * s) * kUnscale;
+  const double t2 = (qr * s - qi * c) * kUnscale;
+  qr = (pr + t1) * 0.5;
+  pr = qr - t1;
+  qi = (pi - t2) * 0.5;
+  pi = qi + t2;
+}
+
+// Stages h and h/2 of one group of 2h elements in one pass over memory: for each quarter offset k
+// the four elements k, k + h/2, k + h, k + 3h/2 meet only each other in these two stages.
+[[gnu::always_inline]] inline void TwoStages(double* __restrict r0, double* __restrict r1, double* __restrict r2,
+                                             double* __restrict r3, double* __restrict i0, double* __restrict i1,
+                                             double* __restrict i2, double* __restrict i3, int quarter,
+                                             double s1, double c1, double s2, double c2, double s3, double c3) {
+  for (int k = 0; k < quarter; ++k) {
+    double a0 = r0[k], a1 = r1[k], a2 = r2[k], a3 = r3[k];
+    double b0 = i0[k], b1 = i1[k], b2 = i2[k], b3 = i3[k];
+    Butterfly(a0, b0, a2, b2, s1, c1);
+    Butterfly(a1, b1, a3, b3, s1, c1);
+    Butterfly(a0, b0, a1, b1, s2, c2);
+    Butterfly(a2, b2, a3, b3, s3, c3);
+    r0[k] = a0, r1[k] = a1, r2[k] = a2, r3[k] = a3;
+    i0[k] = b0, i1[k] = b1, i2[k] = b2, i3[k] = b3;
   }
 }
 
-[[gnu::always_inline]] inline void StageOfOne(double* __restrict re, double* __restrict im, const double* __restrict gs,
-                const double* __restrict gc, int groups) {
+// Stages h and h/2 over the whole array; group g of stage h uses twiddle g, its two halves at
+// stage h/2 use twiddles 2g and 2g + 1.
+[[gnu::always_inline]] inline void StagePair(double* re, double* im, const double* gs, const double* gc, int m,
+                                             int h) {
+  const int quarter = h / 2;
+  for (int g = 0, b = 0; b < m; ++g, b += 2 * h) {
+    TwoStages(re + b, re + b + quarter, re + b + h, re + b + h + quarter, im + b, im + b + quarter, im + b + h,
+              im + b + h + quarter, quarter, gs[g], gc[g], gs[2 * g], gc[2 * g], gs[2 * g + 1], gc[2 * g + 1]);
+  }
+}
+
+// The last two stages (h = 2 and 1): groups of four neighbours, each with its own twiddles, so the
+// loop runs across the groups.
+[[gnu::always_inline]] inline void LastTwoStages(double* __restrict re, double* __restrict im,
+                                                 const double* __restrict gs, const double* __restrict gc,
+                                                 int groups) {
   for (int g = 0; g < groups; ++g) {
-    const int p = 2 * g, q = p + 1;
-    const double t1 = (re[q] * gc[g] + im[q] * gs[g]) * kUnscale;
-    const double t2 = (re[q] * gs[g] - im[q] * gc[g]) * kUnscale;
-    const double newQr = (re[p] + t1) * 0.5;
-    const double newQi = (im[p] - t2) * 0.5;
-    re[q] = newQr;
-    re[p] = newQr - t1;
-    im[q] = newQi;
-    im[p] = newQi + t2;
+    double a0 = re[4 * g], a1 = re[4 * g + 1], a2 = re[4 * g + 2], a3 = re[4 * g + 3];
+    double b0 = im[4 * g], b1 = im[4 * g + 1], b2 = im[4 * g + 2], b3 = im[4 * g + 3];
+    Butterfly(a0, b0, a2, b2, gs[g], gc[g]);
+    Butterfly(a1, b1, a3, b3, gs[g], gc[g]);
+    Butterfly(a0, b0, a1, b1, gs[2 * g], gc[2 * g]);
+    Butterfly(a2, b2, a3, b3, gs[2 * g + 1], gc[2 * g + 1]);
+    re[4 * g] = a0, re[4 * g + 1] = a1, re[4 * g + 2] = a2, re[4 * g + 3] = a3;
+    im[4 * g] = b0, im[4 * g + 1] = b1, im[4 * g + 2] = b2, im[4 * g + 3] = b3;
   }
 }
 
@@ -102,11 +127,15 @@ __attribute__((target_clones("avx2", "default"))) bool PowerSpectrum(int16_t* bl
 
   const double* gs = a.GroupSin.data();
   const double* gc = a.GroupCos.data();
-  for (int h = m / 2; h >= 4; h /= 2) {
-    for (int g = 0, p = 0; p < m; ++g, p += 2 * h) Butterflies(re + p, im + p, re + p + h, im + p + h, h, gs[g], gc[g]);
+  // log2(m) stages, h = m/2 down to 1, taken two at a time; an odd count starts with one stage alone.
+  int h = m / 2;
+  if ((__builtin_ctz(static_cast<unsigned>(m)) & 1) != 0) {
+    Butterflies(re, im, re + h, im + h, h, gs[0], gc[0]);
+    h /= 2;
   }
-  StageOfTwo(re, im, gs, gc, m / 4);
-  StageOfOne(re, im, gs, gc, m / 2);
+  for (; h > 8; h /= 4) StagePair(re, im, gs, gc, m, h);
+  if (h == 8) StagePair(re, im, gs, gc, m, 8);  // a constant quarter of 4: one vector per row
+  LastTwoStages(re, im, gs, gc, m / 4);
 
   // Frequency order: bin k sits in element bitreverse(k).
   double* __restrict xr = a.SplitRe.data();
@@ -135,7 +164,24 @@ __attribute__((target_clones("avx2", "default"))) bool PowerSpectrum(int16_t* bl
 
   const DecibelTable& db = a.Decibels;
   if (db.Exact) {
-    for (int k = 0; k < m; ++k) block[k] = DecibelFromTable(db, xr[k] * xr[k] + xi[k] * xi[k]);
+    const int16_t* __restrict base = db.Base.data();
+    const double* __restrict step = db.Step.data();
+    // Every bucket index is inside the table; powers outside its range (zero for silence,
+    // subnormal) are looked up wrongly here and put right afterwards, which is rare.
+    bool outside = false;
+    for (int k = 0; k < m; ++k) {
+      const double power = xr[k] * xr[k] + xi[k] * xi[k];
+      xr[k] = power;
+      uint64_t bits;
+      std::memcpy(&bits, &power, sizeof bits);
+      outside |= bits - DecibelTable::kFirstBits >= DecibelTable::kEndBits - DecibelTable::kFirstBits;
+      const uint64_t bucket = bits >> DecibelTable::kShift;
+      block[k] = static_cast<int16_t>(base[bucket] + (power >= step[bucket] ? 1 : 0));
+    }
+    if (outside) {
+      for (int k = 0; k < m; ++k)
+        if (!(xr[k] >= DBL_MIN && xr[k] <= DBL_MAX)) block[k] = DecibelOfPower(xr[k]);
+    }
   } else {
     for (int k = 0; k < m; ++k) block[k] = DecibelOfPower(xr[k] * xr[k] + xi[k] * xi[k]);
   }
