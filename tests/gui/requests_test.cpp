@@ -1,0 +1,233 @@
+// Blocking requests on the Qt backend: message boxes and file dialogs keep posted messages
+// flowing, a modal dialog built from its model talks to its procedure, a modeless one too.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <functional>
+#include <thread>
+#include <vector>
+
+#include "gui_support.h"
+#include "platform/messages.h"
+#include "platform/qt/qt_backend.h"
+#include "platform/ui_model.h"
+
+namespace {
+
+std::vector<uint32_t> MainMessages;
+intptr_t RecordingProc(uint32_t message, uintptr_t, intptr_t) {
+  MainMessages.push_back(message);
+  return 0;
+}
+
+std::vector<std::pair<uint32_t, uintptr_t>> DialogCalls;
+intptr_t TestDialogProc(DialogModel& d, uint32_t message, uintptr_t wParam, intptr_t) {
+  DialogCalls.emplace_back(message, wParam);
+  if (message == WM_COMMAND && (wParam == 1001 || wParam == 1002)) {
+    d.SetChecked(1001, wParam == 1001);
+    d.SetChecked(1002, wParam == 1002);
+    d.SetText(1006, wParam == 1001 ? "one" : "two");
+  } else if (message == WM_HSCROLL && (wParam & 0xFFFF) == SB_LINERIGHT) {
+    d.SetScrollPosition(1005, d.Control(1005)->position + 1);
+  } else if (message == WM_COMMAND && (wParam == IDOK || wParam == IDCANCEL)) {
+    d.End(static_cast<int>(wParam));
+  } else if (message != WM_INITDIALOG) {
+    return 0;
+  }
+  return 1;
+}
+
+DialogModel TestDialog(bool modal) {
+  DialogModel d;
+  d.resourceId = 113;
+  d.title = "Test Options";
+  d.modal = modal;
+  d.width = 260;
+  d.height = 140;
+  d.procedure = TestDialogProc;
+  auto add = [&d](int id, DialogControlKind kind, const char* text, UiRect rect) {
+    DialogControlModel c;
+    c.id = id;
+    c.kind = kind;
+    c.text = text;
+    c.rect = rect;
+    d.controls.push_back(c);
+  };
+  add(-1, DialogControlKind::Group, "Choice", {5, 5, 120, 60});
+  add(1001, DialogControlKind::Radio, "&One", {10, 20, 100, 18});
+  add(1002, DialogControlKind::Radio, "&Two", {10, 40, 100, 18});
+  add(1005, DialogControlKind::ScrollBar, "", {130, 20, 120, 16});
+  add(1006, DialogControlKind::Edit, "one", {130, 40, 120, 20});
+  add(IDOK, DialogControlKind::DefaultButton, "OK", {130, 100, 60, 24});
+  d.controls[1].checked = true;
+  d.controls[3].maximum = 100;
+  d.controls[3].position = 10;
+  return d;
+}
+
+class RequestsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetUiModel();
+    ResetMessageQueue();
+    MainMessages.clear();
+    DialogCalls.clear();
+    SetBackend(&backend_);
+    SetMainWindowProcedure(RecordingProc);
+    MainUi.caption = "Requests";
+    MainUi.windowCreated = true;
+    UiChanged();
+    backend_.MoveMainWindow(50, 50, 400, 300);
+    backend_.ShowMainWindow();
+    backend_.ProcessUserInput();
+  }
+  void TearDown() override {
+    backend_.DestroyMainWindow();
+    SetMainWindowProcedure(nullptr);
+    SetBackend(nullptr);
+  }
+  // Runs `step` every 10 ms inside the blocking request until it returns true.
+  void Script(std::function<bool()> step) {
+    script_ = std::move(step);
+    timer_.disconnect();
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      if (script_ && script_()) timer_.stop();
+    });
+    timer_.start(10);
+  }
+  QtBackend backend_;
+  QTimer timer_;
+  std::function<bool()> script_;
+};
+
+TEST_F(RequestsTest, MessageBoxShowsTextAndIconWhilePostedMessagesFlow) {
+  std::thread poster([] { PostMainMessage(MM_WOM_DONE, 0, 0); });
+  poster.join();
+  QString text, title;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  Script([&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    // Answer only once the posted message has been delivered under the open box.
+    if (!box || MainMessages.empty()) return false;
+    text = box->text();
+    title = box->windowTitle();
+    icon = box->icon();
+    box->button(QMessageBox::Ok)->click();
+    return true;
+  });
+  EXPECT_EQ(backend_.ShowMessageBox("Cannot open the file", "Taldrinex", MessageIcon::Exclamation), IDOK);
+  EXPECT_EQ(MainMessages, std::vector<uint32_t>{MM_WOM_DONE});
+  EXPECT_EQ(text, "Cannot open the file");
+  EXPECT_EQ(title, "Taldrinex");
+  EXPECT_EQ(icon, QMessageBox::Warning);
+}
+
+TEST_F(RequestsTest, SaveDialogOffersTheFiltersAndAppendsTheDefaultExtension) {
+  FileDialogRequest request;
+  request.save = true;
+  request.title = "Save Bitmap";
+  request.filters = {{"Bitmap Files (*.bmp)", {"*.bmp"}}, {"Recordings", {"*.tdx;*.wav"}}};
+  request.defaultExtension = "bmp";
+  QStringList filters;
+  QString title;
+  Script([&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (!dialog) return false;
+    filters = dialog->nameFilters();
+    title = dialog->windowTitle();
+    dialog->selectFile("gui-test-picture");
+    QMetaObject::invokeMethod(dialog, "accept");
+    return true;
+  });
+  const auto chosen = backend_.ChooseFile(request);
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(std::filesystem::path(*chosen).filename(), "gui-test-picture.bmp");
+  EXPECT_EQ(title, "Save Bitmap");
+  EXPECT_EQ(filters, (QStringList{"Bitmap Files (*.bmp)", "Recordings (*.tdx *.wav)"}));
+
+  // Cancel answers nothing.
+  Script([] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (!dialog) return false;
+    dialog->reject();
+    return true;
+  });
+  EXPECT_FALSE(backend_.ChooseFile(request).has_value());
+}
+
+TEST_F(RequestsTest, ModalDialogTalksToItsProcedureAndMirrorsItsModel) {
+  DialogModel model = TestDialog(true);
+  bool radioFollowed = false, editFollowed = false, scrollFollowed = false;
+  int step = 0;
+  Script([&] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!dialog) return false;
+    auto* two = dialog->findChild<QRadioButton*>("control1002");
+    auto* one = dialog->findChild<QRadioButton*>("control1001");
+    auto* bar = dialog->findChild<QScrollBar*>("control1005");
+    auto* edit = dialog->findChild<QLineEdit*>("control1006");
+    if (!two || !one || !bar || !edit) return false;
+    switch (step++) {
+      case 0: QTest::mouseClick(two, Qt::LeftButton, Qt::NoModifier, QPoint(6, 9)); return false;
+      case 1:
+        radioFollowed = two->isChecked() && !one->isChecked();
+        editFollowed = edit->text() == "two";
+        bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        return false;
+      case 2:
+        scrollFollowed = bar->value() == 11;
+        QTest::keyClick(dialog, Qt::Key_Return);  // the default button
+        return true;
+    }
+    return true;
+  });
+  EXPECT_EQ(backend_.RunModalDialog(model), IDOK);
+  ASSERT_FALSE(DialogCalls.empty());
+  EXPECT_EQ(DialogCalls.front().first, uint32_t{WM_INITDIALOG});
+  EXPECT_TRUE(radioFollowed);
+  EXPECT_TRUE(editFollowed);
+  EXPECT_TRUE(scrollFollowed);
+  EXPECT_EQ(model.Control(1005)->position, 11);
+  EXPECT_TRUE(model.Control(1002)->checked);
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(RequestsTest, ModelessDialogActionsArriveThroughThePumpAndItsCloseBoxCancels) {
+  DialogModel model = TestDialog(false);
+  backend_.ShowModelessDialog(model);
+  backend_.ProcessUserInput();
+  auto* dialog = MainWindowWidget()->findChild<QDialog*>("dialog113");
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_TRUE(dialog->isVisible());
+  EXPECT_EQ(dialog->windowTitle(), "Test Options");
+  QTest::mouseClick(dialog->findChild<QRadioButton*>("control1002"), Qt::LeftButton, Qt::NoModifier, QPoint(6, 9));
+  EXPECT_TRUE(DialogCalls.empty());  // nothing runs inside Qt's dispatch
+  backend_.ProcessUserInput();
+  ASSERT_EQ(DialogCalls.size(), 1u);
+  EXPECT_EQ(DialogCalls[0], (std::pair<uint32_t, uintptr_t>{WM_COMMAND, 1002}));
+  EXPECT_TRUE(dialog->findChild<QRadioButton*>("control1002")->isChecked());
+
+  // The close box: WM_CLOSE, which this procedure leaves alone, so it becomes Cancel and ends it.
+  dialog->close();
+  backend_.ProcessUserInput();
+  ASSERT_EQ(DialogCalls.size(), 3u);
+  EXPECT_EQ(DialogCalls[1].first, uint32_t{WM_CLOSE});
+  EXPECT_EQ(DialogCalls[2], (std::pair<uint32_t, uintptr_t>{WM_COMMAND, IDCANCEL}));
+  EXPECT_TRUE(model.ended);
+  EXPECT_EQ(MainWindowWidget()->findChild<QDialog*>("dialog113"), nullptr);
+  backend_.CloseModelessDialog(model);  // harmless once gone
+}
+
+TEST_F(RequestsTest, OpenDocumentRefusesAMissingFile) {
+  EXPECT_FALSE(backend_.OpenDocument("/nonexistent/help/index.html"));
+}
+
+}  // namespace
