@@ -1,7 +1,9 @@
 #pragma once
 // An owned POSIX file descriptor: closed when the owner goes away, movable, never copied.
+#include <sys/file.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <utility>
 
 class FileHandle {
@@ -32,3 +34,11 @@ class FileHandle {
  private:
   int fd_ = -1;
 };
+
+// Takes an advisory lock (LOCK_SH or LOCK_EX) without waiting, so that the program's own readers
+// and writers never share a file the way they must not. False only when another holder has it;
+// a file system without locks lets everyone in.
+inline bool LockFile(int fd, int how) {
+  if (::flock(fd, how | LOCK_NB) == 0) return true;
+  return errno != EWOULDBLOCK;
+}

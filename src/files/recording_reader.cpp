@@ -1,6 +1,7 @@
 #include "files/recording_reader.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -126,6 +127,8 @@ RecordingPlayback OpenRecordingForPlay(const std::string& path, int64_t startOff
   p.file = FileHandle(fd);
   struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return Rejected(std::move(p), kMsgCannotOpenFile);
+  // Not shared with a writer: a file the program is still recording into is not played.
+  if (!LockFile(fd, LOCK_SH)) return Rejected(std::move(p), kMsgCannotOpenFile);
   int flags = ::fcntl(fd, F_GETFL);
   if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
 
@@ -154,6 +157,7 @@ void SetPlayStartSecond(RecordingPlayback& p, int startSeconds) {
   offset -= offset % 4;
   // The dialog's top end is the rounded-up length, which can lie past the last byte.
   p.playStartOffset = std::min(offset, p.info.dataBytes - p.info.dataBytes % 4);
+  p.readOffset = 0;
   ComputePlayable(p);
 }
 
@@ -162,6 +166,12 @@ int64_t ReadPlayData(const RecordingPlayback& p, int64_t offset, uint8_t* dst, i
   if (offset >= p.playDataBytes) return 0;
   const int64_t want = std::min(bytes, p.playDataBytes - offset);
   return ReadAt(p.file.fd(), p.info.dataOffset + p.playStartOffset + offset, dst, want);
+}
+
+int64_t ReadNextPlayData(RecordingPlayback& p, uint8_t* dst, int64_t bytes) {
+  const int64_t n = ReadPlayData(p, p.readOffset, dst, bytes);
+  if (n > 0) p.readOffset += n;
+  return n;
 }
 
 void ApplyRecordingFormat(const RecordingInfo& info, AnalysisSettingsRecord& settings) {

@@ -63,6 +63,7 @@ struct RecordingPlayback {
   int64_t playDataFrames = 0;     // playDataBytes / blockAlign
   int playLengthSeconds = 0;      // playDataBytes in seconds, rounded half up
   bool needsStartDialog = false;  // playLengthSeconds > 8: ask for a starting point
+  int64_t readOffset = 0;         // where ReadNextPlayData goes on, bytes from playStartOffset
 };
 
 // Reader steps 1 to 10 up to the dialog. startOffset is the start offset already in force (0 for a
@@ -70,13 +71,18 @@ struct RecordingPlayback {
 RecordingPlayback OpenRecordingForPlay(const std::string& path, int64_t startOffset = 0);
 
 // After the Starting Point dialog's OK: start offset = seconds * rate * bytes * channels, rounded
-// down to a multiple of 4 and cut at the end of the data; playable bytes, frames and length follow.
+// down to a multiple of 4 and cut at the end of the data; playable bytes, frames and length follow,
+// and reading starts again from the new start.
 void SetPlayStartSecond(RecordingPlayback& playback, int startSeconds);
 
 // Reads up to `bytes` bytes of the playable part from byte `offset` (relative to playStartOffset)
 // into dst. Returns the bytes read (0 at or past the end, -1 on a read error). Bytes of dst past
 // the count are left as they were.
 int64_t ReadPlayData(const RecordingPlayback& playback, int64_t offset, uint8_t* dst, int64_t bytes);
+
+// Reads the next `bytes` bytes from readOffset and moves readOffset on by what was read: the first
+// half-block and every refill in turn. Same results as ReadPlayData.
+int64_t ReadNextPlayData(RecordingPlayback& playback, uint8_t* dst, int64_t bytes);
 
 // Copies the file's channels, rate and bits into the settings record (bytes per sample = bits/8).
 void ApplyRecordingFormat(const RecordingInfo& info, AnalysisSettingsRecord& settings);

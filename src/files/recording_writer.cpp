@@ -1,6 +1,7 @@
 #include "files/recording_writer.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -57,14 +58,18 @@ bool Fail(RecordFileWriter& w, std::string message, std::string* error) {
 bool CreateRecordFile(RecordFileWriter& w, const std::string& path, int channels, int sampleRate,
                       int bitsPerSample, std::string* error) {
   CloseRecordFile(w, nullptr);
+  const bool sync = w.syncEachAppend;
   w = RecordFileWriter{};
+  w.syncEachAppend = sync;
   if (channels < 1 || channels > 2 || sampleRate < 1 || sampleRate > kMaxSampleRate || bitsPerSample != 16) {
     SetError(error, kMsgCannotOpenFile);
     return false;
   }
   // Non-blocking open so that a FIFO without a reader cannot hang the program; such a path is no
   // place for a recording (its header could never be rewritten).
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
+  // Not truncated before the lock is ours: a file that is open elsewhere in the program (the record
+  // file whose header is still pending, a file being played) is not touched.
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
   if (fd < 0) {
     SetError(error, kMsgCannotOpenFile);
     return false;
@@ -72,6 +77,10 @@ bool CreateRecordFile(RecordFileWriter& w, const std::string& path, int channels
   FileHandle file(fd);
   struct stat st {};
   if (::fstat(fd, &st) != 0 || S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode) || S_ISDIR(st.st_mode)) {
+    SetError(error, kMsgCannotOpenFile);
+    return false;
+  }
+  if (!LockFile(fd, LOCK_EX) || (S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0)) {
     SetError(error, kMsgCannotOpenFile);
     return false;
   }

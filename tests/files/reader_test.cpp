@@ -146,9 +146,16 @@ TEST_F(ReaderTest, StartingPointMovesTheStartByWholeSecondsOnFourByteSteps) {
   EXPECT_EQ(p.playDataBytes, 10 * 88200);
   EXPECT_EQ(p.playDataFrames, 10 * 22050);
   EXPECT_EQ(p.playLengthSeconds, 10);
+  // Reading goes on in half-blocks from the new start to the end of the data.
+  std::vector<uint8_t> half(4 * 88200);
+  ASSERT_EQ(ReadNextPlayData(p, half.data(), 88200), 88200);
+  EXPECT_EQ(ReadLe16(&half[0]), static_cast<uint16_t>(20 * 88200 / 2));
+  ASSERT_EQ(ReadNextPlayData(p, half.data(), 4 * 88200), 4 * 88200);
+  EXPECT_EQ(ReadLe16(&half[0]), static_cast<uint16_t>(21 * 88200 / 2));
+  ASSERT_EQ(ReadNextPlayData(p, half.data(), 4 * 88200), 4 * 88200);
+  ASSERT_EQ(ReadNextPlayData(p, half.data(), 4 * 88200), 88200);
+  EXPECT_EQ(ReadNextPlayData(p, half.data(), 4 * 88200), 0);
   uint8_t v[2];
-  ASSERT_EQ(ReadPlayData(p, 0, v, 2), 2);
-  EXPECT_EQ(ReadLe16(v), static_cast<uint16_t>(20 * 88200 / 2));
 
   // 11025 Hz mono: one second is 22050 bytes, taken down to 22048.
   WavSpec slow;

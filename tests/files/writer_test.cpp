@@ -193,6 +193,21 @@ TEST_F(WriterTest, FilesThatCannotBeWrittenAreReportedNeverCountedAsWritten) {
   EXPECT_EQ(wavtest::ReadFile(Path("big.wav")).size(), 46u);
 }
 
+TEST_F(WriterTest, RecordFileWithItsHeaderPendingIsNotSharedWithOtherWritersOrThePlayer) {
+  const std::string path = Path("open.tdx");
+  RecordFileWriter w;
+  ASSERT_TRUE(CreateRecordFile(w, path, 2, 22050, 16, nullptr));
+  std::vector<uint8_t> b = wavtest::CountingData(kStereoBuffer);
+  ASSERT_TRUE(AppendRecordData(w, b.data(), b.size(), nullptr));
+  std::string error;
+  EXPECT_FALSE(SaveSampleFile(path, 2, 22050, 16, b.data(), 400, &error));
+  EXPECT_EQ(error, "Cannot Open File");
+  EXPECT_EQ(OpenRecordingForPlay(path).message, "Cannot Open File");
+  EXPECT_EQ(wavtest::ReadFile(path).size(), 46 + kStereoBuffer);  // untouched
+  ASSERT_TRUE(CloseRecordFile(w, nullptr));
+  EXPECT_TRUE(OpenRecordingForPlay(path).ok);
+}
+
 TEST_F(WriterTest, SavedSampleIsTheWholeBufferWithItsHeader) {
   const std::string path = Path("sampleA.wav");
   wavtest::WriteFile(path, std::vector<uint8_t>(1000000, 0x77));  // replaced, not overwritten in part
