@@ -14,7 +14,11 @@ namespace {
 
 class QtEnvironment : public ::testing::Environment {
  public:
-  void SetUp() override { app_ = std::make_unique<QtApplication>(argc_, argv_); }
+  void SetUp() override {
+    // The GUI tests run offscreen wherever they run (no display is needed).
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    app_ = std::make_unique<QtApplication>(argc_, argv_);
+  }
   void TearDown() override { app_.reset(); }
 
  private:
@@ -37,7 +41,7 @@ QWidget* MainWindowWidget() {
 
 std::string SaveScreenshot(QWidget* widget, const std::string& name) {
   const char* build = std::getenv("TX_BUILD_DIR");
-  std::filesystem::path dir = std::filesystem::path(build ? build : ".") / "artifacts";
+  std::filesystem::path dir = std::filesystem::path(build && *build ? build : TX_GUI_BUILD_DIR) / "artifacts";
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
   const std::filesystem::path file = dir / name;
