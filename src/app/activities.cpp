@@ -2,7 +2,12 @@
 // audio engine; until a loop is present its command leaves the program in the state it was in.
 #include "app/activities.h"
 
+#include "app/file_paths.h"
 #include "display/display_state.h"
+#include "display/sample_slots.h"
+#include "files/recording_writer.h"
+#include "platform/backend.h"
+#include "settings/analysis_settings.h"
 #include "settings/mode_state.h"
 
 void StartLiveAnalysis(intptr_t) {}
@@ -10,7 +15,19 @@ void StartFilePlayback(intptr_t) {}
 void ToggleRecording() {}
 void StopCapture() { Mode.CaptureStarted = 0; }
 void ResetPlaybackDevice() {}
-void SaveSample(int) {}
+void SaveSample(int which) {
+  if (!ChooseVariantRecordFile()) return;
+  // The header describes the format the sample was made in, which is the stream's format; a
+  // record file still open for the run is not touched (the sample writer has its own handle).
+  const auto& buffer = which == 0 ? Samples.SampleA : Samples.SampleB;
+  const int channels = Samples.SampleChannels > 0 ? Samples.SampleChannels : AnalysisSettings.Channels;
+  const int rate = Samples.SampleRateMade > 0 ? Samples.SampleRateMade : AnalysisSettings.SampleRate;
+  std::string error;
+  if (!SaveSampleFile(FilePaths.RecordFileName, channels, rate, AnalysisSettings.BitsPerSample, buffer.data(),
+                      buffer.size(), &error)) {
+    CurrentBackend().ShowMessageBox(error.empty() ? "Cannot Open File" : error, "Taldrinex", MessageIcon::Exclamation);
+  }
+}
 void SaveBitmapCommand() {}
 void PrintWindowCommand() {}
 void OpenOptionsDialog(int) {}
