@@ -17,9 +17,9 @@ struct DecibelTable {
   static constexpr int kShift = 50;                           // 52 mantissa bits - 2 kept
   static constexpr uint64_t kFirstBits = 0x0010000000000000;  // smallest normal double
   static constexpr uint64_t kEndBits = 0x7FF0000000000000;    // +infinity
-  std::vector<int16_t> Base;   // result at the lowest power of the bucket
-  std::vector<double> Step;    // lowest power of the bucket whose result is Base + 1 (+inf if none)
-  bool Exact = false;          // the table was built and checked; otherwise callers use DecibelOfPower
+  std::vector<int16_t> Base;                                  // result at the lowest power of the bucket
+  std::vector<double> Step;  // lowest power of the bucket whose result is Base + 1 (+inf if none)
+  bool Exact = false;        // the table was built and checked; otherwise callers use DecibelOfPower
 };
 
 // Fills the table (about 50k logarithms, once). Returns false when memory runs out.

@@ -20,11 +20,12 @@ struct AnalysisState {
   uint8_t FftReady = 0;                  // 1 once the tables exist; set by the callers (see EnsureFftTables)
 
   // Derived by FftSetup from the tables above, so the transform reads them with unit stride.
-  std::vector<double> GroupSin, GroupCos;  // N/2: the twiddle pair of butterfly group g (TwiddleTable[2g], [2g+1])
+  std::vector<double> GroupSin,
+      GroupCos;  // N/2: the twiddle pair of butterfly group g (TwiddleTable[2g], [2g+1])
   std::vector<double> SplitSin, SplitCos;  // N/4 + 1: twiddle of frequency a divided by 32768 (exact)
-  std::vector<int16_t> ElementOfBin;       // N/2: complex element that holds frequency k after the butterflies
-  std::vector<double> SplitRe, SplitIm;    // N/2 each: transform output in frequency order
-  DecibelTable Decibels;                   // whole-dB conversion of a power
+  std::vector<int16_t> ElementOfBin;     // N/2: complex element that holds frequency k after the butterflies
+  std::vector<double> SplitRe, SplitIm;  // N/2 each: transform output in frequency order
+  DecibelTable Decibels;                 // whole-dB conversion of a power
 };
 
 extern AnalysisState Analysis;

@@ -15,8 +15,9 @@ namespace {
 constexpr double kUnscale = 1.0 / 32768.0;
 
 // One group of a stage: p' = (p + W q) / 2, q' = (p - W q) / 2 for h element pairs.
-[[gnu::always_inline]] inline void Butterflies(double* __restrict pr, double* __restrict pi, double* __restrict qr,
-                        double* __restrict qi, int h, double s, double c) {
+[[gnu::always_inline]] inline void Butterflies(double* __restrict pr, double* __restrict pi,
+                                               double* __restrict qr, double* __restrict qi, int h, double s,
+                                               double c) {
   for (int k = 0; k < h; ++k) {
     const double t1 = (qr[k] * c + qi[k] * s) * kUnscale;
     const double t2 = (qr[k] * s - qi[k] * c) * kUnscale;
@@ -30,7 +31,8 @@ constexpr double kUnscale = 1.0 / 32768.0;
 }
 
 // One butterfly on values held in registers.
-[[gnu::always_inline]] inline void Butterfly(double& pr, double& pi, double& qr, double& qi, double s, double c) {
+[[gnu::always_inline]] inline void Butterfly(double& pr, double& pi, double& qr, double& qi, double s,
+                                             double c) {
   const double t1 = (qr * c + qi * s) * kUnscale;
   const double t2 = (qr * s - qi * c) * kUnscale;
   qr = (pr + t1) * 0.5;
@@ -41,10 +43,12 @@ constexpr double kUnscale = 1.0 / 32768.0;
 
 // Stages h and h/2 of one group of 2h elements in one pass over memory: for each quarter offset k
 // the four elements k, k + h/2, k + h, k + 3h/2 meet only each other in these two stages.
-[[gnu::always_inline]] inline void TwoStages(double* __restrict r0, double* __restrict r1, double* __restrict r2,
-                                             double* __restrict r3, double* __restrict i0, double* __restrict i1,
+[[gnu::always_inline]] inline void TwoStages(double* __restrict r0, double* __restrict r1,
+                                             double* __restrict r2, double* __restrict r3,
+                                             double* __restrict i0, double* __restrict i1,
                                              double* __restrict i2, double* __restrict i3, int quarter,
-                                             double s1, double c1, double s2, double c2, double s3, double c3) {
+                                             double s1, double c1, double s2, double c2, double s3,
+                                             double c3) {
   for (int k = 0; k < quarter; ++k) {
     double a0 = r0[k], a1 = r1[k], a2 = r2[k], a3 = r3[k];
     double b0 = i0[k], b1 = i1[k], b2 = i2[k], b3 = i3[k];
@@ -59,12 +63,13 @@ constexpr double kUnscale = 1.0 / 32768.0;
 
 // Stages h and h/2 over the whole array; group g of stage h uses twiddle g, its two halves at
 // stage h/2 use twiddles 2g and 2g + 1.
-[[gnu::always_inline]] inline void StagePair(double* re, double* im, const double* gs, const double* gc, int m,
-                                             int h) {
+[[gnu::always_inline]] inline void StagePair(double* re, double* im, const double* gs, const double* gc,
+                                             int m, int h) {
   const int quarter = h / 2;
   for (int g = 0, b = 0; b < m; ++g, b += 2 * h) {
-    TwoStages(re + b, re + b + quarter, re + b + h, re + b + h + quarter, im + b, im + b + quarter, im + b + h,
-              im + b + h + quarter, quarter, gs[g], gc[g], gs[2 * g], gc[2 * g], gs[2 * g + 1], gc[2 * g + 1]);
+    TwoStages(re + b, re + b + quarter, re + b + h, re + b + h + quarter, im + b, im + b + quarter,
+              im + b + h, im + b + h + quarter, quarter, gs[g], gc[g], gs[2 * g], gc[2 * g], gs[2 * g + 1],
+              gc[2 * g + 1]);
   }
 }
 
@@ -87,8 +92,10 @@ constexpr double kUnscale = 1.0 / 32768.0;
 
 // Split step for the frequency pairs (a, m - a), 1 <= a < m/2, in frequency order; hr and hi point
 // one past the last bin so that hr[-a] is bin m - a.
-[[gnu::always_inline]] inline void SplitPairs(double* __restrict lr, double* __restrict li, double* __restrict hr, double* __restrict hi,
-                const double* __restrict sa, const double* __restrict cb, int half) {
+[[gnu::always_inline]] inline void SplitPairs(double* __restrict lr, double* __restrict li,
+                                              double* __restrict hr, double* __restrict hi,
+                                              const double* __restrict sa, const double* __restrict cb,
+                                              int half) {
   for (int a = 1; a < half; ++a) {
     const double pr = lr[a], pi = li[a], qr = hr[-a], qi = hi[-a];
     const double dr = pr - qr;

@@ -19,7 +19,8 @@ std::string Seconds(double s) {
 }  // namespace
 
 bool SegmentSpectrum(const std::vector<int16_t>& samples, int channels, int rate,
-                     const SegmentSpectrumRequest& request, std::vector<int16_t>* spectrum, std::string* error) {
+                     const SegmentSpectrumRequest& request, std::vector<int16_t>* spectrum,
+                     std::string* error) {
   if (channels < 1 || rate < 1) {
     SetError(error, "The recording has no channels or no sample rate.");
     return false;

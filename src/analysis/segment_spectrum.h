@@ -5,9 +5,9 @@
 #include <vector>
 
 struct SegmentSpectrumRequest {
-  double atSeconds = 0.0;  // start of the 2048-frame block, seconds from the start of the data
+  double atSeconds = 0.0;    // start of the 2048-frame block, seconds from the start of the data
   bool blockWindow = false;  // false: the bandwidth window (as the loops use for Audio), true: whole block
-  int bandwidthHz = 10;    // analysis bandwidth for the bandwidth window, Hz (the program's start value)
+  int bandwidthHz = 10;      // analysis bandwidth for the bandwidth window, Hz (the program's start value)
 };
 
 // Builds the tables if needed, sets the bandwidth window for `rate` and computes the spectrum of
@@ -15,4 +15,5 @@ struct SegmentSpectrumRequest {
 // `samples`. On success *spectrum holds the 1024 whole-dB values; otherwise *error says why
 // (a block that does not fit in the recording, bad arguments, no memory for the tables).
 bool SegmentSpectrum(const std::vector<int16_t>& samples, int channels, int rate,
-                     const SegmentSpectrumRequest& request, std::vector<int16_t>* spectrum, std::string* error);
+                     const SegmentSpectrumRequest& request, std::vector<int16_t>* spectrum,
+                     std::string* error);

@@ -1,7 +1,6 @@
 // taldrinex-cli spectrum FILE --at SECONDS [--window band|block] [--bandwidth HZ]: the 1024 whole-dB
 // values of one power spectrum of channel 0, one per line, for the 2048 frames from that time on.
 #include <CLI/CLI.hpp>
-
 #include <cstdio>
 #include <map>
 #include <string>
@@ -23,7 +22,8 @@ void AddSpectrumCommand(CLI::App& app, int& status) {
   auto* cmd = app.add_subcommand("spectrum", "Print the 1024 dB values of one power spectrum of a recording");
   auto options = std::make_shared<SpectrumOptions>();
   cmd->add_option("FILE", options->path, "Recording (.wav, .tdx or headerless 16-bit data)")->required();
-  cmd->add_option("--at", options->atSeconds, "Start of the 2048-frame block, seconds from the start of the data")
+  cmd->add_option("--at", options->atSeconds,
+                  "Start of the 2048-frame block, seconds from the start of the data")
       ->required()
       ->check(CLI::NonNegativeNumber);
   cmd->add_option("--window", options->window, "band: the bandwidth window; block: the whole-block window")

@@ -84,9 +84,9 @@ TEST_F(ExactArithmetic, DecibelTableEqualsLog10OnRandomAndSpecialPowers) {
   }
   // Whole-number powers (sums of squares of small integers) sit exactly on some dB boundaries.
   for (int i = 1; i < 200000; ++i) ASSERT_EQ(DecibelFromTable(t, i), DecibelOfPower(i)) << i;
-  for (double p : {0.0, -0.0, -1.0, DBL_MIN, DBL_MIN / 2, DBL_TRUE_MIN, DBL_MAX, 1.0, 10.0, 0.1,
-                   std::pow(10.0, -0.1), std::nextafter(std::pow(10.0, -0.1), 0.0),
-                   std::numeric_limits<double>::infinity()})
+  for (double p :
+       {0.0, -0.0, -1.0, DBL_MIN, DBL_MIN / 2, DBL_TRUE_MIN, DBL_MAX, 1.0, 10.0, 0.1, std::pow(10.0, -0.1),
+        std::nextafter(std::pow(10.0, -0.1), 0.0), std::numeric_limits<double>::infinity()})
     EXPECT_EQ(DecibelFromTable(t, p), DecibelOfPower(p)) << p;
   EXPECT_EQ(DecibelOfPower(0.0), 0);
   EXPECT_EQ(DecibelOfPower(1.0), 0);
@@ -103,13 +103,16 @@ std::vector<std::vector<int16_t>> Corpus() {
   std::vector<std::vector<int16_t>> blocks;
   std::mt19937 gen(7);
   std::uniform_real_distribution<double> unit(0.0, 1.0);
-  for (int i = 0; i < 60; ++i) blocks.push_back(testsig::Noise(100 + i, std::pow(10.0, unit(gen) * 4.6), 2048));
   for (int i = 0; i < 60; ++i)
-    blocks.push_back(testsig::Sine(20 + unit(gen) * 11000, std::pow(10.0, unit(gen) * 4.5), kRate, 2048, unit(gen) * 6.3));
+    blocks.push_back(testsig::Noise(100 + i, std::pow(10.0, unit(gen) * 4.6), 2048));
+  for (int i = 0; i < 60; ++i)
+    blocks.push_back(
+        testsig::Sine(20 + unit(gen) * 11000, std::pow(10.0, unit(gen) * 4.5), kRate, 2048, unit(gen) * 6.3));
   for (int bin : {1, 2, 3, 10, 100, 511, 512, 1000, 1023})
     blocks.push_back(testsig::Sine(bin * double(kRate) / 2048, 32767, kRate, 2048));
   for (int i = 0; i < 30; ++i)
-    blocks.push_back(testsig::Chirp(unit(gen) * 11000, unit(gen) * 11000, 100 + unit(gen) * 32000, kRate, 2048));
+    blocks.push_back(
+        testsig::Chirp(unit(gen) * 11000, unit(gen) * 11000, 100 + unit(gen) * 32000, kRate, 2048));
   for (int i = 0; i < 30; ++i)
     blocks.push_back(testsig::HarmonicSeries(80 + unit(gen) * 400, 1 + static_cast<int>(unit(gen) * 40),
                                              1000 + unit(gen) * 31000, kRate, 2048));

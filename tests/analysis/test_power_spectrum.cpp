@@ -54,7 +54,8 @@ TEST_F(PowerSpectrumTest, SineOfHundredPeriodsAtHalfScale) {
 
 TEST_F(PowerSpectrumTest, FullScaleSineShows84) {
   for (int bin : {50, 200, 777}) {
-    const auto out = Spectrum(testsig::Sine(bin * double(kRate) / kN, 32767, kRate, kN), kBlockWindowSelector);
+    const auto out =
+        Spectrum(testsig::Sine(bin * double(kRate) / kN, 32767, kRate, kN), kBlockWindowSelector);
     EXPECT_EQ(out[bin], 84) << bin;
   }
 }
@@ -105,8 +106,8 @@ TEST_F(PowerSpectrumTest, BandAndBlockWindowsAgreeAtTheDefaultBandwidth) {
   // The band window is the whole-block window rounded to single precision, so a bin may cross a
   // whole dB the other one does not; nothing that stands above the window's own floor moves more.
   const std::vector<std::vector<int16_t>> inputs{
-      testsig::Noise(3, 10000, kN), testsig::Sine(440, 12000, kRate, kN), testsig::Chirp(100, 8000, 20000, kRate, kN),
-      testsig::HarmonicSeries(150, 20, 25000, kRate, kN)};
+      testsig::Noise(3, 10000, kN), testsig::Sine(440, 12000, kRate, kN),
+      testsig::Chirp(100, 8000, 20000, kRate, kN), testsig::HarmonicSeries(150, 20, 25000, kRate, kN)};
   for (const auto& input : inputs) {
     const auto band = Spectrum(input, kBandWindowSelector);
     const auto block = Spectrum(input, kBlockWindowSelector);
