@@ -4,8 +4,24 @@
 // off-screen by the display frame, and the two canvases hold the panel images of Sample A and B.
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "platform/canvas/canvas.h"
+
+// A panel as the panels are given: left x, bottom y, width, height (pixels of the frame); the panel
+// spans x .. x + width and bottom - height .. bottom, its title strip along the bottom.
+struct PanelRect {
+  int x = 0, bottom = 0, width = 0, height = 0;
+  bool operator==(const PanelRect&) const = default;
+};
+
+// Where each kind of panel was drawn last, for the mouse code (zero until drawn once).
+struct PanelGeometry {
+  PanelRect Spectrum;     // the last power-spectrum panel drawn
+  PanelRect Spectrogram;  // the last spectrogram panel drawn into the frame (A or B)
+  PanelRect Envelope;     // the last waveform-envelope panel drawn into the frame (A or B)
+  PanelRect Signals;      // the last audio/glottogram panel
+};
 
 struct DisplayState {
   canvas::Surface MainDC;          // the window's client picture, client-sized
@@ -28,6 +44,11 @@ struct DisplayState {
   int ClearRightHalfRequest = 0;
   int LegendStripDirty = 0;
   int ForceImageRebuild = 0;
+
+  // Every text drawn into the frame by the last display frame, in drawing order.
+  std::vector<canvas::DrawnText> FrameTexts;
+
+  PanelGeometry Panels;
 };
 
 extern DisplayState Display;

@@ -5,3 +5,4 @@ class App;
 }
 void AddSpectrumCommand(CLI::App& app, int& status);  // cli_spectrum.cpp
 void AddRunCommand(CLI::App& app, int& status);       // cli_run.cpp
+void AddRenderCommand(CLI::App& app, int& status);    // cli_render.cpp

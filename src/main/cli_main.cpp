@@ -9,6 +9,7 @@ int main(int argc, char** argv) {
   int status = 0;
   AddSpectrumCommand(app, status);
   AddRunCommand(app, status);
+  AddRenderCommand(app, status);
   CLI11_PARSE(app, argc, argv);
   return status;
 }
