@@ -4,8 +4,9 @@
 //      scanning (or takes it as headerless raw data), checks it and computes the playable part.
 //   2. When needsStartDialog is set and the caller shows the Starting Point dialog: on OK call
 //      SetPlayStartSecond(...); on Cancel just drop the result (the file closes with it).
-//   3. ReadPlayData(...) at any byte offset of the playable part (the first half-block, each refill,
-//      the freeze copy). Reads never go past the end of the data.
+//   3. ReadNextPlayData(...) for the first half-block and each refill in turn, ReadPlayData(...) at
+//      any byte offset of the playable part (the freeze copy). Reads never go past the end of the
+//      data.
 // The reader changes no program-wide value: the caller copies info into the settings record
 // (ApplyRecordingFormat) once the file is accepted. It uses one 2048-byte scan block of its own,
 // allocated and freed within OpenRecordingForPlay (a caller that keeps a block count adds 1 and
