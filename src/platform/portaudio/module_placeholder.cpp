@@ -1,2 +1,0 @@
-// Module portaudio: sources arrive with its work.
-namespace {}

@@ -1,0 +1,241 @@
+// The playback device: plays the program's buffers in order, each `loops` times, reading each
+// frame from the program's memory as it is played (the program refills a looping block while it
+// plays). The stream runs from open to close and sounds silence when nothing is queued, so Reset
+// needs no call into PortAudio.
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstring>
+
+#include "platform/messages.h"
+#include "platform/portaudio/pa_internal.h"
+
+static_assert(std::endian::native == std::endian::little, "16-bit frames are handed over as they come");
+
+namespace pa {
+namespace {
+
+class OutputCore : public Watched {
+ public:
+  OutputCore(const SoundFormat& f, int64_t stallNs)
+      : format(f), frameBytes(static_cast<size_t>(f.BlockAlign())), stallNs_(stallNs) {}
+
+  static constexpr uint32_t kSlots = 8;  // writes queued at once
+  struct Slot {
+    const uint8_t* data = nullptr;
+    int64_t frames = 0;  // frames of one pass
+    int64_t total = 0;   // frames of all passes
+    int64_t played = 0;  // written by the device thread while the slot is queued
+  };
+
+  const SoundFormat format;
+  const size_t frameBytes;
+  int deviceChannels = 2;  // a mono sound is played on both sides, each with its own volume
+  PaStream* stream = nullptr;
+  CallbackGate gate;
+
+  std::array<Slot, kSlots> slots;
+  std::atomic<uint32_t> head{0}, tail{0};
+  std::atomic<uint32_t> finishedCount{0};  // writes played to their end (device thread)
+  uint32_t announcedCount = 0;             // of those, announced (under announceMutex)
+  std::mutex announceMutex;
+
+  std::atomic<int64_t> position{0};  // frames of writes played since open or Reset
+  std::atomic<uint32_t> volume{0xFFFFFFFFu};  // left in the low half, right in the high half
+  std::atomic<int64_t> lastDeliveryNs{0};
+  std::atomic<bool> failed{false};
+
+  static int16_t Scale(int16_t v, uint32_t level) {
+    if (level >= 0xFFFF) return v;
+    return static_cast<int16_t>(static_cast<int32_t>(v) * static_cast<int32_t>(level) / 0xFFFF);
+  }
+  static int16_t Sample(const uint8_t* at) {
+    int16_t v;
+    std::memcpy(&v, at, sizeof v);
+    return v;
+  }
+
+  int Play(void* output, unsigned long frames) {
+    auto* out = static_cast<int16_t*>(output);
+    const size_t outValues = static_cast<size_t>(frames) * static_cast<size_t>(deviceChannels);
+    if (!gate.Enter()) {
+      std::fill(out, out + outValues, int16_t{0});
+      return paContinue;
+    }
+    lastDeliveryNs.store(MonotonicNs(), std::memory_order_relaxed);
+    const uint32_t vol = volume.load(std::memory_order_relaxed);
+    const uint32_t left = vol & 0xFFFF, right = vol >> 16;
+    int64_t playedNow = 0;
+    unsigned long f = 0;
+    while (f < frames) {
+      const uint32_t h = head.load(std::memory_order_relaxed);
+      if (h == tail.load(std::memory_order_acquire)) break;
+      Slot& s = slots[h % kSlots];
+      const int64_t n = std::min<int64_t>(s.total - s.played, static_cast<int64_t>(frames - f));
+      for (int64_t i = 0; i < n; ++i, ++f) {
+        const uint8_t* frame = s.data + static_cast<size_t>((s.played + i) % s.frames) * frameBytes;
+        const int16_t l = Sample(frame);
+        const int16_t r = format.channels >= 2 ? Sample(frame + 2) : l;
+        int16_t* o = out + static_cast<size_t>(f) * static_cast<size_t>(deviceChannels);
+        if (deviceChannels >= 2) {
+          o[0] = Scale(l, left);
+          o[1] = Scale(r, right);
+        } else {
+          o[0] = Scale(l, left);
+        }
+      }
+      s.played += n;
+      playedNow += n;
+      if (s.played >= s.total) {
+        head.store(h + 1, std::memory_order_release);
+        finishedCount.fetch_add(1, std::memory_order_release);
+      }
+    }
+    std::fill(out + static_cast<size_t>(f) * static_cast<size_t>(deviceChannels), out + outValues, int16_t{0});
+    position.fetch_add(playedNow, std::memory_order_release);
+    gate.Leave();
+    return paContinue;
+  }
+
+  // Posts MM_WOM_DONE for every write played to its end and not yet announced.
+  void AnnounceLocked() {
+    const uint32_t n = finishedCount.load(std::memory_order_acquire);
+    for (; announcedCount != n; ++announcedCount) PostMainMessage(MM_WOM_DONE, 0, 0);
+  }
+
+  // Ends every queued write now; each comes back as a finished one does.
+  void ReturnQueuedLocked() {
+    gate.CloseAndWait();
+    AnnounceLocked();
+    const uint32_t t = tail.load(std::memory_order_acquire);
+    for (uint32_t h = head.load(std::memory_order_relaxed); h != t; ++h) PostMainMessage(MM_WOM_DONE, 0, 0);
+    head.store(t, std::memory_order_release);
+    position.store(0);
+    if (!failed.load()) gate.Open();
+  }
+
+  void Watch(int64_t nowNs) override {
+    std::lock_guard lock(announceMutex);
+    AnnounceLocked();
+    // A device that stopped taking frames ends what it was playing, so nobody waits for the end
+    // of a sound that will never be heard.
+    const bool playing = head.load(std::memory_order_acquire) != tail.load(std::memory_order_acquire);
+    if (playing && nowNs - lastDeliveryNs.load(std::memory_order_relaxed) >= stallNs_) {
+      failed.store(true);
+      ReturnQueuedLocked();
+    }
+  }
+
+ private:
+  const int64_t stallNs_;
+};
+
+int OutputCallback(const void*, void* output, unsigned long frames, const PaStreamCallbackTimeInfo*,
+                   PaStreamCallbackFlags, void* user) {
+  return static_cast<OutputCore*>(user)->Play(output, frames);
+}
+
+void OutputFinished(void* user) {
+  // The stream ends only by our close, or on its own when the device went away.
+  static_cast<OutputCore*>(user)->lastDeliveryNs.store(0);
+}
+
+class PaSoundOutput : public SoundOutput {
+ public:
+  PaSoundOutput(std::shared_ptr<Engine> engine, std::shared_ptr<OutputCore> core)
+      : engine_(std::move(engine)), core_(std::move(core)) {}
+  ~PaSoundOutput() override { Close(); }
+
+  bool Write(const uint8_t* data, size_t bytes, int loops) override {
+    auto& c = *core_;
+    if (closed_ || c.failed.load() || data == nullptr || bytes < c.frameBytes) return false;
+    const uint32_t t = c.tail.load(std::memory_order_relaxed);
+    if (t - c.head.load(std::memory_order_acquire) >= OutputCore::kSlots) return false;
+    const int64_t frames = static_cast<int64_t>(bytes / c.frameBytes);
+    c.slots[t % OutputCore::kSlots] = {data, frames, frames * std::max(loops, 1), 0};
+    c.tail.store(t + 1, std::memory_order_release);
+    return true;
+  }
+
+  int64_t PositionFrames() override { return core_->position.load(std::memory_order_acquire); }
+
+  void SetVolume(uint16_t left, uint16_t right) override {
+    core_->volume.store(static_cast<uint32_t>(left) | (static_cast<uint32_t>(right) << 16));
+  }
+
+  void Reset() override {
+    if (closed_) return;
+    std::lock_guard lock(core_->announceMutex);
+    core_->ReturnQueuedLocked();
+  }
+
+  void Close() override {
+    if (closed_) return;
+    closed_ = true;
+    engine_->RemoveWatched(core_.get());
+    {
+      // Writes still queued are dropped without a notification; finished ones were announced.
+      std::lock_guard lock(core_->announceMutex);
+      core_->AnnounceLocked();
+      core_->failed.store(true);
+      core_->gate.CloseAndWait();
+    }
+    auto core = core_;
+    Engine* engine = engine_.get();
+    engine_->Run([core, engine] {
+      Pa_AbortStream(core->stream);
+      Pa_CloseStream(core->stream);
+      engine->StreamClosed();
+    });
+  }
+
+ private:
+  std::shared_ptr<Engine> engine_;
+  std::shared_ptr<OutputCore> core_;
+  bool closed_ = false;
+};
+
+bool Usable(const SoundFormat& f) {
+  return f.channels >= 1 && f.channels <= 2 && f.bitsPerSample == 16 && f.sampleRate > 0;
+}
+
+}  // namespace
+
+std::unique_ptr<SoundOutput> OpenPaOutput(const std::shared_ptr<Engine>& engine, const SoundFormat& format) {
+  if (!Usable(format)) return nullptr;
+  auto core = std::make_shared<OutputCore>(format, engine->StallNs());
+  auto opened = std::make_shared<std::atomic<bool>>(false);
+  Engine* e = engine.get();
+  const bool answered = engine->Run([e, core, opened] {
+    if (!e->PrepareForOpen()) return;
+    const PaDeviceIndex device = DefaultDevice(false);
+    if (device == paNoDevice) return;
+    const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
+    if (!info || info->maxOutputChannels < 1) return;
+    core->deviceChannels = std::min(info->maxOutputChannels, 2);
+    PaStreamParameters out{};
+    out.device = device;
+    out.channelCount = core->deviceChannels;
+    out.sampleFormat = paInt16;
+    out.suggestedLatency = info->defaultHighOutputLatency;
+    QuietStderr quiet;
+    PaStream* stream = nullptr;
+    if (Pa_OpenStream(&stream, nullptr, &out, core->format.sampleRate, paFramesPerBufferUnspecified,
+                      paClipOff | paDitherOff, OutputCallback, core.get()) != paNoError)
+      return;
+    Pa_SetStreamFinishedCallback(stream, OutputFinished);
+    core->lastDeliveryNs.store(MonotonicNs());
+    if (Pa_StartStream(stream) != paNoError) {
+      Pa_CloseStream(stream);
+      return;
+    }
+    core->stream = stream;
+    e->StreamOpened();
+    opened->store(true);
+  });
+  if (!answered || !opened->load()) return nullptr;
+  engine->AddWatched(core);
+  return std::make_unique<PaSoundOutput>(engine, core);
+}
+
+}  // namespace pa

@@ -1,0 +1,171 @@
+#include "pulse_server.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+extern char** environ;
+
+// The sound libraries keep per-process caches (configuration, thread pools) that they never free.
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libasound\nleak:libpulse\nleak:libportaudio\nleak:libjack\nleak:libdbus\n";
+}
+
+namespace sounddev {
+
+namespace {
+std::string SourceDir() {
+  const char* d = std::getenv("TX_SOURCE_DIR");
+  return d ? d : ".";
+}
+}  // namespace
+
+PulseServer::PulseServer() {
+  const std::string cmd = SourceDir() + "/tools/pulse-test-server.sh start --owner " + std::to_string(getpid());
+  FILE* p = popen(cmd.c_str(), "r");
+  if (!p) {
+    error_ = "cannot run " + cmd;
+    return;
+  }
+  char line[1024];
+  while (std::fgets(line, sizeof line, p)) {
+    std::string s(line);
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
+    const auto eq = s.find('=');
+    if (eq == std::string::npos) continue;
+    const std::string name = s.substr(0, eq), value = s.substr(eq + 1);
+    if (name == "TX_PULSE_DIR") dir_ = value;
+    else if (name == "TX_PULSE_FIFO") fifo_ = value;
+    else if (name == "TX_PULSE_SINK") sink_ = value;
+    else if (name.rfind("PULSE_", 0) == 0) setenv(name.c_str(), value.c_str(), 1);
+  }
+  const int status = pclose(p);
+  if (status != 0 || dir_.empty() || fifo_.empty()) {
+    error_ = "the private sound server did not start (" + cmd + ", status " + std::to_string(status) + ")";
+    return;
+  }
+  ok_ = true;
+}
+
+void PulseServer::Stop() {
+  if (dir_.empty()) return;
+  const std::string cmd = SourceDir() + "/tools/pulse-test-server.sh stop " + dir_;
+  if (std::system(cmd.c_str()) != 0) std::fprintf(stderr, "stopping the sound server failed: %s\n", cmd.c_str());
+  dir_.clear();
+}
+
+PulseServer::~PulseServer() { Stop(); }
+
+void UseAbsentServer(const std::string& folder) {
+  const std::string conf = folder + "/client.conf";
+  std::ofstream(conf) << "autospawn = no\n";
+  setenv("PULSE_CLIENTCONFIG", conf.c_str(), 1);
+  setenv("PULSE_SERVER", ("unix:" + folder + "/no-such-socket").c_str(), 1);
+  setenv("PULSE_RUNTIME_PATH", folder.c_str(), 1);
+}
+
+PipeFeeder::PipeFeeder(const std::string& fifo, std::vector<int16_t> frames) : frames_(std::move(frames)) {
+  // Whatever an earlier writer left in the pipe goes first.
+  const int drain = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  if (drain >= 0) {
+    char sink[4096];
+    while (read(drain, sink, sizeof sink) > 0) {
+    }
+    close(drain);
+  }
+  fd_ = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+  if (fd_ >= 0) thread_ = std::thread([this] { Run(); });
+}
+
+void PipeFeeder::Run() {
+  // A server that vanishes leaves the pipe without a reader: this thread's writes then fail
+  // instead of ending the process (the signal is sent to the writing thread, held here).
+  sigset_t pipeSignal;
+  sigemptyset(&pipeSignal);
+  sigaddset(&pipeSignal, SIGPIPE);
+  pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
+  using clock = std::chrono::steady_clock;
+  const auto start = clock::now();
+  const size_t period = frames_.size() / 2;  // frames of the looped signal
+  constexpr double kAheadS = 0.05;
+  int64_t written = 0;  // frames
+  std::vector<int16_t> chunk;
+  while (!stop_.load()) {
+    const double elapsed = std::chrono::duration<double>(clock::now() - start).count();
+    const auto due = static_cast<int64_t>((elapsed + kAheadS) * kRate);
+    while (due > written) {
+      // At most one pipe page at a time: such a write is whole or refused, never split mid-frame.
+      const int64_t n = std::min<int64_t>(due - written, 1024);
+      chunk.clear();
+      for (int64_t f = written; f < written + n; ++f) {
+        const size_t i = static_cast<size_t>(f % static_cast<int64_t>(period));
+        chunk.push_back(frames_[2 * i]);
+        chunk.push_back(frames_[2 * i + 1]);
+      }
+      if (write(fd_, chunk.data(), chunk.size() * sizeof(int16_t)) <= 0) break;  // full: next round
+      written += n;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
+void PipeFeeder::Stop() {
+  stop_.store(true);
+  if (thread_.joinable()) thread_.join();
+}
+
+PipeFeeder::~PipeFeeder() {
+  Stop();
+  if (fd_ >= 0) close(fd_);
+}
+
+MonitorRecorder::MonitorRecorder(const std::string& source, const std::string& file) : file_(file) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  const std::string device = "--device=" + source;
+  const char* argv[] = {"parec", device.c_str(), "--format=s16le", "--rate=22050", "--channels=2",
+                        "--raw", "--latency-msec=20", nullptr};
+  pid_t pid = -1;
+  if (posix_spawnp(&pid, "parec", &actions, nullptr, const_cast<char* const*>(argv), environ) == 0) pid_ = pid;
+  posix_spawn_file_actions_destroy(&actions);
+}
+
+std::vector<int16_t> MonitorRecorder::Finish() {
+  if (pid_ > 0) {
+    kill(pid_, SIGTERM);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+  }
+  std::ifstream in(file_, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<int16_t> frames(bytes.size() / 4 * 2);
+  std::memcpy(frames.data(), bytes.data(), frames.size() * sizeof(int16_t));
+  return frames;
+}
+
+MonitorRecorder::~MonitorRecorder() { Finish(); }
+
+long FindFrames(const std::vector<int16_t>& haystack, const int16_t* needle, size_t frames) {
+  const size_t have = haystack.size() / 2;
+  if (frames == 0 || have < frames) return -1;
+  for (size_t at = 0; at + frames <= have; ++at) {
+    if (std::memcmp(haystack.data() + 2 * at, needle, frames * 2 * sizeof(int16_t)) == 0)
+      return static_cast<long>(at);
+  }
+  return -1;
+}
+
+}  // namespace sounddev

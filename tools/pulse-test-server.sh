@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# pulse-test-server.sh start [DIR] [--owner PID] | stop DIR
+#
+# A private sound server for tests of the real device path: a null sink ("tx_sink", whose
+# ".monitor" source records what was played) and a pipe source ("tx_source", fed through the
+# named pipe DIR/source.fifo with s16le stereo at 22050 Hz), both the defaults. Nothing outside
+# DIR is touched, and no session server is needed.
+#
+# start: creates DIR (a new temporary folder when none is given), starts the server, waits until it
+#        answers and prints the settings a client needs, one "NAME=VALUE" a line:
+#          TX_PULSE_DIR, TX_PULSE_PID, TX_PULSE_FIFO, TX_PULSE_SINK, TX_PULSE_SOURCE,
+#          PULSE_SERVER, PULSE_CLIENTCONFIG, PULSE_RUNTIME_PATH, PULSE_STATE_PATH
+#        Exits non-zero (and leaves nothing running) when the server does not come up in 10 s.
+#        With --owner PID the server also ends (and DIR is removed) once process PID is gone, so a
+#        test that crashes leaves nothing behind.
+# stop:  ends the server started in DIR (by its recorded process id) and removes DIR.
+#
+# The source produces nothing unless written to: drain the pipe before use, then feed it at
+# real-time pace until the reading stream has stopped.
+set -u
+
+rate=22050
+channels=2
+
+start() {
+  local dir="" owner=""
+  while [ $# -gt 0 ]; do
+    case "$1" in
+      --owner) owner=${2:?--owner needs a process id}; shift 2 ;;
+      *) dir=$1; shift ;;
+    esac
+  done
+  if [ -z "$dir" ]; then
+    dir=$(mktemp -d /tmp/tx-pulse.XXXXXX) || return 1
+  else
+    mkdir -p "$dir" || return 1
+  fi
+  dir=$(cd "$dir" && pwd)
+  mkdir -p "$dir/home" "$dir/runtime" "$dir/state"
+  chmod 700 "$dir/runtime"
+  rm -f "$dir/source.fifo"  # the pipe source makes its own
+
+  cat >"$dir/client.conf" <<EOF
+autospawn = no
+default-server = unix:$dir/native
+EOF
+  cat >"$dir/daemon.conf" <<EOF
+default-sample-format = s16le
+default-sample-rate = $rate
+default-sample-channels = $channels
+avoid-resampling = yes
+EOF
+  cat >"$dir/default.pa" <<EOF
+load-module module-native-protocol-unix auth-anonymous=1 socket=$dir/native
+load-module module-null-sink sink_name=tx_sink rate=$rate channels=$channels format=s16le
+load-module module-pipe-source source_name=tx_source file=$dir/source.fifo format=s16le rate=$rate channels=$channels
+set-default-sink tx_sink
+set-default-source tx_source
+EOF
+
+  export HOME="$dir/home" XDG_RUNTIME_DIR="$dir/runtime"
+  export PULSE_RUNTIME_PATH="$dir/runtime" PULSE_STATE_PATH="$dir/state"
+  export PULSE_SERVER="unix:$dir/native" PULSE_CLIENTCONFIG="$dir/client.conf"
+  export PULSE_CONFIG="$dir/daemon.conf"
+  # A plain background command, so that $! is the server itself.
+  pulseaudio -n -F "$dir/default.pa" --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
+    --disable-shm=yes --log-target=file:"$dir/server.log" </dev/null >/dev/null 2>&1 &
+  local pid=$!
+  echo "$pid" >"$dir/server.pid"
+
+  local tries=0
+  # Up means answering with both devices loaded (a module that fails to load is not fatal).
+  until pactl list short sources 2>/dev/null | grep -q "tx_source"; do
+    tries=$((tries + 1))
+    if ! kill -0 "$pid" 2>/dev/null || [ $tries -ge 100 ]; then
+      echo "pulse-test-server: the server did not come up (log: $dir/server.log)" >&2
+      kill "$pid" 2>/dev/null
+      return 1
+    fi
+    sleep 0.1
+  done
+
+  if [ -n "$owner" ]; then
+    # Detached from our output, so that whoever reads it sees its end now.
+    (while kill -0 "$owner" 2>/dev/null && kill -0 "$pid" 2>/dev/null; do sleep 0.5; done
+     "$0" stop "$dir") </dev/null >/dev/null 2>&1 &
+  fi
+
+  echo "TX_PULSE_DIR=$dir"
+  echo "TX_PULSE_PID=$pid"
+  echo "TX_PULSE_FIFO=$dir/source.fifo"
+  echo "TX_PULSE_SINK=tx_sink"
+  echo "TX_PULSE_SOURCE=tx_source"
+  echo "PULSE_SERVER=unix:$dir/native"
+  echo "PULSE_CLIENTCONFIG=$dir/client.conf"
+  echo "PULSE_RUNTIME_PATH=$dir/runtime"
+  echo "PULSE_STATE_PATH=$dir/state"
+}
+
+stop() {
+  local dir=${1:?usage: pulse-test-server.sh stop DIR}
+  [ -d "$dir" ] || return 0
+  if [ -f "$dir/server.pid" ]; then
+    local pid
+    pid=$(cat "$dir/server.pid")
+    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+      kill "$pid" 2>/dev/null
+      for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+      kill -9 "$pid" 2>/dev/null
+    fi
+  fi
+  # Only the folders this script made are removed.
+  if [ -f "$dir/default.pa" ] && [ -f "$dir/client.conf" ]; then rm -rf "$dir"; fi
+}
+
+case "${1:-}" in
+  start) shift; start "$@" ;;
+  stop) shift; stop "$@" ;;
+  *) echo "usage: $0 start [DIR] | stop DIR" >&2; exit 2 ;;
+esac
