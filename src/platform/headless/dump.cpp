@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "app/file_paths.h"
 #include "app/mode_state.h"
 #include "app/program.h"
 #include "platform/canvas/canvas.h"
@@ -166,6 +167,11 @@ json BuildDump(const HeadlessBackend& backend) {
                      {"answer", f.answer ? json(*f.answer) : json(nullptr)}});
   }
   d["file_dialogs"] = files;
+
+  d["paths"] = {{"OpenFileName", FilePaths.OpenFileName},
+                {"FileTitle", FilePaths.FileTitle},
+                {"RecordFileName", FilePaths.RecordFileName},
+                {"BitmapFileName", FilePaths.BitmapFileName}};
 
   d["beeps"] = backend.Beeps();
   d["documents"] = backend.OpenedDocuments();
