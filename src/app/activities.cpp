@@ -2,16 +2,34 @@
 // audio engine; until a loop is present its command leaves the program in the state it was in.
 #include "app/activities.h"
 
+#include "app/control_states.h"
 #include "app/file_paths.h"
+#include "app/small_dialogs.h"
 #include "display/display_state.h"
 #include "display/sample_slots.h"
+#include "files/recording_reader.h"
 #include "files/recording_writer.h"
 #include "platform/backend.h"
 #include "settings/analysis_settings.h"
 #include "settings/mode_state.h"
 
 void StartLiveAnalysis(intptr_t) {}
-void StartFilePlayback(intptr_t) {}
+void StartFilePlayback(intptr_t lParam) {
+  if (lParam == 0 && !ChooseOpenFile()) return;
+  // Opening steps of Play File: the reader checks the file and, for a long one, asks where to
+  // start. The playback loop that follows is built on the audio engine.
+  RecordingPlayback playback = OpenRecordingForPlay(FilePaths.OpenFileName, lParam == 1 ? Activity.PlayStartOffset : 0);
+  if (!playback.ok) {
+    CurrentBackend().ShowMessageBox(playback.message, "Taldrinex", MessageIcon::Exclamation);
+    ShowIdleControls();
+    return;
+  }
+  if (playback.needsStartDialog && lParam != 1) {
+    if (RunStartingPointDialog(playback.playLengthSeconds) == 0) return;
+    SetPlayStartSecond(playback, SmallDialogs.StartSeconds);
+  }
+  Activity.PlayStartOffset = playback.playStartOffset;
+}
 void ToggleRecording() {}
 void StopCapture() { Mode.CaptureStarted = 0; }
 void ResetPlaybackDevice() {}
