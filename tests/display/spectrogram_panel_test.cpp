@@ -1,0 +1,187 @@
+// Spectrogram columns: level colours, the row cap, scheduling, lag and scrolling.
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "display/palette.h"
+#include "display/spectrogram_panel.h"
+#include "display_fixture.h"
+
+namespace {
+
+TEST(SpectrogramColour, FourStepsPerDbBetween20And78Point75) {
+  EXPECT_EQ(SpectrogramColourIndex(-30, 50), 5);
+  EXPECT_EQ(SpectrogramColourIndex(20, 50), 5);
+  EXPECT_EQ(SpectrogramColourIndex(21, 50), 5);  // 4 is below the level entries
+  EXPECT_EQ(SpectrogramColourIndex(22, 50), 8);
+  EXPECT_EQ(SpectrogramColourIndex(50, 50), 120);
+  EXPECT_EQ(SpectrogramColourIndex(51, 50), 124);
+  EXPECT_EQ(SpectrogramColourIndex(78, 50), 232);
+  EXPECT_EQ(SpectrogramColourIndex(79, 50), 235);  // 78.75 dB and up: 235
+  EXPECT_EQ(SpectrogramColourIndex(300, 10), 235);
+  // Saturation in the lowest ten bins shows as the floor; anything below saturation does not.
+  EXPECT_EQ(SpectrogramColourIndex(79, 0), 5);
+  EXPECT_EQ(SpectrogramColourIndex(90, 9), 5);
+  EXPECT_EQ(SpectrogramColourIndex(78, 9), 232);
+}
+
+TEST(SpectrogramColumn, TallPlotPaintsOnlyItsBottom1024Rows) {
+  std::array<int16_t, 1024> levels;
+  levels.fill(50);
+  canvas::Surface s(4, 1600, 5);
+  PaintSpectrogramColumn(s, 1, 10, 1500, 464, levels.data());
+  // The rows above the plot bottom (10 + 1500) are painted one by one, never stretched: the
+  // bottom 1024 rows hold the column (the bottom row itself is the separator), nothing above.
+  EXPECT_EQ(s.At(1, 1510), 5);
+  for (int y = 1510 - 1023; y < 1510; ++y) ASSERT_EQ(s.At(1, y), 120) << y;
+  for (int y = 0; y <= 1510 - 1024; ++y) ASSERT_EQ(s.At(1, y), 5) << y;
+  for (int y = 0; y < 1600; ++y) ASSERT_EQ(s.At(0, y), 5);
+
+  // A short plot paints each of its rows, up to the row under the panel's top edge.
+  canvas::Surface t(4, 400, 5);
+  PaintSpectrogramColumn(t, 2, 50, 300, 464, levels.data());
+  for (int y = 51; y < 350; ++y) ASSERT_EQ(t.At(2, y), 120) << y;
+  EXPECT_EQ(t.At(2, 50), 5);
+  EXPECT_EQ(t.At(2, 350), 5);
+}
+
+TEST(SpectrogramColumn, BinsFollowTheFrequencyAxis) {
+  std::array<int16_t, 1024> levels{};
+  levels.fill(0);
+  levels[232] = 60;  // half of 464 bins: the middle row of the plot
+  canvas::Surface s(2, 1100, 5);
+  PaintSpectrogramColumn(s, 0, 0, 1024, 464, levels.data());
+  // Row r shows bin r * 464 / 1024 rounded half up: bin 232 is rows 511..513.
+  int painted = 0;
+  for (int y = 0; y < 1100; ++y)
+    if (s.At(0, y) == 160) {
+      ++painted;
+      EXPECT_TRUE(y >= 1024 - 513 && y <= 1024 - 511) << y;
+    }
+  EXPECT_EQ(painted, 3);
+  // A bin count beyond the 1024 entries (10 kHz at 11025 Hz) stays inside the array.
+  PaintSpectrogramColumn(s, 1, 0, 1024, 1858, levels.data());
+}
+
+TEST(SpectrogramSchedule, AtMostFourColumnsAFrameTheRestIntoTheLag) {
+  AnalysisSettings.StoredSeconds = 8;
+  int column = 0, lag = 0;
+  EXPECT_EQ(ScheduleColumns(200, 400, &column, &lag), 4);  // 20 ms a column: 10 due
+  EXPECT_EQ(lag, 6);
+  column += 4;
+  EXPECT_EQ(ScheduleColumns(220, 400, &column, &lag), 1);  // continues from the display time
+  column += 1;
+  EXPECT_EQ(ScheduleColumns(229, 400, &column, &lag), 0);
+  EXPECT_EQ(ScheduleColumns(230, 400, &column, &lag), 1);  // 11.5 rounds up
+  EXPECT_EQ(ScheduleColumns(-93, 400, &column, &lag), -4 - 6 - 5);  // truncated toward zero
+  ResetSettingsState();
+}
+
+TEST(SpectrogramPlace, TwoColumnsPerTwoPixelScroll) {
+  EXPECT_EQ(PlaceColumn(0, 10, 100).pixelX, 10);
+  EXPECT_EQ(PlaceColumn(100, 10, 100).pixelX, 110);
+  EXPECT_FALSE(PlaceColumn(100, 10, 100).scrollFirst);
+  EXPECT_EQ(PlaceColumn(101, 10, 100).pixelX, 108);
+  EXPECT_TRUE(PlaceColumn(101, 10, 100).scrollFirst);
+  EXPECT_EQ(PlaceColumn(102, 10, 100).pixelX, 109);
+  EXPECT_FALSE(PlaceColumn(102, 10, 100).scrollFirst);
+  EXPECT_TRUE(PlaceColumn(103, 10, 100).scrollFirst);
+}
+
+using SpectrogramPanelTest = DisplayTest;
+
+// Column k shows level 30 + k % 40 in every bin (a distinct colour for each).
+uint8_t ColourOf(int k) { return SpectrogramColourIndex(30 + k % 40, 50); }
+
+TEST_F(SpectrogramPanelTest, ScrollsTwoPixelsEverySecondColumnOnceFull) {
+  AnalysisSettings.StoredSeconds = 1;  // 10 ms a column across 100 pixels
+  const int x = 20, bottom = 300, width = 100, height = 200;
+  const int plotY = bottom - 15 - 4 - 50;  // a row inside the plot
+  std::array<int16_t, 1024> levels{};
+  for (int k = 0; k <= width + 4; ++k) {
+    levels.fill(static_cast<int16_t>(30 + k % 40));
+    DrawSpectrogramA(Display.FrameDC, std::nullopt, (k + 1) * 10, 464, levels.data(), x, bottom, width, height, 0);
+  }
+  EXPECT_EQ(Mode.SpectrogramColumn, width + 5);
+  EXPECT_EQ(Mode.SpectrogramLag, 0);
+  const canvas::Surface& f = Display.FrameDC;
+  EXPECT_EQ(f.At(x + width - 1, plotY), ColourOf(width + 4));
+  EXPECT_EQ(f.At(x + width - 2, plotY), ColourOf(width + 3));
+  EXPECT_EQ(f.At(x + width - 3, plotY), ColourOf(width + 2));
+  EXPECT_EQ(f.At(x + width - 4, plotY), ColourOf(width + 1));
+  EXPECT_EQ(f.At(x + width - 5, plotY), ColourOf(width - 1));  // column `width` was on the edge
+  EXPECT_EQ(f.At(x + 10, plotY), ColourOf(14));                // four pixels scrolled out on the left
+  EXPECT_EQ(f.At(x + width, plotY), ColourOf(width));          // outside the scrolled rectangle
+  ResetSettingsState();
+}
+
+TEST_F(SpectrogramPanelTest, LagAndFrameAndTitle) {
+  std::array<int16_t, 1024> levels{};
+  levels.fill(60);
+  const int bottom = 400, height = 300;
+  DrawSpectrogramA(Display.FrameDC, Palette.FramePen, 200, 464, levels.data(), 0, bottom, 400, height, 0);
+  EXPECT_EQ(Mode.SpectrogramColumn, 4);
+  EXPECT_EQ(Mode.SpectrogramLag, 6);
+  // Columns 0..3: column 0 lies under the left edge, 1..3 hold the level, 4 is still empty.
+  const int y = bottom - 100;
+  EXPECT_EQ(Display.FrameDC.At(0, y), kFrameIndex);
+  for (int c = 1; c <= 3; ++c) EXPECT_EQ(Display.FrameDC.At(c, y), 160) << c;
+  EXPECT_EQ(Display.FrameDC.At(4, y), kBackgroundIndex);
+  EXPECT_EQ(Display.FrameDC.At(200, bottom - 15 - 4), kFrameIndex);  // separator
+  EXPECT_EQ(Display.FrameDC.At(200, bottom - height), kFrameIndex);  // top edge
+  EXPECT_EQ(Display.FrameDC.At(400, y), kFrameIndex);               // right edge
+  ASSERT_EQ(Display.FrameTexts.size(), 1u);
+  EXPECT_EQ(Display.FrameTexts[0].text, "Spectrogram (A)   5 kHz");
+  EXPECT_EQ(Display.FrameTexts[0].x, 6);
+  EXPECT_EQ(Display.FrameTexts[0].y, bottom - 15);
+  EXPECT_EQ(Display.Panels.Spectrogram, (PanelRect{0, bottom, 400, height}));
+
+  // A rebuild column goes to the canvas, one at a time, and resets the envelope's counters.
+  Mode.SpectrogramColumn = 7;
+  Mode.EnvelopeColumn = 9;
+  Mode.EnvelopeLag = 2;
+  DrawSpectrogramA(Display.FrameDC, std::nullopt, 0, 464, levels.data(), 0, bottom, 400, height, 2);
+  EXPECT_EQ(Display.StoreCanvasDC.At(7, y), 160);
+  EXPECT_EQ(Mode.SpectrogramColumn, 8);
+  EXPECT_EQ(Mode.SpectrogramLag, 0);
+  EXPECT_EQ(Mode.EnvelopeColumn, 0);
+  EXPECT_EQ(Mode.EnvelopeLag, 0);
+}
+
+TEST_F(SpectrogramPanelTest, FrozenShowsTheHeldImageWithCrossHair) {
+  Companions.DisplayMode = 2;
+  Mode.Frozen = 1;
+  const int bottom = 400, height = 300, width = 400;
+  canvas::DrawContext(&Display.CanvasDC).FillRect(0, 0, 800, 600, 100);
+  Samples.CursorX = 4000;  // the middle: 200 pixels, 4000 ms
+  PanelCursors.CursorTarget = 2;
+  PanelCursors.CursorY = bottom - 19 - 140;  // 140 of 281 plot rows up
+  Display.Panels.Spectrum.width = 500;
+  std::array<int16_t, 1024> levels{};
+  DrawSpectrogramA(Display.FrameDC, Palette.FramePen, 99999, 464, levels.data(), 0, bottom, width, height, 0);
+  EXPECT_EQ(Mode.SpectrogramColumn, 0);  // no columns while held
+  EXPECT_EQ(Display.FrameDC.At(50, bottom - 100), 100);
+  EXPECT_EQ(Display.FrameDC.At(200, bottom - 50), kCursorIndex);
+  EXPECT_EQ(Display.FrameDC.At(199, bottom - 50), kBackgroundIndex);
+  EXPECT_EQ(Display.FrameDC.At(201, bottom - 50), kBackgroundIndex);
+  const float f = 140.0f * 5000 / 281;
+  EXPECT_FLOAT_EQ(PanelCursors.CursorFreqA, f);
+  EXPECT_EQ(PanelCursors.SpectrumCursorA, static_cast<int>(500 * f / 5000));
+  EXPECT_EQ(Display.FrameDC.At(195, bottom - 19 - 140), kCursorIndex);
+  EXPECT_EQ(Display.FrameDC.At(195, bottom - 19 - 141), kBackgroundIndex);
+  EXPECT_TRUE(HasText("Cursor  4000 ms  2491 Hz"));
+
+  // Sample B shows no time cursor at the far left with a start time of 0; Sample A does.
+  Samples.CursorX = 0;
+  Samples.CursorXB = 0;
+  Mode.SampleBStored = 1;
+  canvas::DrawContext(&Display.FrameDC).FillRect(0, 0, 800, 600, 5);
+  DrawSpectrogramA(Display.FrameDC, Palette.FramePen, 0, 464, levels.data(), 0, bottom, width, height, 0);
+  EXPECT_EQ(Display.FrameDC.At(0, bottom - 60), kCursorIndex);
+  canvas::DrawContext(&Display.FrameDC).FillRect(0, 0, 800, 600, 5);
+  DrawSpectrogramB(Display.FrameDC, 0, bottom, width, height);
+  EXPECT_EQ(Display.FrameDC.At(0, bottom - 60), kFrameIndex);  // the left edge only
+  EXPECT_EQ(Display.FrameDC.At(1, bottom - 60), kBackgroundIndex);
+}
+
+}  // namespace
