@@ -80,6 +80,15 @@ EOF
     sleep 0.1
   done
 
+  # The null sink renders two seconds ahead while nobody asks for less, so a new stream would
+  # wait up to two seconds for its first frames to be taken. A silent low-latency stream kept
+  # playing holds the sink at a short latency (mixing in zeros changes no sample); the sink is
+  # ready once its monitor delivers.
+  pacat --playback --raw --format=s16le --rate=$rate --channels=$channels --latency-msec=20 \
+    --device=tx_sink </dev/zero >/dev/null 2>&1 &
+  echo "$!" >"$dir/keeper.pid"
+  timeout 5 parec --device=tx_sink.monitor --raw --latency-msec=20 2>/dev/null | head -c 4096 >/dev/null
+
   if [ -n "$owner" ]; then
     # Detached from our output, so that whoever reads it sees its end now.
     (while kill -0 "$owner" 2>/dev/null && kill -0 "$pid" 2>/dev/null; do sleep 0.5; done
@@ -100,6 +109,7 @@ EOF
 stop() {
   local dir=${1:?usage: pulse-test-server.sh stop DIR}
   [ -d "$dir" ] || return 0
+  if [ -f "$dir/keeper.pid" ]; then kill "$(cat "$dir/keeper.pid")" 2>/dev/null; fi
   if [ -f "$dir/server.pid" ]; then
     local pid
     pid=$(cat "$dir/server.pid")

@@ -1,0 +1,140 @@
+// Playback through PortAudio to the private server's null sink, heard through its monitor.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "device_test_util.h"
+#include "platform/portaudio/portaudio_sound.h"
+#include "pulse_server.h"
+
+namespace sounddev {
+namespace {
+
+// Noise-like values from a fixed seed: any few hundred frames of it occur in one place only.
+std::vector<int16_t> Noise(size_t values, uint32_t seed) {
+  std::vector<int16_t> v(values);
+  uint32_t x = seed;
+  for (auto& s : v) {
+    x = x * 1664525u + 1013904223u;
+    s = static_cast<int16_t>(static_cast<int32_t>(x >> 16) % 20000 - 10000);
+  }
+  return v;
+}
+
+std::vector<uint8_t> Bytes(const std::vector<int16_t>& v) {
+  std::vector<uint8_t> b(v.size() * 2);
+  std::memcpy(b.data(), v.data(), b.size());
+  return b;
+}
+
+int16_t Scaled(int16_t v, uint32_t level) { return static_cast<int16_t>(v * static_cast<int32_t>(level) / 0xFFFF); }
+
+class OutputDevice : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ListenForNotifications();
+    if (!server.Ok()) GTEST_SKIP() << server.Error();
+    system = MakePortAudioSoundSystem();
+  }
+  void TearDown() override {
+    if (output) output->Close();
+    output.reset();
+    system.reset();
+  }
+  // Plays `data` and waits for its end.
+  void PlayToEnd(const std::vector<uint8_t>& data, int loops) {
+    const size_t before = Count(MM_WOM_DONE);
+    ASSERT_TRUE(output->Write(data.data(), data.size(), loops));
+    ASSERT_TRUE(PumpUntil([&] { return Count(MM_WOM_DONE) > before; }, 5000)) << "no MM_WOM_DONE at the end";
+  }
+
+  PulseServer server;
+  std::unique_ptr<SoundSystem> system;
+  std::unique_ptr<SoundOutput> output;
+};
+
+TEST_F(OutputDevice, TheSinkReceivesThePlayedFramesWithTheVolumeOfEachSide) {
+  MonitorRecorder recorder(server.Monitor(), server.Dir() + "/heard.raw");
+  ASSERT_TRUE(recorder.Ok()) << "parec did not start";
+  output = system->OpenOutput(SoundFormat{2, kRate, 16});
+  ASSERT_NE(output, nullptr) << "the default playback device did not open";
+
+  // Stereo at full volume, a block played twice; then the same length with the right side off.
+  const size_t frames = kRate / 4;
+  const auto first = Noise(frames * 2, 1);
+  const auto second = Noise(frames * 2, 2);
+  PlayToEnd(Bytes(first), 2);
+  EXPECT_EQ(output->PositionFrames(), static_cast<int64_t>(2 * frames));
+  output->SetVolume(0xFFFF, 0);
+  PlayToEnd(Bytes(second), 1);
+  EXPECT_EQ(Count(MM_WOM_DONE), 2u);
+  output->Close();
+  output.reset();
+
+  // A mono sound sounds on both sides, each at its own level.
+  output = system->OpenOutput(SoundFormat{1, kRate, 16});
+  ASSERT_NE(output, nullptr);
+  const auto mono = Noise(frames, 3);
+  output->SetVolume(0xF000, 0xFFFF);
+  PlayToEnd(Bytes(mono), 1);
+  PumpUntil([] { return false; }, 300);  // let the monitor catch up
+  const auto heard = recorder.Finish();
+  ASSERT_GT(heard.size(), frames * 2 * 3) << "the monitor recorded too little";
+
+  // Spot checks: 300 frames from the middle of each pass are found in what the sink played,
+  // exactly, and what follows them there is the rest of the pass.
+  constexpr size_t kSpot = 300;
+  const long a = FindFrames(heard, first.data() + 2 * 1000, kSpot);
+  ASSERT_GE(a, 0) << "the first pass was not heard";
+  const long a2 = FindFrames(std::vector<int16_t>(heard.begin() + 2 * (a + 1), heard.end()),
+                             first.data() + 2 * 1000, kSpot);
+  EXPECT_GE(a2, 0) << "the second pass of the looped block was not heard";
+  EXPECT_EQ(0, std::memcmp(heard.data() + 2 * a, first.data() + 2 * 1000, 2 * 2 * 4000))
+      << "4000 frames after the spot differ";
+
+  std::vector<int16_t> secondLeft(kSpot * 2, 0);
+  for (size_t f = 0; f < kSpot; ++f) secondLeft[2 * f] = second[2 * (2000 + f)];
+  EXPECT_GE(FindFrames(heard, secondLeft.data(), kSpot), 0) << "right side not silent, or left side changed";
+
+  std::vector<int16_t> monoBoth(kSpot * 2);
+  for (size_t f = 0; f < kSpot; ++f) {
+    monoBoth[2 * f] = Scaled(mono[3000 + f], 0xF000);
+    monoBoth[2 * f + 1] = mono[3000 + f];
+  }
+  EXPECT_GE(FindFrames(heard, monoBoth.data(), kSpot), 0) << "mono sound not on both sides at their levels";
+}
+
+TEST_F(OutputDevice, ResetEndsPlaybackEarlyWithItsNotification) {
+  output = system->OpenOutput(SoundFormat{2, kRate, 16});
+  ASSERT_NE(output, nullptr);
+  const auto data = Bytes(Noise(kRate * 2, 4));  // one second
+  ASSERT_TRUE(output->Write(data.data(), data.size(), 3));
+  ASSERT_TRUE(PumpUntil([&] { return output->PositionFrames() > kRate / 5; }, 3000));
+  EXPECT_EQ(Count(MM_WOM_DONE), 0u);
+  const auto t = std::chrono::steady_clock::now();
+  output->Reset();
+  ASSERT_TRUE(PumpUntil([] { return Count(MM_WOM_DONE) == 1; }, 1000));
+  EXPECT_LT(MsSince(t), 1000.0);
+  EXPECT_EQ(output->PositionFrames(), 0);
+  PumpUntil([] { return false; }, 200);
+  EXPECT_EQ(Count(MM_WOM_DONE), 1u);  // and nothing more plays
+  EXPECT_EQ(output->PositionFrames(), 0);
+}
+
+TEST_F(OutputDevice, AServerThatVanishesEndsThePlaybackAndNothingHangs) {
+  output = system->OpenOutput(SoundFormat{2, kRate, 16});
+  ASSERT_NE(output, nullptr);
+  const auto data = Bytes(Noise(kRate * 2, 5));
+  ASSERT_TRUE(output->Write(data.data(), data.size(), 10));
+  ASSERT_TRUE(PumpUntil([&] { return output->PositionFrames() > kRate / 5; }, 3000));
+  server.Stop();
+  EXPECT_TRUE(PumpUntil([] { return Count(MM_WOM_DONE) == 1; }, 3000)) << "a dead device never ended";
+  const auto t = std::chrono::steady_clock::now();
+  output->Reset();
+  output->Close();
+  EXPECT_LT(MsSince(t), 5000.0);
+  EXPECT_FALSE(output->Write(data.data(), data.size(), 1));
+}
+
+}  // namespace
+}  // namespace sounddev
