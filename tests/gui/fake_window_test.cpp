@@ -200,12 +200,16 @@ TEST_F(FakeWindowTest, KeysAndMouseArriveWithModifiersAndClientCoordinates) {
   QTest::mouseRelease(client, Qt::LeftButton, Qt::NoModifier, QPoint(35, 41));
   QTest::mouseClick(client, Qt::RightButton, Qt::NoModifier, QPoint(7, 9));
   backend_.ProcessUserInput();
-  EXPECT_EQ(MessagesOf(WM_KEYDOWN), (std::vector<uint32_t>{'R', KEY_F1 + 1, KEY_F1 + 2, KEY_ESCAPE, KEY_LEFT, KEY_RETURN}));
+  EXPECT_EQ(MessagesOf(WM_KEYDOWN),
+            (std::vector<uint32_t>{'R', KEY_F1 + 1, KEY_F1 + 2, KEY_ESCAPE, KEY_LEFT, KEY_RETURN}));
   for (const auto& m : Fake.messages) {
     if (m.message != WM_KEYDOWN) continue;
-    if (m.wParam == KEY_F1 + 1) EXPECT_EQ(m.modifiers, uint32_t{KEYMOD_SHIFT});
-    else if (m.wParam == KEY_F1 + 2) EXPECT_EQ(m.modifiers, uint32_t{KEYMOD_CONTROL});
-    else EXPECT_EQ(m.modifiers, 0u);
+    if (m.wParam == KEY_F1 + 1)
+      EXPECT_EQ(m.modifiers, uint32_t{KEYMOD_SHIFT});
+    else if (m.wParam == KEY_F1 + 2)
+      EXPECT_EQ(m.modifiers, uint32_t{KEYMOD_CONTROL});
+    else
+      EXPECT_EQ(m.modifiers, 0u);
   }
   std::vector<std::tuple<uint32_t, int, int>> mouse;
   for (const auto& m : Fake.messages)

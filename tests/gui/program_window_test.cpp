@@ -51,7 +51,8 @@ void Inspect(Seen& seen, int variant) {
     if (w->isEnabled() != b.enabled) Mismatch(seen, "enabled of " + id);
     if (w->isChecked() != b.pressed) Mismatch(seen, "pressed of " + id);
     if (w->isVisible() != b.visible) Mismatch(seen, "visible of " + id);
-    if (w->geometry() != QRect(b.rect.x, b.rect.y, b.rect.width, b.rect.height)) Mismatch(seen, "rect of " + id);
+    if (w->geometry() != QRect(b.rect.x, b.rect.y, b.rect.width, b.rect.height))
+      Mismatch(seen, "rect of " + id);
   }
   for (const auto& popup : MainUi.menu)
     for (const auto& item : popup.items) {
@@ -69,8 +70,9 @@ void Inspect(Seen& seen, int variant) {
   const UiRect r = MainUi.scrollBar.rect;
   if (!bar || bar->geometry() != QRect(r.x, r.y, r.width, r.height)) Mismatch(seen, "scroll bar rect");
   QWidget* client = window->findChild<QWidget*>("clientArea");
-  seen.clientMatches = client && client->width() == MainUi.clientWidth && client->height() == MainUi.clientHeight &&
-                       MainUi.clientWidth == Window.ClientWidth && MainUi.clientHeight == Window.ClientHeight;
+  seen.clientMatches = client && client->width() == MainUi.clientWidth &&
+                       client->height() == MainUi.clientHeight && MainUi.clientWidth == Window.ClientWidth &&
+                       MainUi.clientHeight == Window.ClientHeight;
   if (client) {
     const QImage shown = client->grab().toImage();
     seen.backgroundWhite = QColor(shown.pixel(5, 5)) == QColor(Qt::white);

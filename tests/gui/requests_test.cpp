@@ -176,7 +176,9 @@ TEST_F(RequestsTest, ModalDialogTalksToItsProcedureAndMirrorsItsModel) {
     auto* edit = dialog->findChild<QLineEdit*>("control1006");
     if (!two || !one || !bar || !edit) return false;
     switch (step++) {
-      case 0: QTest::mouseClick(two, Qt::LeftButton, Qt::NoModifier, QPoint(6, 9)); return false;
+      case 0:
+        QTest::mouseClick(two, Qt::LeftButton, Qt::NoModifier, QPoint(6, 9));
+        return false;
       case 1:
         radioFollowed = two->isChecked() && !one->isChecked();
         editFollowed = edit->text() == "two";
@@ -208,7 +210,8 @@ TEST_F(RequestsTest, ModelessDialogActionsArriveThroughThePumpAndItsCloseBoxCanc
   ASSERT_NE(dialog, nullptr);
   EXPECT_TRUE(dialog->isVisible());
   EXPECT_EQ(dialog->windowTitle(), "Test Options");
-  QTest::mouseClick(dialog->findChild<QRadioButton*>("control1002"), Qt::LeftButton, Qt::NoModifier, QPoint(6, 9));
+  QTest::mouseClick(dialog->findChild<QRadioButton*>("control1002"), Qt::LeftButton, Qt::NoModifier,
+                    QPoint(6, 9));
   EXPECT_TRUE(DialogCalls.empty());  // nothing runs inside Qt's dispatch
   backend_.ProcessUserInput();
   ASSERT_EQ(DialogCalls.size(), 1u);

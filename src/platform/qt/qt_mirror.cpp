@@ -26,14 +26,22 @@ QIcon ProgramIcon() {
 // A scroll bar's action as the scroll code the program expects (SB_ENDSCROLL for none).
 uint32_t ScrollCodeOf(int action) {
   switch (action) {
-    case QAbstractSlider::SliderSingleStepSub: return SB_LINELEFT;
-    case QAbstractSlider::SliderSingleStepAdd: return SB_LINERIGHT;
-    case QAbstractSlider::SliderPageStepSub: return SB_PAGELEFT;
-    case QAbstractSlider::SliderPageStepAdd: return SB_PAGERIGHT;
-    case QAbstractSlider::SliderToMinimum: return SB_LEFT;
-    case QAbstractSlider::SliderToMaximum: return SB_RIGHT;
-    case QAbstractSlider::SliderMove: return SB_THUMBTRACK;
-    default: return SB_ENDSCROLL;
+    case QAbstractSlider::SliderSingleStepSub:
+      return SB_LINELEFT;
+    case QAbstractSlider::SliderSingleStepAdd:
+      return SB_LINERIGHT;
+    case QAbstractSlider::SliderPageStepSub:
+      return SB_PAGELEFT;
+    case QAbstractSlider::SliderPageStepAdd:
+      return SB_PAGERIGHT;
+    case QAbstractSlider::SliderToMinimum:
+      return SB_LEFT;
+    case QAbstractSlider::SliderToMaximum:
+      return SB_RIGHT;
+    case QAbstractSlider::SliderMove:
+      return SB_THUMBTRACK;
+    default:
+      return SB_ENDSCROLL;
   }
 }
 
@@ -89,8 +97,9 @@ void BuildMenu(QtBackend::State& s) {
       QAction* action = menu->addAction(ToQt(item.text));
       action->setObjectName(QString("menu%1").arg(item.id));
       const int id = item.id;
-      QObject::connect(action, &QAction::triggered, action,
-                       [&s, id] { s.Queue({nullptr, WM_COMMAND, static_cast<uintptr_t>(id), 0, 0}); });
+      QObject::connect(action, &QAction::triggered, action, [&s, id] {
+        s.Queue({nullptr, WM_COMMAND, static_cast<uintptr_t>(id), 0, 0});
+      });
       s.menuItems[id] = action;
     }
   }
@@ -106,8 +115,9 @@ void MirrorButtons(QtBackend::State& s) {
       // Keys belong to the main window: a button never takes the keyboard focus.
       w->setFocusPolicy(Qt::NoFocus);
       const int id = b.id;
-      QObject::connect(w, &QAbstractButton::clicked, w,
-                       [&s, id] { s.Queue({nullptr, WM_COMMAND, static_cast<uintptr_t>(id), 0, 0}); });
+      QObject::connect(w, &QAbstractButton::clicked, w, [&s, id] {
+        s.Queue({nullptr, WM_COMMAND, static_cast<uintptr_t>(id), 0, 0});
+      });
     }
     const QString text = ToQt(b.caption);
     if (w->text() != text) {
@@ -129,10 +139,14 @@ void MirrorButtons(QtBackend::State& s) {
 
 Qt::CursorShape CursorOf(CursorShape shape) {
   switch (shape) {
-    case CursorShape::Wait: return Qt::WaitCursor;
-    case CursorShape::Cross: return Qt::CrossCursor;
-    case CursorShape::SizeWE: return Qt::SizeHorCursor;
-    case CursorShape::Arrow: break;
+    case CursorShape::Wait:
+      return Qt::WaitCursor;
+    case CursorShape::Cross:
+      return Qt::CrossCursor;
+    case CursorShape::SizeWE:
+      return Qt::SizeHorCursor;
+    case CursorShape::Arrow:
+      break;
   }
   return Qt::ArrowCursor;
 }
@@ -215,8 +229,12 @@ std::unique_ptr<DialogView> BuildDialogView(QtBackend::State& s, DialogModel& m)
       const int id = c.id;
       auto command = [&s, &m, id] { s.Queue({&m, WM_COMMAND, static_cast<uintptr_t>(id), 0, 0}); };
       switch (c.kind) {
-        case DialogControlKind::Label: w = new QLabel(ToQt(StripMnemonic(c.text)), d); break;
-        case DialogControlKind::Group: w = new QGroupBox(ToQt(StripMnemonic(c.text)), d); break;
+        case DialogControlKind::Label:
+          w = new QLabel(ToQt(StripMnemonic(c.text)), d);
+          break;
+        case DialogControlKind::Group:
+          w = new QGroupBox(ToQt(StripMnemonic(c.text)), d);
+          break;
         case DialogControlKind::Button:
         case DialogControlKind::DefaultButton: {
           auto* b = new TxPushButton(ToQt(c.text), d);

@@ -43,10 +43,14 @@ void ModalLoop(QtBackend::State& s, const std::function<bool()>& done, DialogMod
 
 QMessageBox::Icon IconOf(MessageIcon icon) {
   switch (icon) {
-    case MessageIcon::Exclamation: return QMessageBox::Warning;
-    case MessageIcon::Stop: return QMessageBox::Critical;
-    case MessageIcon::Information: return QMessageBox::Information;
-    case MessageIcon::None: break;
+    case MessageIcon::Exclamation:
+      return QMessageBox::Warning;
+    case MessageIcon::Stop:
+      return QMessageBox::Critical;
+    case MessageIcon::Information:
+      return QMessageBox::Information;
+    case MessageIcon::None:
+      break;
   }
   return QMessageBox::NoIcon;
 }
@@ -71,22 +75,25 @@ QString QtFilter(const FileFilter& filter) {
 
 void CloseDialogView(QtBackend::State& s, const DialogModel* model) {
   auto& views = s.dialogs;
-  views.erase(std::remove_if(views.begin(), views.end(), [model](const auto& v) { return v->model == model; }),
-              views.end());
+  views.erase(
+      std::remove_if(views.begin(), views.end(), [model](const auto& v) { return v->model == model; }),
+      views.end());
   auto& q = s.pending;
-  q.erase(std::remove_if(q.begin(), q.end(), [model](const UserAction& a) { return a.dialog == model; }), q.end());
+  q.erase(std::remove_if(q.begin(), q.end(), [model](const UserAction& a) { return a.dialog == model; }),
+          q.end());
 }
 
 int QtBackend::ShowMessageBox(const std::string& text, const std::string& caption, MessageIcon icon) {
   State& s = *state_;
-  QMessageBox box(IconOf(icon), QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::Ok,
-                  s.window.get());
+  QMessageBox box(IconOf(icon), QString::fromStdString(caption), QString::fromStdString(text),
+                  QMessageBox::Ok, s.window.get());
   box.setObjectName("messageBox");
   box.setWindowModality(Qt::ApplicationModal);
   bool finished = false;
   QObject::connect(&box, &QDialog::finished, &box, [&finished] { finished = true; });
   box.show();
-  ModalLoop(s, [&finished] { return finished; }, nullptr);
+  ModalLoop(
+      s, [&finished] { return finished; }, nullptr);
   return IDOK;  // the box has only OK; closing it answers the same
 }
 
@@ -109,7 +116,8 @@ std::optional<std::string> QtBackend::ChooseFile(const FileDialogRequest& reques
   bool finished = false;
   QObject::connect(&dialog, &QDialog::finished, &dialog, [&finished] { finished = true; });
   dialog.show();
-  ModalLoop(s, [&finished] { return finished; }, nullptr);
+  ModalLoop(
+      s, [&finished] { return finished; }, nullptr);
   if (dialog.result() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   QString path = QDir::toNativeSeparators(dialog.selectedFiles().front());
   // A name typed without an extension gets the default one (Qt's dialog does so too).
@@ -128,7 +136,8 @@ int QtBackend::RunModalDialog(DialogModel& dialog) {
     TxDialog* widget = s.dialogs.back()->widget.get();
     widget->setWindowModality(Qt::ApplicationModal);
     widget->show();
-    ModalLoop(s, [&dialog] { return dialog.ended; }, &dialog);
+    ModalLoop(
+        s, [&dialog] { return dialog.ended; }, &dialog);
     CloseDialogView(s, &dialog);
   }
   MirrorNow();

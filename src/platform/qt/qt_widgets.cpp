@@ -24,16 +24,25 @@ uint32_t KeyCodeOf(int key) {
   if (key >= Qt::Key_0 && key <= Qt::Key_9) return static_cast<uint32_t>(key);
   if (key >= Qt::Key_F1 && key <= Qt::Key_F8) return KEY_F1 + static_cast<uint32_t>(key - Qt::Key_F1);
   switch (key) {
-    case Qt::Key_Escape: return KEY_ESCAPE;
+    case Qt::Key_Escape:
+      return KEY_ESCAPE;
     case Qt::Key_Return:
-    case Qt::Key_Enter: return KEY_RETURN;
-    case Qt::Key_Space: return KEY_SPACE;
-    case Qt::Key_Backspace: return KEY_BACK;
-    case Qt::Key_Left: return KEY_LEFT;
-    case Qt::Key_Right: return KEY_RIGHT;
-    case Qt::Key_Up: return KEY_UP;
-    case Qt::Key_Down: return KEY_DOWN;
-    default: return 0;
+    case Qt::Key_Enter:
+      return KEY_RETURN;
+    case Qt::Key_Space:
+      return KEY_SPACE;
+    case Qt::Key_Backspace:
+      return KEY_BACK;
+    case Qt::Key_Left:
+      return KEY_LEFT;
+    case Qt::Key_Right:
+      return KEY_RIGHT;
+    case Qt::Key_Up:
+      return KEY_UP;
+    case Qt::Key_Down:
+      return KEY_DOWN;
+    default:
+      return 0;
   }
 }
 
