@@ -183,6 +183,33 @@ TEST_F(HeadlessBackendTest, AScriptThatEndsDuringAnActivityStopsItThenCloses) {
   EXPECT_GE(Only(WM_CLOSE)[0].atMs, 30.5);  // a trailing wait still lets its time pass
 }
 
+// A modeless options dialog: while it is open the stand-in program ignores closes.
+DialogModel Options;
+intptr_t OptionsProc(DialogModel& d, uint32_t message, uintptr_t, intptr_t) {
+  if (message == WM_CLOSE) std::erase(MainUi.openDialogs, &d);
+  return 1;
+}
+intptr_t IgnoreClosesWhileOptionsOpen(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  if (message == WM_CLOSE && !MainUi.openDialogs.empty()) {
+    ++Fake.closesRefused;
+    return 0;
+  }
+  return FakeProc(message, wParam, lParam);
+}
+
+TEST_F(HeadlessBackendTest, TheLeavingUserClosesModelessDialogsFirst) {
+  Options = DialogModel{};
+  Options.modal = false;
+  Options.procedure = OptionsProc;
+  MainUi.openDialogs.push_back(&Options);
+  SetMainWindowProcedure(IgnoreClosesWhileOptionsOpen);
+  HeadlessBackend b;
+  Run(b, "wait 5\n");
+  EXPECT_TRUE(MainUi.openDialogs.empty());
+  EXPECT_EQ(Fake.closesRefused, 0);
+  EXPECT_TRUE(QuitPosted());
+}
+
 TEST_F(HeadlessBackendTest, ABadValueStopsTheScriptWithAnErrorNamingTheLine) {
   HeadlessBackend b;
   std::ostringstream dumps;

@@ -1,6 +1,7 @@
 #include "platform/headless/headless_backend.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 
@@ -74,8 +75,26 @@ void HeadlessBackend::ProcessUserInput() {
   // The script is over: the user closes the window. While an activity runs the program turns
   // each close into stop commands, so keep closing at every pump until the window is gone.
   if (ScriptFinished() && windowAlive_ && !QuitPosted()) {
-    ++closesSent_;
+    CloseModelessDialogs();
+    if (++closesSent_ > config_.maxCloses) {
+      // The program ignores every close: nothing a user could do ends it. Stop the run rather
+      // than hang the test or the tool that started it.
+      std::cerr << "the program did not end after " << config_.maxCloses << " close requests\n";
+      std::_Exit(3);
+    }
     SendMainMessage(WM_CLOSE);
+  }
+}
+
+void HeadlessBackend::CloseModelessDialogs() {
+  // A user leaving closes the option dialogs first (while one is open the program ignores the
+  // commands a close turns into). Each dialog gets its close box clicked once.
+  const auto open = MainUi.openDialogs;
+  for (DialogModel* d : open) {
+    if (!d || d->modal || !d->procedure) continue;
+    if (std::find(dialogsClosed_.begin(), dialogsClosed_.end(), d) != dialogsClosed_.end()) continue;
+    dialogsClosed_.push_back(d);
+    d->procedure(*d, WM_CLOSE, 0, 0);
   }
 }
 

@@ -24,6 +24,9 @@ struct HeadlessConfig {
   int borderTop = 43;  // caption 23 + menu bar 20
   // A client size the user resizes the window to before the first script line (0 = keep).
   int resizeClientWidth = 0, resizeClientHeight = 0;
+  // Closes the finished script's user sends before giving up on a program that will not end
+  // (the process then exits with status 3).
+  int maxCloses = 100000;
 };
 
 // Something that follows the virtual clock (the simulated sound devices).
@@ -120,6 +123,7 @@ class HeadlessBackend : public Backend {
   void Fail(const ScriptLine& line, const std::string& reason);
   bool TakeAnswer(bool (*fits)(const ScriptAnswer&), ScriptAnswer* out);
   void ApplyResize();
+  void CloseModelessDialogs();
 
   HeadlessConfig config_;
   double now_ = 0;
@@ -136,6 +140,7 @@ class HeadlessBackend : public Backend {
   bool windowAlive_ = false;
   int closesSent_ = 0;
   SimSoundSystem* sound_ = nullptr;
+  std::vector<DialogModel*> dialogsClosed_;
 
   canvas::Surface picture_;
   std::vector<canvas::PaletteEntry> palette_;
