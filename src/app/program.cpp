@@ -5,6 +5,7 @@
 #include "app/window_state.h"
 #include "display/display_state.h"
 #include "display/palette.h"
+#include "display/panel_state.h"
 #include "display/sample_slots.h"
 #include "platform/messages.h"
 #include "platform/ui_model.h"
@@ -20,6 +21,7 @@ void ResetProgramState() {
   FilePaths = FilePathState{};
   Activity = ActivityRequests{};
   ResetPaletteState();
+  ResetPanelState();
   ResetUiModel();
   ResetMessageQueue();
 }
