@@ -106,6 +106,14 @@ EOF
   echo "PULSE_STATE_PATH=$dir/state"
 }
 
+# True while process $1 runs (a zombie waiting for its parent counts as ended).
+alive() {
+  kill -0 "$1" 2>/dev/null || return 1
+  local state
+  state=$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null)
+  [ -n "$state" ] && [ "$state" != Z ]
+}
+
 stop() {
   local dir=${1:?usage: pulse-test-server.sh stop DIR}
   [ -d "$dir" ] || return 0
@@ -113,10 +121,14 @@ stop() {
   if [ -f "$dir/server.pid" ]; then
     local pid
     pid=$(cat "$dir/server.pid")
-    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+    if [ -n "$pid" ] && alive "$pid"; then
+      # A private, disposable server: it gets a moment to end cleanly, then it is killed.
       kill "$pid" 2>/dev/null
-      for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-      kill -9 "$pid" 2>/dev/null
+      for _ in $(seq 15); do alive "$pid" || break; sleep 0.02; done
+      if alive "$pid"; then
+        kill -9 "$pid" 2>/dev/null
+        for _ in $(seq 50); do alive "$pid" || break; sleep 0.02; done
+      fi
     fi
   fi
   # Only the folders this script made are removed.

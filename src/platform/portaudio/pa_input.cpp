@@ -240,7 +240,7 @@ std::unique_ptr<SoundInput> OpenPaInput(const std::shared_ptr<Engine>& engine, c
     in.device = device;
     in.channelCount = core->format.channels;
     in.sampleFormat = paInt16;
-    in.suggestedLatency = info->defaultHighInputLatency;
+    in.suggestedLatency = std::max(info->defaultHighInputLatency, 0.05);
     QuietStderr quiet;  // a missing server is reported by the result, not by library chatter
     PaStream* stream = nullptr;
     if (Pa_OpenStream(&stream, &in, nullptr, core->format.sampleRate, paFramesPerBufferUnspecified,

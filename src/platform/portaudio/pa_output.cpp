@@ -217,7 +217,9 @@ std::unique_ptr<SoundOutput> OpenPaOutput(const std::shared_ptr<Engine>& engine,
     out.device = device;
     out.channelCount = core->deviceChannels;
     out.sampleFormat = paInt16;
-    out.suggestedLatency = info->defaultHighOutputLatency;
+    // The program hands over seconds of sound at a time: a roomy device buffer costs nothing and
+    // rides out a busy machine without gaps.
+    out.suggestedLatency = std::max(info->defaultHighOutputLatency, 0.1);
     QuietStderr quiet;
     PaStream* stream = nullptr;
     if (Pa_OpenStream(&stream, nullptr, &out, core->format.sampleRate, paFramesPerBufferUnspecified,
