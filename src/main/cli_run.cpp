@@ -32,11 +32,13 @@ int Run(const RunArguments& a) {
   options.inputFile = a.input;
   options.config.pumpCostMs = a.pumpMs;
   options.config.frameCostMs = a.frameMs;
-  if (!a.size.empty() && !ParseSize(a.size, &options.config.resizeClientWidth, &options.config.resizeClientHeight)) {
+  if (!a.size.empty() &&
+      !ParseSize(a.size, &options.config.resizeClientWidth, &options.config.resizeClientHeight)) {
     std::cerr << "--size: expected WxH, got '" << a.size << "'\n";
     return 2;
   }
-  if (!a.screen.empty() && !ParseSize(a.screen, &options.config.screen.width, &options.config.screen.height)) {
+  if (!a.screen.empty() &&
+      !ParseSize(a.screen, &options.config.screen.width, &options.config.screen.height)) {
     std::cerr << "--screen: expected WxH, got '" << a.screen << "'\n";
     return 2;
   }
@@ -57,11 +59,15 @@ void AddRunCommand(CLI::App& app, int& status) {
   auto* cmd = app.add_subcommand("run", "Run a script of user actions against the program, headless");
   auto args = std::make_shared<RunArguments>();
   cmd->add_option("SCRIPT", args->script, "The script (see docs/scripting.md)")->required();
-  cmd->add_option("--variant", args->variant, "0 full, 1 real-time (default), 2 signals")->check(CLI::Range(0, 2));
+  cmd->add_option("--variant", args->variant, "0 full, 1 real-time (default), 2 signals")
+      ->check(CLI::Range(0, 2));
   cmd->add_option("--size", args->size, "Resize the window's client area to WxH after creation");
   cmd->add_option("--screen", args->screen, "Screen size WxH (default 1024x768)");
-  cmd->add_option("--input", args->input, "Recording the simulated sound input plays (default: a 220 Hz sine)");
-  cmd->add_option("--pump-ms", args->pumpMs, "Virtual milliseconds charged per message pump")->check(CLI::NonNegativeNumber);
-  cmd->add_option("--frame-ms", args->frameMs, "Virtual milliseconds charged per display frame")->check(CLI::NonNegativeNumber);
+  cmd->add_option("--input", args->input,
+                  "Recording the simulated sound input plays (default: a 220 Hz sine)");
+  cmd->add_option("--pump-ms", args->pumpMs, "Virtual milliseconds charged per message pump")
+      ->check(CLI::NonNegativeNumber);
+  cmd->add_option("--frame-ms", args->frameMs, "Virtual milliseconds charged per display frame")
+      ->check(CLI::NonNegativeNumber);
   cmd->callback([&status, args] { status = Run(*args); });
 }

@@ -1,17 +1,17 @@
 // The headless backend against a stand-in window procedure: the virtual clock, the scripted user
 // (timing, re-entrancy, the closing user), and the answers to blocking requests.
+#include "platform/headless/headless_backend.h"
+
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 #include "app/mode_state.h"
 #include "display/bitmap_writer.h"
 #include "platform/clock.h"
 #include "platform/headless/dump.h"
-#include "platform/headless/headless_backend.h"
 #include "platform/messages.h"
 #include "platform/ui_model.h"
 #include "settings/analysis_settings.h"
@@ -127,7 +127,9 @@ TEST_F(HeadlessBackendTest, LinesRunInOrderAtTheirDueTimesWithTheirModifiers) {
   HeadlessBackend b;
   std::ostringstream dumps;
   b.SetDumpStream(&dumps);
-  Run(b, "click 101\nwait 100\nkey ctrl+F2\nkey R\nmenu 40008\nmouse move 5 6\nmouse down 7 8\nwait 50\nclose\n");
+  Run(b,
+      "click 101\nwait 100\nkey ctrl+F2\nkey R\nmenu 40008\nmouse move 5 6\nmouse down 7 8\nwait "
+      "50\nclose\n");
   auto commands = Only(WM_COMMAND);
   ASSERT_EQ(commands.size(), 2u);
   EXPECT_EQ(commands[0].wParam, 101u);
@@ -177,7 +179,7 @@ TEST_F(HeadlessBackendTest, AClickThatStartsALoopKeepsTheScriptGoingFromTheLoops
 TEST_F(HeadlessBackendTest, AScriptThatEndsDuringAnActivityStopsItThenCloses) {
   HeadlessBackend b;
   Run(b, "click 102\nwait 30\n");
-  EXPECT_EQ(Fake.closesRefused, 1);    // the first close only stopped the activity
+  EXPECT_EQ(Fake.closesRefused, 1);      // the first close only stopped the activity
   EXPECT_EQ(Only(WM_CLOSE).size(), 2u);  // the second ended the program
   EXPECT_TRUE(QuitPosted());
   EXPECT_GE(Only(WM_CLOSE)[0].atMs, 30.5);  // a trailing wait still lets its time pass
@@ -218,7 +220,7 @@ TEST_F(HeadlessBackendTest, ABadValueStopsTheScriptWithAnErrorNamingTheLine) {
   EXPECT_EQ(b.ScriptError(), "line 2: value out of range for AudioSegmentMs: set AudioSegmentMs 51");
   EXPECT_EQ(AnalysisSettings.AudioSegmentMs, 30);
   EXPECT_EQ(dumps.str(), "");  // nothing after the failing line ran
-  EXPECT_TRUE(QuitPosted());    // and the user closed the program
+  EXPECT_TRUE(QuitPosted());   // and the user closed the program
 }
 
 TEST_F(HeadlessBackendTest, ResizeBeforeTheFirstLineSendsWmSize) {
@@ -307,7 +309,8 @@ struct DialogLog {
 DialogLog Dlg;
 
 intptr_t DialogProc(DialogModel& dialog, uint32_t message, uintptr_t wParam, intptr_t lParam) {
-  Dlg.messages.push_back({message, message == WM_HSCROLL ? (wParam | (static_cast<uintptr_t>(lParam) << 32)) : wParam});
+  Dlg.messages.push_back(
+      {message, message == WM_HSCROLL ? (wParam | (static_cast<uintptr_t>(lParam) << 32)) : wParam});
   if (message == WM_COMMAND && wParam == IDOK && Dlg.acceptOk) dialog.End(IDOK);
   if (message == WM_COMMAND && wParam == IDCANCEL) dialog.End(IDCANCEL);
   return 1;
@@ -327,7 +330,8 @@ TEST_F(HeadlessBackendTest, ModalDialogsRunTheQueuedClicksThenOk) {
   dialog.resourceId = 110;
   dialog.title = "Bitmap Magnification";
   dialog.procedure = DialogProc;
-  for (const char* line : {"answer scroll 1049 pageright", "answer scroll 1049 thumb 300", "answer dialog cancel"})
+  for (const char* line :
+       {"answer scroll 1049 pageright", "answer scroll 1049 thumb 300", "answer dialog cancel"})
     b.Execute(ParseScript(line).lines.at(0));
   PostMainMessage(MM_WIM_DATA, 0, 0);  // a device notification arrives while the dialog is up
   EXPECT_EQ(b.RunModalDialog(dialog), IDCANCEL);

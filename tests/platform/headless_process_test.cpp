@@ -1,6 +1,5 @@
 // Starting and ending a helper program, with a stand-in shell script first on PATH.
 #include <gtest/gtest.h>
-
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>

@@ -105,11 +105,24 @@ TEST(HeadlessScript, Answers) {
 
 TEST(HeadlessScript, ErrorsNameTheLineAndItsText) {
   const char* bad[] = {
-      "frobnicate 3",        "click",           "click abc",       "click 1 2",
-      "key F9",              "wait -5",         "wait soon",       "set NoSuchField 3",
-      "set FreqScaleHz x",   "answer maybe",    "answer dialog yes", "answer scroll 5 sideways",
-      "answer scroll 5 thumb", "mouse drag 1 2", "mouse move 1",   "device speaker fail",
-      "dump now",            "save-frame",
+      "frobnicate 3",
+      "click",
+      "click abc",
+      "click 1 2",
+      "key F9",
+      "wait -5",
+      "wait soon",
+      "set NoSuchField 3",
+      "set FreqScaleHz x",
+      "answer maybe",
+      "answer dialog yes",
+      "answer scroll 5 sideways",
+      "answer scroll 5 thumb",
+      "mouse drag 1 2",
+      "mouse move 1",
+      "device speaker fail",
+      "dump now",
+      "save-frame",
   };
   for (const char* text : bad) {
     ParsedScript p = ParseScript(std::string("dump\n# fine\n") + text + "\ndump\n");

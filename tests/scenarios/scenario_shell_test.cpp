@@ -57,7 +57,8 @@ TEST(ScenarioShell, EachVariantStartsIdle) {
     EXPECT_EQ(d["buttons"]["107"]["enabled"], true);
     for (const char* on : {"40005", "40011", "40012", "40009", "40010", "40008"})
       EXPECT_EQ(d["menu"][on]["enabled"], true) << on;
-    for (const char* off : {"40003", "40004", "40013", "40014"}) EXPECT_EQ(d["menu"][off]["enabled"], false) << off;
+    for (const char* off : {"40003", "40004", "40013", "40014"})
+      EXPECT_EQ(d["menu"][off]["enabled"], false) << off;
     EXPECT_TRUE(d["messages"].empty());
     // 796 x 596 centred on the 1024 x 768 default screen.
     EXPECT_EQ(d["window"]["width"], 796);
@@ -154,7 +155,8 @@ class ScenarioVolumeControl : public ::testing::Test {
       std::istringstream rest(stat.substr(close + 1));
       std::string state;
       long long ppid = 0;
-      if (rest >> state >> ppid && ppid == getpid()) out.push_back(std::stoll(stat.substr(0, stat.find(' '))));
+      if (rest >> state >> ppid && ppid == getpid())
+        out.push_back(std::stoll(stat.substr(0, stat.find(' '))));
     }
     return out;
   }

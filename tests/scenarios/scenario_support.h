@@ -1,10 +1,9 @@
 #pragma once
 // Runs a script against the whole program on the headless backend and hands back its dumps.
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 #include "platform/headless/session.h"
 

@@ -5,6 +5,9 @@
 #include "app/file_paths.h"
 #include "app/mode_state.h"
 #include "app/program.h"
+#include "audio/frozen_view.h"
+#include "audio/live_loop.h"
+#include "display/sample_slots.h"
 #include "platform/canvas/canvas.h"
 #include "platform/headless/headless_backend.h"
 #include "platform/headless/sim_sound.h"
@@ -17,34 +20,50 @@ namespace {
 
 const char* IconName(MessageIcon icon) {
   switch (icon) {
-    case MessageIcon::Exclamation: return "exclamation";
-    case MessageIcon::Stop: return "stop";
-    case MessageIcon::Information: return "information";
-    case MessageIcon::None: break;
+    case MessageIcon::Exclamation:
+      return "exclamation";
+    case MessageIcon::Stop:
+      return "stop";
+    case MessageIcon::Information:
+      return "information";
+    case MessageIcon::None:
+      break;
   }
   return "none";
 }
 
 const char* CursorName(CursorShape shape) {
   switch (shape) {
-    case CursorShape::Wait: return "wait";
-    case CursorShape::Cross: return "cross";
-    case CursorShape::SizeWE: return "sizewe";
-    case CursorShape::Arrow: break;
+    case CursorShape::Wait:
+      return "wait";
+    case CursorShape::Cross:
+      return "cross";
+    case CursorShape::SizeWE:
+      return "sizewe";
+    case CursorShape::Arrow:
+      break;
   }
   return "arrow";
 }
 
 const char* ControlKindName(DialogControlKind kind) {
   switch (kind) {
-    case DialogControlKind::Label: return "label";
-    case DialogControlKind::Group: return "group";
-    case DialogControlKind::Button: return "button";
-    case DialogControlKind::DefaultButton: return "default_button";
-    case DialogControlKind::Radio: return "radio";
-    case DialogControlKind::CheckBox: return "checkbox";
-    case DialogControlKind::Edit: return "edit";
-    case DialogControlKind::ScrollBar: return "scrollbar";
+    case DialogControlKind::Label:
+      return "label";
+    case DialogControlKind::Group:
+      return "group";
+    case DialogControlKind::Button:
+      return "button";
+    case DialogControlKind::DefaultButton:
+      return "default_button";
+    case DialogControlKind::Radio:
+      return "radio";
+    case DialogControlKind::CheckBox:
+      return "checkbox";
+    case DialogControlKind::Edit:
+      return "edit";
+    case DialogControlKind::ScrollBar:
+      return "scrollbar";
   }
   return "label";
 }
@@ -58,22 +77,31 @@ json FormatJson(const SoundFormat& f) {
 json SoundJson(const SimSoundSystem& sound) {
   json opens = json::array();
   for (const auto& o : sound.Opens())
-    opens.push_back({{"device", o.input ? "input" : "output"}, {"format", FormatJson(o.format)},
-                     {"opened", o.opened}, {"at_ms", o.atMs}});
+    opens.push_back({{"device", o.input ? "input" : "output"},
+                     {"format", FormatJson(o.format)},
+                     {"opened", o.opened},
+                     {"at_ms", o.atMs}});
   json writes = json::array();
   for (const auto& w : sound.Writes())
-    writes.push_back({{"at_ms", w.atMs}, {"format", FormatJson(w.format)}, {"bytes", w.data.size()},
-                      {"loops", w.loops}, {"volume", json::array({w.left, w.right})},
+    writes.push_back({{"at_ms", w.atMs},
+                      {"format", FormatJson(w.format)},
+                      {"bytes", w.data.size()},
+                      {"loops", w.loops},
+                      {"volume", json::array({w.left, w.right})},
                       {"heard_frames", w.format.channels > 0 ? w.heard.size() / w.format.channels : 0},
                       {"completed", w.completed}});
   json input = nullptr;
   if (auto* in = sound.ActiveInput())
-    input = {{"format", FormatJson(in->Format())}, {"running", in->Running()}, {"position", in->PositionFrames()},
+    input = {{"format", FormatJson(in->Format())},
+             {"running", in->Running()},
+             {"position", in->PositionFrames()},
              {"queued", in->QueuedBuffers()}};
   json output = nullptr;
   if (auto* out = sound.ActiveOutput())
-    output = {{"format", FormatJson(out->Format())}, {"playing", out->Playing()},
-              {"position", out->PositionFrames()}, {"volume", json::array({out->Left(), out->Right()})}};
+    output = {{"format", FormatJson(out->Format())},
+              {"playing", out->Playing()},
+              {"position", out->PositionFrames()},
+              {"volume", json::array({out->Left(), out->Right()})}};
   return {{"opens", opens}, {"writes", writes}, {"input", input}, {"output", output}};
 }
 
@@ -101,8 +129,11 @@ json BuildDump(const HeadlessBackend& backend) {
 
   json buttons = json::object();
   for (const auto& b : MainUi.buttons)
-    buttons[std::to_string(b.id)] = {{"caption", b.caption}, {"enabled", b.enabled}, {"pressed", b.pressed},
-                                     {"visible", b.visible}, {"rect", Rect(b.rect)}};
+    buttons[std::to_string(b.id)] = {{"caption", b.caption},
+                                     {"enabled", b.enabled},
+                                     {"pressed", b.pressed},
+                                     {"visible", b.visible},
+                                     {"rect", Rect(b.rect)}};
   d["buttons"] = buttons;
 
   json menu = json::object();
@@ -114,12 +145,13 @@ json BuildDump(const HeadlessBackend& backend) {
   d["caption"] = MainUi.caption;
   d["cursor"] = CursorName(MainUi.cursor);
   const auto& sb = MainUi.scrollBar;
-  d["scrollbar"] = {{"min", sb.minimum}, {"max", sb.maximum}, {"position", sb.position},
+  d["scrollbar"] = {{"min", sb.minimum},     {"max", sb.maximum},     {"position", sb.position},
                     {"enabled", sb.enabled}, {"visible", sb.visible}, {"rect", Rect(sb.rect)}};
 
   json messages = json::array();
   for (const auto& m : backend.MessageBoxes())
-    messages.push_back({{"text", m.text}, {"caption", m.caption}, {"icon", IconName(m.icon)}, {"answer", m.answer}});
+    messages.push_back(
+        {{"text", m.text}, {"caption", m.caption}, {"icon", IconName(m.icon)}, {"answer", m.answer}});
   d["messages"] = messages;
 
   json texts = json::array();
@@ -138,7 +170,10 @@ json BuildDump(const HeadlessBackend& backend) {
     json controls = json::object();
     for (const auto& c : dlg->controls) {
       if (c.id < 0) continue;
-      json cj = {{"kind", ControlKindName(c.kind)}, {"text", c.text}, {"enabled", c.enabled}, {"checked", c.checked}};
+      json cj = {{"kind", ControlKindName(c.kind)},
+                 {"text", c.text},
+                 {"enabled", c.enabled},
+                 {"checked", c.checked}};
       if (c.kind == DialogControlKind::ScrollBar) {
         cj["min"] = c.minimum;
         cj["max"] = c.maximum;
@@ -146,7 +181,8 @@ json BuildDump(const HeadlessBackend& backend) {
       }
       controls[std::to_string(c.id)] = cj;
     }
-    dialogs.push_back({{"id", dlg->resourceId}, {"title", dlg->title}, {"modal", dlg->modal}, {"controls", controls}});
+    dialogs.push_back(
+        {{"id", dlg->resourceId}, {"title", dlg->title}, {"modal", dlg->modal}, {"controls", controls}});
   }
   d["dialogs"] = dialogs;
 
@@ -177,6 +213,17 @@ json BuildDump(const HeadlessBackend& backend) {
   d["documents"] = backend.OpenedDocuments();
   d["frames_drawn"] = backend.FramesDrawn();
   if (const SimSoundSystem* sound = backend.Sound()) d["sound"] = SoundJson(*sound);
+  d["loop"] = {{"F0A", Samples.F0A},
+               {"AchievedUpdatePeriodMs", LiveLoop.AchievedUpdatePeriodMs},
+               {"FreezeElapsedA", Samples.FreezeElapsedA},
+               {"HeldBytesA", Samples.HeldBytesA},
+               {"ViewPosition", LiveView.ViewPosition},
+               {"ViewedSample", LiveView.ViewedSample},
+               {"ViewClampedAtEnd", LiveView.ViewClampedAtEnd},
+               {"ViewClampedAtStart", LiveView.ViewClampedAtStart},
+               {"AudioClampedAtEnd", LiveView.AudioClampedAtEnd},
+               {"AudioClampedAtStart", LiveView.AudioClampedAtStart},
+               {"StepsDrawn", LiveLoop.StepsDrawn}};
   return d;
 }
 

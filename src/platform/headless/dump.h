@@ -2,9 +2,8 @@
 // What a `dump` line prints: one JSON object on one line with the program's state as a user (and a
 // test) sees it. The fields are documented in docs/scripting.md; add fields, never rename them.
 #include <iosfwd>
-#include <string>
-
 #include <nlohmann/json.hpp>
+#include <string>
 
 class HeadlessBackend;
 

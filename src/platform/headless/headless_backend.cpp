@@ -63,7 +63,8 @@ bool HeadlessBackend::ScriptFinished() const {
 }
 
 void HeadlessBackend::NoteProgramEnded() {
-  if (error_.empty() && next_ < lines_.size()) Fail(lines_[next_], "not run: the program ended before this line");
+  if (error_.empty() && next_ < lines_.size())
+    Fail(lines_[next_], "not run: the program ended before this line");
 }
 
 bool HeadlessBackend::UserPresent() { return !ScriptFinished(); }
@@ -151,9 +152,12 @@ void HeadlessBackend::Execute(const ScriptLine& line) {
       break;
     }
     case ScriptOp::Device:
-      if (!sound_) Fail(line, "no simulated sound devices in this run");
-      else if (line.name == "input") sound_->failInput = line.value != 0;
-      else sound_->failOutput = line.value != 0;
+      if (!sound_)
+        Fail(line, "no simulated sound devices in this run");
+      else if (line.name == "input")
+        sound_->failInput = line.value != 0;
+      else
+        sound_->failOutput = line.value != 0;
       break;
   }
 }
@@ -220,8 +224,11 @@ void HeadlessBackend::PresentWindow(const canvas::Surface& picture, const canvas
 int HeadlessBackend::ShowMessageBox(const std::string& text, const std::string& caption, MessageIcon icon) {
   ScriptAnswer a;
   int result = 1;  // OK
-  if (TakeAnswer([](const ScriptAnswer& x) { return x.kind == ScriptAnswer::Kind::Ok || x.kind == ScriptAnswer::Kind::Cancel; },
-                 &a))
+  if (TakeAnswer(
+          [](const ScriptAnswer& x) {
+            return x.kind == ScriptAnswer::Kind::Ok || x.kind == ScriptAnswer::Kind::Cancel;
+          },
+          &a))
     result = a.kind == ScriptAnswer::Kind::Ok ? IDOK : IDCANCEL;
   messageBoxes_.push_back({text, caption, icon, result});
   // The box is modal: the devices' notifications keep flowing while it is up.
@@ -232,8 +239,11 @@ int HeadlessBackend::ShowMessageBox(const std::string& text, const std::string& 
 std::optional<std::string> HeadlessBackend::ChooseFile(const FileDialogRequest& request) {
   ScriptAnswer a;
   std::optional<std::string> result;
-  if (TakeAnswer([](const ScriptAnswer& x) { return x.kind == ScriptAnswer::Kind::File || x.kind == ScriptAnswer::Kind::Cancel; },
-                 &a) &&
+  if (TakeAnswer(
+          [](const ScriptAnswer& x) {
+            return x.kind == ScriptAnswer::Kind::File || x.kind == ScriptAnswer::Kind::Cancel;
+          },
+          &a) &&
       a.kind == ScriptAnswer::Kind::File) {
     std::string path = a.path;
     // A name typed without an extension gets the dialog's default one, as the real dialog does.
@@ -258,8 +268,8 @@ int HeadlessBackend::RunModalDialog(DialogModel& dialog) {
     DeliverPostedMessages();
     if (dialog.ended) break;
     ScriptAnswer a;
-    const bool have = TakeAnswer(
-        [](const ScriptAnswer& x) { return x.kind != ScriptAnswer::Kind::File; }, &a);
+    const bool have =
+        TakeAnswer([](const ScriptAnswer& x) { return x.kind != ScriptAnswer::Kind::File; }, &a);
     if (!dialog.procedure) {
       dialog.End(IDCANCEL);
       break;
@@ -274,7 +284,8 @@ int HeadlessBackend::RunModalDialog(DialogModel& dialog) {
     }
     switch (a.kind) {
       case ScriptAnswer::Kind::Scroll:
-        dialog.procedure(dialog, WM_HSCROLL, a.scrollCode | (static_cast<uintptr_t>(a.thumb) << 16), a.controlId);
+        dialog.procedure(dialog, WM_HSCROLL, a.scrollCode | (static_cast<uintptr_t>(a.thumb) << 16),
+                         a.controlId);
         break;
       case ScriptAnswer::Kind::Ok:
       case ScriptAnswer::Kind::DialogOk:

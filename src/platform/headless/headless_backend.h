@@ -74,7 +74,8 @@ class HeadlessBackend : public Backend {
   void MoveMainWindow(int x, int y, int width, int height) override;
   void ShowMainWindow() override;
   void DestroyMainWindow() override;
-  void PresentWindow(const canvas::Surface& picture, const canvas::PaletteEntry* palette, UiRect changed) override;
+  void PresentWindow(const canvas::Surface& picture, const canvas::PaletteEntry* palette,
+                     UiRect changed) override;
   int ShowMessageBox(const std::string& text, const std::string& caption, MessageIcon icon) override;
   void Beep() override { ++beeps_; }
   std::optional<std::string> ChooseFile(const FileDialogRequest& request) override;

@@ -41,8 +41,8 @@ struct NamedKey {
   uint32_t code;
 };
 constexpr NamedKey kNamedKeys[] = {
-    {"escape", KEY_ESCAPE}, {"esc", KEY_ESCAPE}, {"enter", KEY_RETURN}, {"return", KEY_RETURN},
-    {"space", KEY_SPACE},   {"left", KEY_LEFT},  {"right", KEY_RIGHT},  {"up", KEY_UP},
+    {"escape", KEY_ESCAPE}, {"esc", KEY_ESCAPE},     {"enter", KEY_RETURN}, {"return", KEY_RETURN},
+    {"space", KEY_SPACE},   {"left", KEY_LEFT},      {"right", KEY_RIGHT},  {"up", KEY_UP},
     {"down", KEY_DOWN},     {"backspace", KEY_BACK},
 };
 
@@ -51,8 +51,9 @@ struct ScrollName {
   uint32_t code;
 };
 constexpr ScrollName kScrollNames[] = {
-    {"lineleft", SB_LINELEFT}, {"lineright", SB_LINERIGHT}, {"pageleft", SB_PAGELEFT},
-    {"pageright", SB_PAGERIGHT}, {"thumb", SB_THUMBPOSITION}, {"left", SB_LEFT}, {"right", SB_RIGHT},
+    {"lineleft", SB_LINELEFT},   {"lineright", SB_LINERIGHT}, {"pageleft", SB_PAGELEFT},
+    {"pageright", SB_PAGERIGHT}, {"thumb", SB_THUMBPOSITION}, {"left", SB_LEFT},
+    {"right", SB_RIGHT},
 };
 
 // Fills `line` from its words; returns an empty string or the reason it was not understood.
@@ -107,11 +108,16 @@ std::string ParseWords(const std::vector<std::string>& w, ScriptLine& line) {
     if (auto e = needs(4, "mouse move|down|up|rdown X Y"); !e.empty()) return e;
     line.op = ScriptOp::Mouse;
     const std::string what = Lower(w[1]);
-    if (what == "move") line.mouseMessage = WM_MOUSEMOVE;
-    else if (what == "down") line.mouseMessage = WM_LBUTTONDOWN;
-    else if (what == "up") line.mouseMessage = WM_LBUTTONUP;
-    else if (what == "rdown") line.mouseMessage = WM_RBUTTONDOWN;
-    else return "expected move, down, up or rdown";
+    if (what == "move")
+      line.mouseMessage = WM_MOUSEMOVE;
+    else if (what == "down")
+      line.mouseMessage = WM_LBUTTONDOWN;
+    else if (what == "up")
+      line.mouseMessage = WM_LBUTTONUP;
+    else if (what == "rdown")
+      line.mouseMessage = WM_RBUTTONDOWN;
+    else
+      return "expected move, down, up or rdown";
     if (!ParseInt(w[2], &line.x) || !ParseInt(w[3], &line.y) || line.x < -32768 || line.x > 32767 ||
         line.y < -32768 || line.y > 32767)
       return "not a pixel position";
@@ -146,9 +152,12 @@ std::string ParseWords(const std::vector<std::string>& w, ScriptLine& line) {
     if (what == "dialog") {
       if (auto e = needs(3, "answer dialog ok|cancel"); !e.empty()) return e;
       const std::string how = Lower(w[2]);
-      if (how == "ok") a.kind = ScriptAnswer::Kind::DialogOk;
-      else if (how == "cancel") a.kind = ScriptAnswer::Kind::DialogCancel;
-      else return "expected ok or cancel";
+      if (how == "ok")
+        a.kind = ScriptAnswer::Kind::DialogOk;
+      else if (how == "cancel")
+        a.kind = ScriptAnswer::Kind::DialogCancel;
+      else
+        return "expected ok or cancel";
       return {};
     }
     if (what == "scroll") {

@@ -17,18 +17,18 @@ struct ScriptAnswer {
     Scroll,        // modal dialogs only: WM_HSCROLL to a scroll-bar control
   };
   Kind kind = Kind::Ok;
-  std::string path;           // File
-  int controlId = 0;          // Scroll
-  uint32_t scrollCode = 0;    // Scroll: ScrollCode
-  int thumb = 0;              // Scroll: the position for SB_THUMBPOSITION
-  int lineNumber = 0;         // the script line that queued it (1-based)
+  std::string path;         // File
+  int controlId = 0;        // Scroll
+  uint32_t scrollCode = 0;  // Scroll: ScrollCode
+  int thumb = 0;            // Scroll: the position for SB_THUMBPOSITION
+  int lineNumber = 0;       // the script line that queued it (1-based)
 };
 
 enum class ScriptOp { Click, Menu, Key, Close, Wait, Set, Answer, Dump, Mouse, SaveFrame, Device };
 
 struct ScriptLine {
-  int number = 0;     // 1-based line number in the script
-  std::string text;   // the line as written (for error messages)
+  int number = 0;    // 1-based line number in the script
+  std::string text;  // the line as written (for error messages)
   ScriptOp op = ScriptOp::Dump;
   int id = 0;                 // Click, Menu: command id
   uint32_t key = 0;           // Key: KeyCode

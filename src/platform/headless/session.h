@@ -7,13 +7,13 @@
 #include "platform/headless/headless_backend.h"
 
 struct SessionOptions {
-  std::string script;                // the script's text
+  std::string script;                 // the script's text
   std::string scriptName = "script";  // named in error messages
-  int variant = 1;                   // 0 full, 1 real-time, 2 signals
-  HeadlessConfig config;             // screen, costs, resize after creation
-  std::string inputFile;             // a recording the simulated input plays; empty: a sine
-  std::ostream* out = nullptr;       // dumps (standard output when null)
-  std::ostream* err = nullptr;       // errors (standard error when null)
+  int variant = 1;                    // 0 full, 1 real-time, 2 signals
+  HeadlessConfig config;              // screen, costs, resize after creation
+  std::string inputFile;              // a recording the simulated input plays; empty: a sine
+  std::ostream* out = nullptr;        // dumps (standard output when null)
+  std::ostream* err = nullptr;        // errors (standard error when null)
 };
 
 // Exit status of a run: 2 when the script or the input file cannot be used (nothing ran), 1 when

@@ -17,7 +17,8 @@ int64_t FramesBetween(double startMs, double nowMs, int rate) {
 
 int16_t SimSignalSource::Value(int64_t frame, int channel, int rate) const {
   if (samples.empty() || channels < 1) {
-    const double v = sineAmplitude * std::sin(2.0 * std::numbers::pi * sineHz * static_cast<double>(frame) / rate);
+    const double v =
+        sineAmplitude * std::sin(2.0 * std::numbers::pi * sineHz * static_cast<double>(frame) / rate);
     return static_cast<int16_t>(std::lround(std::clamp(v, -32768.0, 32767.0)));
   }
   const int64_t frames = static_cast<int64_t>(samples.size()) / channels;
@@ -126,7 +127,8 @@ void SimSoundInput::Advance(double nowMs) {
 // ---------------------------------------------------------------------------------------------
 // Output
 
-SimSoundOutput::SimSoundOutput(SimSoundSystem& system, SoundFormat format) : system_(system), format_(format) {
+SimSoundOutput::SimSoundOutput(SimSoundSystem& system, SoundFormat format)
+    : system_(system), format_(format) {
   system_.outputs_.push_back(this);
 }
 

@@ -27,7 +27,7 @@ struct SimSignalSource {
 };
 
 struct SimOutputWrite {
-  double atMs = 0;          // virtual time of the Write
+  double atMs = 0;  // virtual time of the Write
   SoundFormat format;
   std::vector<uint8_t> data;  // the buffer as it was when written
   int loops = 1;
@@ -109,8 +109,8 @@ class SimSoundOutput : public SoundOutput {
   SoundFormat format_;
   std::deque<Scheduled> queue_;
   bool closed_ = false;
-  double startMs_ = 0;          // when the write at the queue's head began to play
-  int64_t playedBefore_ = 0;    // frames of finished writes since open or Reset
+  double startMs_ = 0;        // when the write at the queue's head began to play
+  int64_t playedBefore_ = 0;  // frames of finished writes since open or Reset
   uint16_t left_ = 0xFFFF, right_ = 0xFFFF;
 };
 
