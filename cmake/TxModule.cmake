@@ -26,7 +26,9 @@ function(tx_test name)
   endif()
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} tx_test_support GTest::gtest_main GTest::gmock)
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-    WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
-    PROPERTIES ENVIRONMENT "TX_SOURCE_DIR=${PROJECT_SOURCE_DIR};TX_BUILD_DIR=${CMAKE_BINARY_DIR};QT_QPA_PLATFORM=offscreen")
+  # Every test runs with the folders it may need and Qt offscreen; `env` carries them because the
+  # discovered tests' ENVIRONMENT property keeps only its first entry.
+  set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR
+    "/usr/bin/env;TX_SOURCE_DIR=${PROJECT_SOURCE_DIR};TX_BUILD_DIR=${CMAKE_BINARY_DIR};QT_QPA_PLATFORM=offscreen")
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
 endfunction()
