@@ -1,6 +1,7 @@
 // Capture through PortAudio from the private server's pipe source, fed with a known signal.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "device_test_util.h"
@@ -138,6 +139,26 @@ TEST_F(InputDevice, AServerThatVanishesMidRunIsReportedAndNothingHangs) {
 
   // A new open finds no device now.
   EXPECT_EQ(system->OpenInput(SoundFormat{2, kRate, 16}), nullptr);
+}
+
+// One channel, as the live variant captures: the server mixes both sides of the fed signal into
+// it, so each frame repeats 100 frames later.
+TEST_F(InputDevice, CapturesOneChannelMixedFromTheSource) {
+  input->Close();
+  input = system->OpenInput(SoundFormat{1, kRate, 16});
+  ASSERT_NE(input, nullptr);
+  std::vector<int16_t> mono(kRate / 2, -12345);
+  ASSERT_TRUE(input->AddBuffer(0, reinterpret_cast<uint8_t*>(mono.data()), mono.size() * 2));
+  ASSERT_TRUE(input->Start());
+  ASSERT_TRUE(PumpUntil([] { return Count(MM_WIM_DATA) == 1; }, 3000));
+  size_t periodic = 0, loud = 0;
+  for (size_t f = 0; f + kPeriod < mono.size(); ++f) {
+    periodic += mono[f] == mono[f + kPeriod];
+    loud += std::abs(mono[f]) > 1000;
+  }
+  EXPECT_EQ(periodic, mono.size() - kPeriod);
+  EXPECT_GT(loud, mono.size() / 2);
+  input->Stop();
 }
 
 }  // namespace

@@ -103,7 +103,7 @@ void PipeFeeder::Run() {
   using clock = std::chrono::steady_clock;
   const auto start = clock::now();
   const size_t period = frames_.size() / 2;  // frames of the looped signal
-  constexpr double kAheadS = 0.05;
+  constexpr double kAheadS = 0.2;  // rides out a late wake-up; the pipe holds 0.7 s
   int64_t written = 0;  // frames
   std::vector<int16_t> chunk;
   while (!stop_.load()) {

@@ -36,8 +36,12 @@ class OutputCore : public Watched {
 
   std::array<Slot, kSlots> slots;
   std::atomic<uint32_t> head{0}, tail{0};
-  std::atomic<uint32_t> finishedCount{0};  // writes played to their end (device thread)
-  uint32_t announcedCount = 0;             // of those, announced (under announceMutex)
+  std::atomic<uint32_t> finishedCount{0};  // writes handed to the device to their end (device thread)
+  // When the last frame of each of those leaves the speaker (monotonic ns): MM_WOM_DONE waits
+  // for it, so a device closed at the notification does not cut the end of the sound off.
+  std::array<std::atomic<int64_t>, kSlots * 2> audibleEndNs{};
+  uint32_t announcedCount = 0;  // of those, announced (under announceMutex)
+  int64_t latencyNs = 0;        // the stream's output latency, for hosts that give no times
   std::mutex announceMutex;
 
   std::atomic<int64_t> position{0};  // frames of writes played since open or Reset
@@ -55,7 +59,7 @@ class OutputCore : public Watched {
     return v;
   }
 
-  int Play(void* output, unsigned long frames) {
+  int Play(void* output, unsigned long frames, const PaStreamCallbackTimeInfo* time) {
     auto* out = static_cast<int16_t*>(output);
     const size_t outValues = static_cast<size_t>(frames) * static_cast<size_t>(deviceChannels);
     if (!gate.Enter()) {
@@ -65,6 +69,10 @@ class OutputCore : public Watched {
     lastDeliveryNs.store(MonotonicNs(), std::memory_order_relaxed);
     const uint32_t vol = volume.load(std::memory_order_relaxed);
     const uint32_t left = vol & 0xFFFF, right = vol >> 16;
+    const int64_t nowNs = MonotonicNs();
+    int64_t aheadNs = latencyNs;  // until the first frame of this block is heard
+    if (time && time->outputBufferDacTime > time->currentTime)
+      aheadNs = static_cast<int64_t>((time->outputBufferDacTime - time->currentTime) * 1e9);
     int64_t playedNow = 0;
     unsigned long f = 0;
     while (f < frames) {
@@ -87,8 +95,11 @@ class OutputCore : public Watched {
       s.played += n;
       playedNow += n;
       if (s.played >= s.total) {
+        const uint32_t done = finishedCount.load(std::memory_order_relaxed);
+        audibleEndNs[done % audibleEndNs.size()].store(
+            nowNs + aheadNs + static_cast<int64_t>(f) * 1000000000 / format.sampleRate, std::memory_order_relaxed);
         head.store(h + 1, std::memory_order_release);
-        finishedCount.fetch_add(1, std::memory_order_release);
+        finishedCount.store(done + 1, std::memory_order_release);
       }
     }
     std::fill(out + static_cast<size_t>(f) * static_cast<size_t>(deviceChannels), out + outValues, int16_t{0});
@@ -97,10 +108,14 @@ class OutputCore : public Watched {
     return paContinue;
   }
 
-  // Posts MM_WOM_DONE for every write played to its end and not yet announced.
-  void AnnounceLocked() {
+  // Posts MM_WOM_DONE for every write played to its end (heard by `nowNs`; all of them when
+  // `nowNs` is 0) and not yet announced.
+  void AnnounceLocked(int64_t nowNs = 0) {
     const uint32_t n = finishedCount.load(std::memory_order_acquire);
-    for (; announcedCount != n; ++announcedCount) PostMainMessage(MM_WOM_DONE, 0, 0);
+    for (; announcedCount != n; ++announcedCount) {
+      if (nowNs != 0 && audibleEndNs[announcedCount % audibleEndNs.size()].load() > nowNs) break;
+      PostMainMessage(MM_WOM_DONE, 0, 0);
+    }
   }
 
   // Ends every queued write now; each comes back as a finished one does.
@@ -116,7 +131,7 @@ class OutputCore : public Watched {
 
   void Watch(int64_t nowNs) override {
     std::lock_guard lock(announceMutex);
-    AnnounceLocked();
+    AnnounceLocked(nowNs);
     // A device that stopped taking frames ends what it was playing, so nobody waits for the end
     // of a sound that will never be heard.
     const bool playing = head.load(std::memory_order_acquire) != tail.load(std::memory_order_acquire);
@@ -130,9 +145,9 @@ class OutputCore : public Watched {
   const int64_t stallNs_;
 };
 
-int OutputCallback(const void*, void* output, unsigned long frames, const PaStreamCallbackTimeInfo*,
+int OutputCallback(const void*, void* output, unsigned long frames, const PaStreamCallbackTimeInfo* time,
                    PaStreamCallbackFlags, void* user) {
-  return static_cast<OutputCore*>(user)->Play(output, frames);
+  return static_cast<OutputCore*>(user)->Play(output, frames, time);
 }
 
 void OutputFinished(void* user) {
@@ -226,6 +241,8 @@ std::unique_ptr<SoundOutput> OpenPaOutput(const std::shared_ptr<Engine>& engine,
                       paClipOff | paDitherOff, OutputCallback, core.get()) != paNoError)
       return;
     Pa_SetStreamFinishedCallback(stream, OutputFinished);
+    if (const PaStreamInfo* si = Pa_GetStreamInfo(stream))
+      core->latencyNs = static_cast<int64_t>(si->outputLatency * 1e9);
     core->lastDeliveryNs.store(MonotonicNs());
     if (Pa_StartStream(stream) != paNoError) {
       Pa_CloseStream(stream);
