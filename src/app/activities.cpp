@@ -2,18 +2,163 @@
 // audio engine; until a loop is present its command leaves the program in the state it was in.
 #include "app/activities.h"
 
+#include <algorithm>
+
 #include "app/control_states.h"
 #include "app/file_paths.h"
 #include "app/small_dialogs.h"
+#include "app/window_state.h"
+#include "analysis/fft_tables.h"
+#include "audio/capture_device.h"
+#include "audio/capture_recording.h"
+#include "audio/frozen_view.h"
+#include "audio/live_loop.h"
 #include "display/display_state.h"
 #include "display/sample_slots.h"
 #include "files/recording_reader.h"
 #include "files/recording_writer.h"
 #include "platform/backend.h"
+#include "platform/clock.h"
+#include "platform/messages.h"
+#include "platform/ui_model.h"
 #include "settings/analysis_settings.h"
 #include "settings/mode_state.h"
 
-void StartLiveAnalysis(intptr_t) {}
+namespace {
+
+// --- Live analysis: what the loop needs from the window -------------------------------------
+
+void PresentLiveFrame(int width, int height) {
+  canvas::DrawContext(&Display.MainDC).BitBlt(0, 0, width, height, Display.FrameDC, 0, 0);
+  PresentMainWindow(0, 0, width, height);
+}
+
+void SetViewScrollBar(int range, int position) {
+  MainUi.scrollBar.minimum = 0;
+  MainUi.scrollBar.maximum = range;
+  MainUi.scrollBar.position = position;
+  UiChanged();
+}
+
+void FocusMainWindow() { SetMainFocus(); }
+
+void AfterFreezeCopy() {
+  // The signals variant has no Store button: every frozen sample goes to Sample B at once.
+  if (AnalysisSettings.ProductVariant == 2) SendMainMessage(WM_COMMAND, CMD_STORE, 0);
+  FillFrame();
+  // The frozen-view cursor is drawn by the mouse and scrolling code on its next event.
+}
+
+// Cleared when a run starts, after the buffers are queued and before the device starts.
+void ResetRunFlags() {
+  Mode.StopRequested = 0;
+  Mode.Recording = 0;
+  Mode.RecordStopRequested = 0;
+  Mode.FileSource = 0;
+  Mode.FileResumePending = 0;
+  Mode.CaptureStarted = 1;
+  Mode.SpectrogramColumn = Mode.SpectrogramLag = Mode.EnvelopeColumn = Mode.EnvelopeLag = 0;
+}
+
+// A run that could not start leaves nothing running: the user sees the idle controls and can
+// press Run again.
+void BackToIdle() {
+  Mode.StopRequested = 1;
+  Mode.CaptureStarted = 0;
+  ShowIdleControls();
+}
+
+void DropIncompatibleSamples(int channels, int rate) {
+  if (Samples.SamplesAllocated && Samples.SampleChannels == channels && Samples.SampleRateMade == rate) return;
+  FreeSamples();
+  if (Mode.SampleBStored) {
+    CurrentBackend().ShowMessageBox("Delete Incompatible Stored Sample", "Taldrinex", MessageIcon::Exclamation);
+    FillStoreCanvas();
+    std::fill(Samples.TraceB1.begin() + 1, Samples.TraceB1.end(), 0);
+    std::fill(Samples.TraceB2.begin() + 1, Samples.TraceB2.end(), 0);
+    Mode.SampleBStored = 0;
+    SetComparisonModeButton(ID_COMPARISON_DISABLED);
+  }
+  AllocateSamples(rate, AnalysisSettings.StoredSeconds, channels);
+  Samples.SampleStartMs = Samples.SampleStartMsB = 0;
+}
+
+}  // namespace
+
+void StartLiveAnalysis(intptr_t lParam) {
+  auto& st = AnalysisSettings;
+  const int channels = st.ProductVariant == 1 ? 1 : 2;
+  st.Channels = channels;
+  st.BitsPerSample = 16;
+  st.BytesPerSample = 2;
+  st.SampleRate = 22050;
+  if (lParam != 1) {
+    ShowLiveControls();
+    DeleteFrame();
+    MakeFrame();
+    DropIncompatibleSamples(channels, st.SampleRate);
+    FillFrame();
+    FillCanvas();
+  }
+  // Without the analysis tables the loop cannot run: say so before the device is opened.
+  if (!EnsureFftTables()) {
+    CurrentBackend().ShowMessageBox(kFftSetupFailedText, "Taldrinex", MessageIcon::Exclamation);
+    BackToIdle();
+    return;
+  }
+  switch (StartCapture(channels, st.SampleRate, ResetRunFlags)) {
+    case CaptureStartResult::Started:
+      break;
+    case CaptureStartResult::NoMemoryForStreamBlock:
+    case CaptureStartResult::NoMemoryForUnrolled:
+      CurrentBackend().ShowMessageBox("Not enough memory", "Taldrinex", MessageIcon::Exclamation);
+      BackToIdle();
+      return;
+    case CaptureStartResult::CannotOpenDevice:
+      CurrentBackend().ShowMessageBox("Cannot Open Audio Device", "Taldrinex", MessageIcon::Stop);
+      DeleteFrame();
+      BackToIdle();
+      return;
+    case CaptureStartResult::QueueFailed:
+      DeleteFrame();
+      BackToIdle();
+      return;
+  }
+
+  LiveLoopHooks hooks;
+  hooks.presentFrame = PresentLiveFrame;
+  hooks.setViewScrollBar = SetViewScrollBar;
+  hooks.focusMainWindow = FocusMainWindow;
+  hooks.afterFreezeCopy = AfterFreezeCopy;
+  hooks.loopStartTime = &Activity.AnalysisStartMs;
+  const LiveLoopEnd end = RunLiveLoop(hooks);
+
+  // The device is closed by the run's end (a stopped device returns no more buffers to do it);
+  // its notifications are delivered now, so the blocks are free before anything else starts.
+  CloseCaptureDevice();
+  DeliverPostedMessages();
+  Mode.CaptureStarted = 0;
+  if (end == LiveLoopEnd::DeviceFailed) {
+    Mode.StopRequested = 1;
+    Mode.Frozen = 0;
+    Mode.FreezePending = 0;
+    Mode.PlayingSignals = 0;
+    CurrentBackend().ShowMessageBox("The audio device stopped delivering sound.", "Taldrinex", MessageIcon::Stop);
+    ShowIdleControls();
+    return;
+  }
+  if (end == LiveLoopEnd::NoFftTables) {
+    CurrentBackend().ShowMessageBox(kFftSetupFailedText, "Taldrinex", MessageIcon::Exclamation);
+    BackToIdle();
+    return;
+  }
+  if (Mode.PlayingSignals) {
+    Mode.SpectrogramColumn = Mode.SpectrogramLag = Mode.EnvelopeColumn = Mode.EnvelopeLag = 0;
+    Mode.SignalPlaybackDone = 0;
+    FillSampleArea();
+    // Stored-signal playback of the chosen sample starts here.
+  }
+}
 void StartFilePlayback(intptr_t lParam) {
   if (lParam == 0 && !ChooseOpenFile()) return;
   // Opening steps of Play File: the reader checks the file and, for a long one, asks where to
@@ -31,7 +176,10 @@ void StartFilePlayback(intptr_t lParam) {
   Activity.PlayStartOffset = playback.playStartOffset;
 }
 void ToggleRecording() {}
-void StopCapture() { Mode.CaptureStarted = 0; }
+void StopCapture() {
+  StopCaptureDevice();
+  Mode.CaptureStarted = 0;
+}
 void ResetPlaybackDevice() {}
 void SaveSample(int which) {
   if (!ChooseVariantRecordFile()) return;
@@ -51,5 +199,34 @@ void PrintWindowCommand() {}
 void OpenOptionsDialog(int) {}
 void RepaintOptionsDialog() {}
 void RebuildStoredImagesAfterResize() {}
-intptr_t DispatchActivityMessage(uint32_t, uintptr_t, intptr_t) { return 0; }
-void ReleaseActivityResources() { Mode.CaptureStarted = 0; }
+intptr_t DispatchActivityMessage(uint32_t message, uintptr_t wParam, intptr_t) {
+  switch (message) {
+    case MM_WIM_DATA: {
+      const uint8_t* completed = OnCaptureBufferReturned(static_cast<int>(wParam), Mode.StopRequested != 0);
+      if (completed && Mode.Recording) {
+        if (Mode.RecordStopRequested) {
+          // The last buffer of this recording: Record and Freeze are free again.
+          Mode.Recording = 0;
+          Mode.RecordStopRequested = 0;
+          EnableButton(CMD_RECORD, true);
+          EnableButton(CMD_FREEZE, true);
+          EnableMenuItem(MENU_FREEZE, true);
+          SetMainFocus();
+        }
+        AppendCapturedBuffer(completed, static_cast<size_t>(Capture.CaptureBufferBytes));
+      }
+      return 0;
+    }
+    case MM_WIM_CLOSE:
+      if (Capture.DeviceClosing) FinishRecordFileAtCaptureClose();
+      OnCaptureClosed();
+      SetCursorShape(CursorShape::Arrow);
+      return 0;
+    default:
+      return 0;
+  }
+}
+void ReleaseActivityResources() {
+  ReleaseCapture();
+  Mode.CaptureStarted = 0;
+}

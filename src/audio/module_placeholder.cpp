@@ -1,2 +1,0 @@
-// Module audio: sources arrive with its work.
-namespace {}
