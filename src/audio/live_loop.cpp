@@ -167,6 +167,7 @@ LiveLoopEnd RunLiveLoop(const LiveLoopHooks& hooks) {
     bool haveRaw = false;
     int64_t raw = 0;
     RingSegment ring = LocateLiveSegment(&haveRaw, &raw);
+    L.LastDevicePosition = haveRaw ? raw : -1;
 
     // 4. Freeze copy on the first step after Freeze.
     if (Mode.FreezePending) FreezeCopy(h, now, haveRaw, raw);

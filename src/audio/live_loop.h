@@ -36,6 +36,8 @@ struct LiveLoopState {
   F0TrackerState F0;
   int F0Tens = 0;  // F0A / 10
 
+  // The device position (frames) the newest step located its segment by; -1 with no device.
+  int64_t LastDevicePosition = -1;
   // Counts for tests and measurements: steps that drew a frame, steps abandoned by the guard.
   long long StepsDrawn = 0;
   long long StepsAbandoned = 0;

@@ -1,0 +1,72 @@
+#pragma once
+// Runs live analysis of the whole program in-process on the headless backend: a simulated
+// microphone hearing a generated signal, a scripted user, and a hook at every presented frame so a
+// test can look at what each step computed.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/program.h"
+#include "app/window_state.h"
+#include "audio/capture_device.h"
+#include "audio/frozen_view.h"
+#include "audio/live_loop.h"
+#include "platform/backend.h"
+#include "platform/headless/headless_backend.h"
+#include "platform/headless/script.h"
+#include "platform/headless/sim_sound.h"
+#include "platform/messages.h"
+
+class ObservingBackend : public HeadlessBackend {
+ public:
+  using HeadlessBackend::HeadlessBackend;
+  std::function<void()> onPresent;
+  void PresentWindow(const canvas::Surface& picture, const canvas::PaletteEntry* palette, UiRect changed) override {
+    HeadlessBackend::PresentWindow(picture, palette, changed);
+    if (onPresent) onPresent();
+  }
+};
+
+class LiveRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetProgramState();
+    Capture = CaptureState{};
+    LiveLoop = LiveLoopState{};
+    LiveView = LiveViewState{};
+    HeadlessConfig config;
+    config.frameCostMs = 20;  // about 50 steps per virtual second keeps the runs short
+    backend = std::make_unique<ObservingBackend>(config);
+    sound = std::make_unique<SimSoundSystem>(*backend);
+    SetBackend(backend.get());
+    SetSoundSystem(sound.get());
+  }
+  void TearDown() override {
+    backend->onPresent = nullptr;
+    for (int i = 0; i < 6 && Window.WindowExists; ++i) SendMainMessage(WM_CLOSE);
+    SetSoundSystem(nullptr);
+    SetBackend(nullptr);
+    ResetMessageQueue();
+    ResetProgramState();
+  }
+  // The microphone hears `frames` (interleaved, looped).
+  void Hear(std::vector<int16_t> frames, int channels) {
+    sound->source.samples = std::move(frames);
+    sound->source.channels = channels;
+  }
+  void Open(int variant) { CreateMainWindow(variant); }
+  // Clicks Run with the script's lines running from inside the loop; returns when the run ended
+  // (the script must end it: Escape, or its end, where the user closes the window).
+  void Run(const std::string& script) {
+    ParsedScript parsed = ParseScript(script + "\nwait 1000000\n");
+    ASSERT_TRUE(parsed.error.empty()) << parsed.error;
+    backend->SetScript(parsed.lines);
+    SendMainMessage(WM_COMMAND, CMD_RUN, 0);
+  }
+
+  std::unique_ptr<ObservingBackend> backend;
+  std::unique_ptr<SimSoundSystem> sound;
+};

@@ -1,0 +1,280 @@
+// Live analysis of the whole program on the headless backend with generated input: what the
+// loop measures (spectral peak, F0), freezing, the frozen view, the ring read at its buffer
+// boundaries, and how a run starts, fails and ends.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "audio/live_fixture.h"
+#include "display/panel_state.h"
+#include "display/sample_slots.h"
+#include "platform/clock.h"
+#include "platform/ui_model.h"
+#include "settings/analysis_settings.h"
+#include "settings/mode_state.h"
+#include "support/signals.h"
+
+namespace {
+
+constexpr int kRate = 22050;
+constexpr double kBinHz = kRate / 2048.0;
+
+int16_t SampleValue(const std::vector<uint8_t>& bytes, size_t frame, int channels, int channel) {
+  int16_t v;
+  std::memcpy(&v, bytes.data() + (frame * channels + channel) * 2, 2);
+  return v;
+}
+
+int PeakBin(const int16_t* spectrum) { return static_cast<int>(std::max_element(spectrum + 4, spectrum + 1024) - spectrum); }
+
+bool FollowsIndex(int16_t a, int16_t b) { return b == static_cast<int16_t>((a + 1) % 32768); }
+
+TEST_F(LiveRunTest, ASineShowsItsPeakAtItsBin) {
+  sound->source.sineHz = 440;
+  Open(1);
+  Run("wait 1500\nkey Escape");
+  EXPECT_EQ(Mode.StopRequested, 1);
+  EXPECT_GT(LiveLoop.StepsDrawn, 20);
+  const int expected = RoundHalfUp(440 / kBinHz);  // 40.87 -> 41
+  EXPECT_EQ(PeakBin(Samples.SpectrumA.data()), expected);
+  EXPECT_EQ(PeakBin(LiveLoop.LatestSpectrum.data()), expected);
+  EXPECT_EQ(PeakBin(DisplayInputs.SpectrogramColumnData.data()), expected);
+}
+
+TEST_F(LiveRunTest, AHarmonicSignalGivesItsF0WithinOneBin) {
+  // 150 Hz is exactly 147 frames, so the looped recording has no seam.
+  Hear(testsig::HarmonicSeries(150, 12, 12000, kRate, 147 * 600), 1);
+  Open(1);
+  AnalysisSettings.F0Measurement = ID_F0_ON;
+  Run("wait 2000\nkey Escape");
+  EXPECT_NEAR(Samples.F0A, 150, kBinHz);
+  EXPECT_EQ(LiveLoop.F0Tens, Samples.F0A / 10);
+}
+
+TEST_F(LiveRunTest, AnF0JumpIsHeldBackFourStepsAndAcceptedOnTheFifth) {
+  // 3 s at 150 Hz, then 210 Hz (105 frames a period).
+  std::vector<int16_t> low = testsig::HarmonicSeries(150, 12, 12000, kRate, 147 * 450);
+  std::vector<int16_t> high = testsig::HarmonicSeries(210, 12, 12000, kRate, 105 * 630);
+  low.insert(low.end(), high.begin(), high.end());
+  Hear(low, 1);
+  Open(1);
+  AnalysisSettings.F0Measurement = ID_F0_ON;
+  AnalysisSettings.SpectrumAverageCount = 1;  // the candidate follows the newest segment at once
+  struct Step {
+    float raw;
+    int f0;
+  };
+  std::vector<Step> steps;
+  backend->onPresent = [&] { steps.push_back({LiveLoop.F0.RawHistory[0], Samples.F0A}); };
+  Run("wait 4500\nkey Escape");
+  auto first = std::find_if(steps.begin(), steps.end(), [](const Step& s) { return s.raw > 190; });
+  ASSERT_NE(first, steps.end());
+  const size_t j = static_cast<size_t>(first - steps.begin());
+  ASSERT_GT(j, 10u);
+  ASSERT_LT(j + 5, steps.size());
+  const int before = steps[j - 1].f0;
+  EXPECT_NEAR(before, 150, kBinHz);
+  for (size_t k = j; k < j + 5; ++k) ASSERT_GT(steps[k].raw, 190) << "the candidate must stay up for this test";
+  for (size_t k = j; k < j + 4; ++k) EXPECT_EQ(steps[k].f0, before) << "held back at step " << k - j + 1;
+  EXPECT_GT(steps[j + 4].f0, before + 5) << "accepted on the fifth";
+}
+
+TEST_F(LiveRunTest, FreezingThreeSecondsAfterRunFillsThreeSecondsAndLeavesTheRestZero) {
+  Hear(testsig::IndexRamp(32768 * 8, 1), 1);
+  Open(1);
+  bool movedView = false;
+  bool emptyBeyond = false;
+  backend->onPresent = [&] {
+    if (!Mode.Frozen || Mode.FreezePending) return;
+    if (!movedView) {
+      // The user scrolls to 6 s, past the captured sound.
+      LiveView.ViewPosition = 6000;
+      movedView = true;
+      return;
+    }
+    emptyBeyond = std::all_of(Samples.TraceA1.begin() + 1, Samples.TraceA1.begin() + 2048, [](int16_t v) { return v == 0; }) &&
+                  std::all_of(Samples.SpectrumA.begin(), Samples.SpectrumA.end(), [](int16_t v) { return v == 0; });
+  };
+  Run("wait 3000\nclick 105\nwait 300\nkey Escape");
+  const float elapsed = Samples.FreezeElapsedA;
+  ASSERT_GE(elapsed, 3000);
+  ASSERT_LT(elapsed, 3100);
+  const size_t frames = (static_cast<size_t>(std::trunc(elapsed)) * kRate / 1000 * 2 & ~size_t{3}) / 2;
+  const auto& a = Samples.SampleA;
+  ASSERT_EQ(a.size(), 8u * kRate * 2);
+  EXPECT_NE(SampleValue(a, frames - 1, 1, 0), 0);
+  for (size_t i = 0; i + 1 < frames; ++i)
+    ASSERT_TRUE(FollowsIndex(SampleValue(a, i, 1, 0), SampleValue(a, i + 1, 1, 0))) << "frame " << i;
+  for (size_t i = frames; i < a.size() / 2; ++i) ASSERT_EQ(SampleValue(a, i, 1, 0), 0) << "frame " << i;
+  EXPECT_EQ(Samples.HeldBytesA, Samples.SampleBytes);
+  EXPECT_EQ(MainUi.scrollBar.maximum, 8000);
+  EXPECT_EQ(MainUi.scrollBar.position, FreezeViewPosition(elapsed, 8));
+  EXPECT_TRUE(movedView);
+  EXPECT_TRUE(emptyBeyond) << "a view after the captured 3 s shows empty traces and no spectrum";
+}
+
+TEST_F(LiveRunTest, FreezingAfterTenSecondsHoldsTheNewestEightAndViewsAt7800) {
+  Hear(testsig::IndexRamp(32768 * 8, 2), 2);
+  Open(0);
+  int64_t positionAtFreeze = -1;
+  backend->onPresent = [&] {
+    if (Mode.Frozen && positionAtFreeze < 0) positionAtFreeze = LiveLoop.LastDevicePosition;
+  };
+  Run("wait 10000\nclick 105\nwait 300\nkey Escape");
+  EXPECT_EQ(LiveView.ViewPosition, 7800);
+  EXPECT_EQ(Samples.CursorX, 7800);
+  EXPECT_EQ(MainUi.scrollBar.position, 7800);
+  const auto& a = Samples.SampleA;
+  const size_t frames = 8u * kRate;
+  ASSERT_EQ(a.size(), frames * 4);
+  EXPECT_EQ(Samples.HeldBytesA, static_cast<int>(frames * 4));
+  for (int c = 0; c < 2; ++c)
+    for (size_t i = 0; i + 1 < frames; ++i)
+      ASSERT_TRUE(FollowsIndex(SampleValue(a, i, 2, c), SampleValue(a, i + 1, 2, c))) << "channel " << c << " frame " << i;
+  // The newest frame is the last the device had delivered when the freeze step read its position.
+  ASSERT_GT(positionAtFreeze, 0);
+  EXPECT_EQ(SampleValue(a, frames - 1, 2, 0), static_cast<int16_t>((positionAtFreeze - 1) % 32768));
+}
+
+TEST_F(LiveRunTest, InTheOneChannelVariantTheGlottogramArraysAreNeverWritten) {
+  sound->source.sineHz = 300;
+  Open(1);
+  std::fill(Samples.TraceA2.begin(), Samples.TraceA2.end(), 1234);
+  AnalysisSettings.F0Measurement = ID_F0_ON;
+  AnalysisSettings.SpectrumType = ID_SPECTRUM_DIFFERENCE;  // the difference spectrum runs too
+  Run("wait 1000\nclick 105\nwait 500\nkey Escape");
+  ASSERT_EQ(sound->Opens().size(), 1u);
+  EXPECT_EQ(sound->Opens()[0].format.channels, 1);
+  EXPECT_TRUE(std::all_of(Samples.TraceA2.begin(), Samples.TraceA2.end(), [](int16_t v) { return v == 1234; }));
+  EXPECT_TRUE(std::all_of(LiveLoop.EggSegment.begin(), LiveLoop.EggSegment.end(), [](int16_t v) { return v == 0; }));
+  // The difference of a one-channel run is the audio spectrum against silence; its last four
+  // entries are never written.
+  for (int i = 1020; i < 1024; ++i) EXPECT_EQ(LiveLoop.DifferenceSpectrum[i], 0);
+}
+
+TEST_F(LiveRunTest, WithOneSpectrumAveragedTheDisplayedSpectrumIsTheNewestWithNegativesAtZero) {
+  sound->source.sineHz = 1000;
+  sound->source.sineAmplitude = 200;
+  Open(1);
+  AnalysisSettings.SpectrumAverageCount = 1;
+  int compared = 0, negatives = 0, mismatches = 0;
+  backend->onPresent = [&] {
+    ++compared;
+    for (int i = 0; i < 1024; ++i) {
+      const int16_t latest = LiveLoop.LatestSpectrum[i];
+      negatives += latest < 0;
+      mismatches += Samples.SpectrumA[i] != std::max<int16_t>(latest, 0);
+    }
+  };
+  Run("wait 1000\nkey Escape");
+  EXPECT_GT(compared, 20);
+  EXPECT_GT(negatives, 0) << "the signal must give negative bins for this test to mean anything";
+  EXPECT_EQ(mismatches, 0);
+}
+
+TEST_F(LiveRunTest, SegmentsReadAcrossTheBufferBoundariesAreContinuous) {
+  // Stereo frames carrying their own index; nine seconds cross both boundaries and the wrap.
+  Hear(testsig::IndexRamp(32768 * 8, 2), 2);
+  Open(0);
+  int steps = 0, straddling = 0, broken = 0;
+  backend->onPresent = [&] {
+    ++steps;
+    const int64_t p = LiveLoop.LastDevicePosition - 75 * kRate / 1000;
+    if (p > 2048 && p % (4 * kRate) < 2048) ++straddling;
+    const auto& t1 = Samples.TraceA1;
+    const auto& t2 = Samples.TraceA2;
+    if (p <= 2048) return;  // the first segments still reach into the silence before the start
+    int b = 0;
+    for (int i = 0; i + 1 < 2048; ++i) b += !FollowsIndex(t1[i], t1[i + 1]) || t2[i] != t1[i];
+    // The segment ends 75 ms behind the device.
+    b += t1[2047] != static_cast<int16_t>((p - 1) % 32768);
+    if (b && broken == 0) ADD_FAILURE() << "p " << p << " t1[0] " << t1[0] << " t1[2047] " << t1[2047];
+    broken += b;
+  };
+  Run("wait 9000\nkey Escape");
+  EXPECT_GT(steps, 300);
+  EXPECT_GE(straddling, 4) << "some steps must read across a boundary";
+  EXPECT_EQ(broken, 0);
+  EXPECT_EQ(LiveLoop.StepsAbandoned, 0);
+}
+
+TEST_F(LiveRunTest, BlocksAreCountedWhileRunningAndFreedAtTheEnd) {
+  Open(1);
+  int during = -1;
+  backend->onPresent = [&] { during = Mode.OpenBlockCount; };
+  Run("wait 500\nkey Escape");
+  EXPECT_EQ(during, 3);  // stream block and the two buffer headers
+  EXPECT_EQ(Mode.OpenBlockCount, 0);
+  EXPECT_EQ(sound->ActiveInput(), nullptr);
+  EXPECT_EQ(Mode.CaptureStarted, 0);
+  EXPECT_EQ(Mode.IdleState, 1);
+  EXPECT_EQ(MainUi.cursor, CursorShape::Arrow);
+  // A second run starts cleanly from there.
+  Run("wait 300\nkey Escape");
+  EXPECT_EQ(Mode.OpenBlockCount, 0);
+  EXPECT_EQ(sound->Opens().size(), 2u);
+}
+
+TEST_F(LiveRunTest, NoDeviceMeansCannotOpenAudioDeviceAndTheIdleState) {
+  sound->failInput = true;
+  Open(1);
+  Run("");
+  ASSERT_EQ(backend->MessageBoxes().size(), 1u);
+  EXPECT_EQ(backend->MessageBoxes()[0].text, "Cannot Open Audio Device");
+  EXPECT_EQ(backend->MessageBoxes()[0].icon, MessageIcon::Stop);
+  EXPECT_EQ(Mode.StopRequested, 1);
+  EXPECT_EQ(Mode.CaptureStarted, 0);
+  EXPECT_EQ(Mode.FrameReady, 0);
+  EXPECT_EQ(Mode.OpenBlockCount, 0);
+  EXPECT_EQ(Mode.IdleState, 1);
+  EXPECT_TRUE(FindButton(CMD_RUN)->enabled);
+  EXPECT_EQ(LiveLoop.StepsDrawn, 0);
+}
+
+// A device that stops delivering after a while (a microphone unplugged).
+class StallingInput : public SoundInput {
+ public:
+  StallingInput(std::unique_ptr<SoundInput> inner, double stallAtMs) : inner_(std::move(inner)), stallAt_(stallAtMs) {}
+  bool AddBuffer(int index, uint8_t* data, size_t bytes) override { return inner_->AddBuffer(index, data, bytes); }
+  bool Start() override { return inner_->Start(); }
+  void Stop() override { inner_->Stop(); }
+  void Reset() override { inner_->Reset(); }
+  void Close() override { inner_->Close(); }
+  int64_t PositionFrames() override { return inner_->PositionFrames(); }
+  bool Healthy() override { return NowMs() < stallAt_; }
+
+ private:
+  std::unique_ptr<SoundInput> inner_;
+  double stallAt_;
+};
+
+class StallingSystem : public SoundSystem {
+ public:
+  StallingSystem(SimSoundSystem& sim, double stallAtMs) : sim_(sim), stallAt_(stallAtMs) {}
+  std::unique_ptr<SoundInput> OpenInput(const SoundFormat& f) override {
+    auto in = sim_.OpenInput(f);
+    return in ? std::make_unique<StallingInput>(std::move(in), stallAt_) : nullptr;
+  }
+  std::unique_ptr<SoundOutput> OpenOutput(const SoundFormat& f) override { return sim_.OpenOutput(f); }
+
+ private:
+  SimSoundSystem& sim_;
+  double stallAt_;
+};
+
+TEST_F(LiveRunTest, ADeviceThatStopsDeliveringEndsTheRunWithAMessage) {
+  Open(1);
+  StallingSystem stalling(*sound, NowMs() + 800);
+  SetSoundSystem(&stalling);
+  Run("");  // the user does nothing: the run must end by itself
+  SetSoundSystem(sound.get());
+  ASSERT_EQ(backend->MessageBoxes().size(), 1u);
+  EXPECT_EQ(backend->MessageBoxes()[0].text, "The audio device stopped delivering sound.");
+  EXPECT_EQ(Mode.StopRequested, 1);
+  EXPECT_EQ(Mode.IdleState, 1);
+  EXPECT_EQ(Mode.OpenBlockCount, 0);
+  EXPECT_EQ(sound->ActiveInput(), nullptr);
+  EXPECT_LT(NowMs(), 2000);
+}
+
+}  // namespace
