@@ -1,0 +1,418 @@
+// The audio and glottogram panels drawn as the frame draws them: cycle measures on held pictures,
+// trigger, small signals, polarity, grid, titles, interval marks and the pump of a live frame.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "display/display_frame.h"
+#include "display/palette.h"
+#include "display/signal_panels.h"
+#include "display_fixture.h"
+#include "platform/messages.h"
+#include "support/egg_signals.h"
+#include "support/signals.h"
+
+namespace {
+
+using Trace = std::array<int16_t, kTraceLength>;
+
+class SignalPanelTest : public DisplayTest {
+ protected:
+  void SetUp() override {
+    DisplayTest::SetUp();
+    ResetSignalPanelState();
+  }
+  void TearDown() override {
+    ResetSignalPanelState();
+    DisplayTest::TearDown();
+  }
+
+  // As the loop leaves the traces on a held picture: the block, and the same block as the one
+  // drawn last time.
+  static void Fill(Trace& t, const std::vector<int16_t>& v, size_t first = 0) {
+    for (int i = 0; i < kTraceBlock; ++i) {
+      const size_t n = first + static_cast<size_t>(i);
+      t[i] = t[i + kTraceBlock] = n < v.size() ? v[n] : 0;
+    }
+  }
+
+  static void Frame(int displayMode, int comparison = 0) {
+    Companions.DisplayMode = displayMode;
+    Companions.ComparisonMode = comparison;
+    DrawDisplayFrame(Display.FrameDC, 0);
+  }
+
+  static void Clear() { std::fill(Display.FrameDC.Pixels().begin(), Display.FrameDC.Pixels().end(), kBackgroundIndex); }
+
+  // The first text of the last frame that starts with `prefix`.
+  static std::optional<std::string> Text(const std::string& prefix) {
+    for (const auto& t : Display.FrameTexts)
+      if (t.text.rfind(prefix, 0) == 0) return t.text;
+    return std::nullopt;
+  }
+
+  // Topmost row in [top, bottom) of column x holding `index`, or -1.
+  static int RowOf(int x, int top, int bottom, uint8_t index) {
+    for (int y = top; y < bottom; ++y)
+      if (Display.FrameDC.At(x, y) == index) return y;
+    return -1;
+  }
+
+  int H() const { return Display.PanelAreaHeight; }
+  int Th() const { return Display.TextHeight; }
+};
+
+struct Measured {
+  double cq = -1, cl = -1, period = -1;
+  unsigned f0 = 0;
+};
+
+Measured Readouts(const std::vector<canvas::DrawnText>& texts) {
+  Measured m;
+  for (const auto& t : texts) {
+    std::sscanf(t.text.c_str(), "CQ %lf, CL %lf", &m.cq, &m.cl);
+    std::sscanf(t.text.c_str(), "Period %lf ms, F0 %u Hz", &m.period, &m.f0);
+  }
+  return m;
+}
+
+struct MeasureCase {
+  double periodMs, cq;
+  int rate;
+  int displayMode;  // 4 F5 (400 columns), 6 F7 (800 columns), 7 F8 (glottogram alone)
+  bool minus;       // glottogram polarity Minus with the signal inverted
+};
+
+class SignalMeasureTest : public SignalPanelTest, public ::testing::WithParamInterface<MeasureCase> {};
+
+TEST_P(SignalMeasureTest, HeldPictureReadsTheGeneratorsQuotientPeriodAndF0) {
+  const MeasureCase c = GetParam();
+  testsig::EggShape shape;
+  shape.periodMs = c.periodMs;
+  shape.closedQuotient = c.cq;
+  auto egg = testsig::EggCycles(shape, c.rate, kTraceBlock);
+  if (c.minus) {
+    for (auto& v : egg) v = static_cast<int16_t>(-v);
+    AnalysisSettings.GlottogramPolarity = ID_GLOTTOGRAM_MINUS;
+  }
+  AnalysisSettings.SampleRate = c.rate;
+  Fill(Samples.TraceA1, testsig::SungVowel(shape, 12000, c.rate, kTraceBlock));
+  Fill(Samples.TraceA2, egg);
+  Mode.Frozen = 1;
+  Frame(c.displayMode);
+
+  const int width = c.displayMode == 4 ? Display.PanelAreaWidth / 2 : Display.PanelAreaWidth;
+  const double columnMs = 20.0 / width;
+  const Measured m = Readouts(Display.FrameTexts);
+  EXPECT_NEAR(m.cq, c.cq, columnMs / c.periodMs + 0.005) << "one column of CQ, plus the two decimals";
+  EXPECT_DOUBLE_EQ(m.cl, 0.5);
+  if (c.displayMode == 7) {
+    EXPECT_FALSE(Text("Period")) << "the glottogram-only panel has no period readout";
+  } else {
+    EXPECT_NEAR(m.period, c.periodMs, columnMs + 0.005);
+    // F0 is the shown period's reciprocal rounded half up, so it lies within what one column of
+    // period either way gives.
+    EXPECT_EQ(m.f0, static_cast<unsigned>(1000.0 / m.period + 0.5));
+    EXPECT_GE(m.f0, static_cast<unsigned>(1000.0 / (c.periodMs + columnMs) + 0.5));
+    EXPECT_LE(m.f0, static_cast<unsigned>(1000.0 / (c.periodMs - columnMs) + 0.5));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SignalMeasureTest,
+                         ::testing::Values(MeasureCase{8, 0.45, 22050, 6, false}, MeasureCase{8, 0.45, 22050, 4, false},
+                                           MeasureCase{8, 0.45, 22050, 7, false}, MeasureCase{5, 0.6, 22050, 6, false},
+                                           MeasureCase{10, 0.3, 22050, 6, true},
+                                           // Other rates: the measures cover what is drawn.
+                                           MeasureCase{8, 0.45, 44100, 6, false}, MeasureCase{8, 0.45, 11025, 6, false}));
+
+TEST_F(SignalPanelTest, LiveTracesAreNotMeasured) {
+  testsig::EggShape shape;
+  Fill(Samples.TraceA2, testsig::EggCycles(shape, 22050, kTraceBlock));
+  Frame(6);
+  EXPECT_FALSE(Text("CQ"));
+  EXPECT_FALSE(Text("Period"));
+  EXPECT_EQ(Count(Display.FrameDC, 0, 0, Display.PanelAreaWidth, H(), kCursorIndex), 0);
+}
+
+TEST_F(SignalPanelTest, CriterionAtTheBandsTopOrBottomOrTooShortASegmentShowsNoMeasure) {
+  testsig::EggShape shape;
+  Fill(Samples.TraceA2, testsig::EggCycles(shape, 22050, kTraceBlock));
+  Mode.Frozen = 1;
+  Frame(6);
+  ASSERT_TRUE(Text("CQ 0.4"));
+  // The line where it lies at the default level: the band centre.
+  const int sep = H() - Th() - 4, band = H() / 2 - Th() - 4;
+  EXPECT_EQ(Display.FrameDC.At(Display.PanelAreaWidth / 2 + 10, sep - band / 2), kCursorIndex);
+
+  for (float offset : {-0.5f, 0.5f}) {
+    SignalPanels.CqLevelA = offset;
+    FillFrame();
+    Frame(6);
+    EXPECT_FALSE(Text("CQ")) << offset;
+    EXPECT_FALSE(Text("Period")) << offset;
+    EXPECT_EQ(Count(Display.FrameDC, 0, 0, Display.PanelAreaWidth, H(), kCursorIndex), 0) << offset;
+  }
+
+  // 5 ms across the panel: column 16 is at 0.1 ms, and no whole 8 ms cycle follows it.
+  SignalPanels.CqLevelA = 0;
+  AnalysisSettings.AudioSegmentMs = 5;
+  FillFrame();
+  Frame(6);
+  EXPECT_FALSE(Text("CQ"));
+  EXPECT_EQ(Count(Display.FrameDC, 0, 0, Display.PanelAreaWidth, H(), kCursorIndex), 0);
+}
+
+TEST_F(SignalPanelTest, MovedCriterionLevelIsShownAndEachSampleHasItsOwn) {
+  testsig::EggShape shape;
+  const auto egg = testsig::EggCycles(shape, 22050, kTraceBlock);
+  Fill(Samples.TraceA2, egg);
+  Fill(Samples.TraceB2, egg);
+  Mode.Frozen = 1;
+  Mode.SampleBStored = 1;
+  SignalPanels.CqLevelB = 0.2f;
+  FillFrame();  // the stored panels are drawn after a fill
+  Frame(6, 1);
+  std::vector<std::string> cq;
+  for (const auto& t : Display.FrameTexts)
+    if (t.text.rfind("CQ", 0) == 0) cq.push_back(t.text.substr(t.text.find("CL")));
+  EXPECT_EQ(cq, (std::vector<std::string>{"CL 0.50", "CL 0.30"}));
+  EXPECT_EQ(Readouts(Display.FrameTexts).f0, 125u);
+}
+
+TEST_F(SignalPanelTest, OverlayAndStoredSignalPlaybackAreNotMeasured) {
+  testsig::EggShape shape;
+  Fill(Samples.TraceA2, testsig::EggCycles(shape, 22050, kTraceBlock));
+  Mode.Frozen = 1;
+  Companions.ComparisonMode = 2;
+  DrawSignals(Display.FrameDC, std::nullopt, Palette.FramePen, Palette.FramePen, Samples.TraceA1.data(),
+              Samples.TraceA2.data(), 0, H(), 800, H(), 0);
+  EXPECT_FALSE(Text("CQ"));
+  Companions.ComparisonMode = 0;
+  Mode.PlayingSignals = 1;
+  DrawSignals(Display.FrameDC, std::nullopt, Palette.FramePen, Palette.FramePen, Samples.TraceA1.data(),
+              Samples.TraceA2.data(), 0, H(), 800, H(), 0);
+  EXPECT_FALSE(Text("CQ"));
+  EXPECT_FALSE(Text("Period"));
+}
+
+TEST_F(SignalPanelTest, SmallSignalIsDrawnAtFixedGainAroundTheBandCentreAndNotMeasured) {
+  Fill(Samples.TraceA2, testsig::Sine(125, 200, 22050, kTraceBlock));  // 400 peak to peak
+  Fill(Samples.TraceA1, testsig::Sine(125, 100, 22050, kTraceBlock));
+  Mode.Frozen = 1;
+  Clear();
+  Display.FrameTexts.clear();
+  DrawSignals(Display.FrameDC, std::nullopt, Palette.SampleBPen, std::nullopt, Samples.TraceA1.data(),
+              Samples.TraceA2.data(), 0, H(), 800, H(), 0);
+  const int band = H() / 2 - Th() - 4;
+  const int eggCentre = H() - Th() - 4 - band / 2;
+  const int audioCentre = H() - H() / 2 - Th() - 4 - band / 2;
+  // 200 x band / 2048 rows either side of the centre, not the band's full height.
+  const int eggReach = 200 * band / 2048 + 1, audioReach = 100 * band / 2048 + 1;
+  // Nothing of the glottogram outside its reach (the audio band above it holds the audio).
+  EXPECT_EQ(Count(Display.FrameDC, 0, audioCentre + audioReach + 1, 800, eggCentre - eggReach, kSampleBIndex), 0);
+  EXPECT_EQ(Count(Display.FrameDC, 0, eggCentre + eggReach + 1, 800, H(), kSampleBIndex), 0);
+  EXPECT_EQ(Count(Display.FrameDC, 0, 0, 800, audioCentre - audioReach, kSampleBIndex), 0);
+  EXPECT_GT(Count(Display.FrameDC, 0, eggCentre - eggReach, 800, eggCentre - eggReach / 2, kSampleBIndex), 0);
+  EXPECT_FALSE(Text("CQ"));
+}
+
+TEST_F(SignalPanelTest, PolarityMinusFlipsEachTrace) {
+  // Large values in the left half of the panel, small ones in the right half.
+  std::vector<int16_t> step(kTraceBlock, -8000);
+  std::fill(step.begin(), step.begin() + 220, 8000);
+  Fill(Samples.TraceA1, step);
+  Fill(Samples.TraceA2, step);
+  Mode.Frozen = 1;
+  Companions.ComparisonMode = 2;  // no measures over the traces
+  const int band = H() / 2 - Th() - 4;
+  const int eggTop = H() - H() / 2, eggCentre = H() - Th() - 4 - band / 2;
+  const int audioCentre = H() - H() / 2 - Th() - 4 - band / 2;
+  for (int minus : {0, 1}) {
+    AnalysisSettings.GlottogramPolarity = minus ? ID_GLOTTOGRAM_MINUS : ID_GLOTTOGRAM_PLUS;
+    AnalysisSettings.AudioPolarity = minus ? ID_AUDIO_MINUS : ID_AUDIO_PLUS;
+    Clear();
+    DrawSignals(Display.FrameDC, std::nullopt, Palette.SampleBPen, std::nullopt, Samples.TraceA1.data(),
+                Samples.TraceA2.data(), 0, H(), 800, H(), 0);
+    const int eggLarge = RowOf(200, eggTop, H(), kSampleBIndex), eggSmall = RowOf(600, eggTop, H(), kSampleBIndex);
+    const int audioLarge = RowOf(200, 0, eggTop, kSampleBIndex), audioSmall = RowOf(600, 0, eggTop, kSampleBIndex);
+    ASSERT_GE(eggLarge, 0);
+    ASSERT_GE(audioLarge, 0);
+    // Plus: larger glottogram values lower, larger audio values higher; Minus the other way.
+    EXPECT_EQ(eggLarge > eggCentre, minus == 0) << minus;
+    EXPECT_EQ(eggSmall < eggCentre, minus == 0) << minus;
+    EXPECT_EQ(audioLarge < audioCentre, minus == 0) << minus;
+    EXPECT_EQ(audioSmall > audioCentre, minus == 0) << minus;
+  }
+}
+
+TEST_F(SignalPanelTest, GridColumnsFollowTheSegmentLength) {
+  struct Case {
+    int segmentMs;
+    std::vector<int> columns;  // grid columns in ms
+  };
+  const int x = 100, width = 400;
+  for (const Case& c : {Case{20, {0, 5, 10, 15, 20}}, Case{40, {0, 10, 20, 30, 40}}, Case{12, {0, 2, 4, 6, 8, 10, 12}},
+                        Case{7, {0, 1, 2, 3, 4, 5, 6, 7}}}) {
+    AnalysisSettings.AudioSegmentMs = c.segmentMs;
+    Clear();
+    DrawSignals(Display.FrameDC, std::nullopt, Palette.SampleBPen, Palette.FramePen, Samples.TraceA1.data(),
+                Samples.TraceA2.data(), x, H(), width, H(), 0);
+    const int band = H() / 2 - Th() - 4;
+    const int row = H() - Th() - 4 - band / 6;  // the second dot row of the glottogram band
+    std::vector<int> expected;
+    for (int ms : c.columns) {
+      const int gx = x + width * ms / c.segmentMs;
+      expected.push_back(gx);
+      expected.push_back(gx + 1);
+    }
+    expected.push_back(x + width - 1);  // the right edge of the frame
+    std::sort(expected.begin(), expected.end());
+    std::vector<int> found;
+    for (int gx = x; gx < x + width + 10; ++gx)
+      if (Display.FrameDC.At(gx, row) == kFrameIndex) found.push_back(gx);
+    EXPECT_EQ(found, expected) << c.segmentMs << " ms";
+  }
+}
+
+TEST_F(SignalPanelTest, LiveSweepStartsAtTheFirstRisingZeroCrossingWithinTheSearch) {
+  EXPECT_EQ(FindSweepStart(Samples.TraceA2.data(), 441), 0);  // silence
+  std::vector<int16_t> block(kTraceBlock, -100);
+  block[511] = 100;  // a crossing at 510 is the last one looked at
+  EXPECT_EQ(FindSweepStart(block.data(), 441), 510);
+  block[511] = -100;
+  block[512] = 100;
+  EXPECT_EQ(FindSweepStart(block.data(), 441), 0);
+  std::vector<int16_t> late(kTraceBlock, -100);
+  late[301] = 100;
+  EXPECT_EQ(FindSweepStart(late.data(), 3795), 300);
+  EXPECT_EQ(FindSweepStart(late.data(), 3797), 0) << "the segment would run past the block";
+
+  // Drawn: a live frame of a block whose first rising crossing is at 100 shows what a held frame
+  // (never triggered) shows of the block from sample 100; with the first crossing at 600 it shows
+  // the block from its first sample.
+  for (int crossing : {100, 600}) {
+    std::vector<int16_t> egg(kTraceBlock * 2), audio(kTraceBlock * 2);
+    for (int n = 0; n < kTraceBlock * 2; ++n) {
+      egg[n] = ((n - crossing - 1) % 200 + 200) % 200 < 90 ? 6000 : -6000;
+      audio[n] = static_cast<int16_t>((n * 37) % 3000 - 1500);
+    }
+    std::fill(egg.begin(), egg.begin() + crossing + 1, -6000);
+    Fill(Samples.TraceA1, audio);
+    Fill(Samples.TraceA2, egg);
+    Mode.Frozen = 0;
+    Clear();
+    DrawSignals(Display.FrameDC, std::nullopt, Palette.SampleBPen, std::nullopt, Samples.TraceA1.data(),
+                Samples.TraceA2.data(), 0, H(), 800, H(), 0);
+    const canvas::Surface live = Display.FrameDC;
+    const size_t shift = crossing < kTriggerSearch ? static_cast<size_t>(crossing) : 0;
+    Fill(Samples.TraceA1, audio, shift);
+    Fill(Samples.TraceA2, egg, shift);
+    Mode.Frozen = 1;
+    Companions.ComparisonMode = 2;  // no measures over the held picture
+    Clear();
+    DrawSignals(Display.FrameDC, std::nullopt, Palette.SampleBPen, std::nullopt, Samples.TraceA1.data(),
+                Samples.TraceA2.data(), 0, H(), 800, H(), 0);
+    Companions.ComparisonMode = 0;
+    EXPECT_TRUE(live.Pixels() == Display.FrameDC.Pixels()) << crossing;
+  }
+}
+
+TEST_F(SignalPanelTest, TitlesNameSampleSegmentCursorTimeAndDelay) {
+  Samples.AudioDelayMsA = 1.25f;
+  Frame(6);
+  EXPECT_TRUE(HasText("EGG (A) 20 ms"));
+  EXPECT_TRUE(HasText("Audio (A) 20 ms, Delay 1.25 ms"));
+  Mode.Frozen = 1;
+  Samples.CursorX = 4000;  // half of the 8-second sample
+  Frame(6);
+  EXPECT_TRUE(HasText("EGG (A) 20 ms, Time 4000 ms"));
+  Frame(7);
+  EXPECT_TRUE(HasText("EGG 20 ms, Time 4000 ms"));
+  EXPECT_FALSE(Text("Audio"));
+
+  Mode.SampleBStored = 1;
+  Samples.CursorXB = 2000;
+  Samples.AudioDelayMsB = 0.5f;
+  FillFrame();
+  Frame(6, 1);
+  EXPECT_TRUE(HasText("EGG (B) 20 ms, Time 2000 ms"));
+  EXPECT_TRUE(HasText("Audio (B) 20 ms, Delay 0.50 ms"));
+  Mode.SampleBStored = 0;
+  FillFrame();
+  Frame(6, 1);
+  EXPECT_TRUE(HasText("EGG (B) 20 ms"));
+  EXPECT_TRUE(HasText("Audio (B) 20 ms"));
+}
+
+TEST_F(SignalPanelTest, IntervalMarksShowLengthAndReciprocalUnlessEmpty) {
+  Mode.Frozen = 1;
+  SignalPanels.IntervalStartA = 300;
+  SignalPanels.IntervalEndA = 100;
+  Frame(6);
+  EXPECT_TRUE(HasText("Interval 5.00 ms"));
+  EXPECT_TRUE(HasText("Reciprocal 200 Hz"));
+  const int eggRow = H() - H() / 2 + 10, audioRow = 10;
+  for (int cx : {100, 300}) {
+    EXPECT_EQ(Display.FrameDC.At(cx, eggRow), kMarkerIndex);
+    EXPECT_EQ(Display.FrameDC.At(cx, audioRow), kMarkerIndex);
+  }
+  SignalPanels.IntervalEndA = 300;
+  FillFrame();
+  Frame(6);
+  EXPECT_FALSE(Text("Interval"));
+  EXPECT_EQ(Count(Display.FrameDC, 0, 0, Display.PanelAreaWidth, H(), kMarkerIndex), 0);
+  // Live pictures carry no marks.
+  SignalPanels.IntervalEndA = 100;
+  Mode.Frozen = 0;
+  Frame(6);
+  EXPECT_FALSE(Text("Interval"));
+}
+
+// Records what the signal panel had drawn when a posted message was handled.
+struct PumpProbe {
+  int calls = 0;
+  int eggPixels = -1, audioPixels = -1;
+};
+PumpProbe Probe;
+
+intptr_t ProbeProc(uint32_t, uintptr_t, intptr_t) {
+  ++Probe.calls;
+  const int h = Display.PanelAreaHeight;
+  Probe.eggPixels = 0;
+  Probe.audioPixels = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 1; x < 799; ++x)
+      if (Display.FrameDC.At(x, y) == kSampleBIndex) ++(y > h / 2 ? Probe.eggPixels : Probe.audioPixels);
+  return 0;
+}
+
+TEST_F(SignalPanelTest, LiveFramePumpsMessagesBetweenTheGlottogramAndTheAudio) {
+  testsig::EggShape shape;
+  Fill(Samples.TraceA1, testsig::SungVowel(shape, 12000, 22050, kTraceBlock));
+  Fill(Samples.TraceA2, testsig::EggCycles(shape, 22050, kTraceBlock));
+  SetMainWindowProcedure(ProbeProc);
+  Probe = {};
+  PostMainMessage(WM_NULL);
+  Clear();
+  DrawSignals(Display.FrameDC, std::nullopt, Palette.SampleBPen, std::nullopt, Samples.TraceA1.data(),
+              Samples.TraceA2.data(), 0, H(), 800, H(), 0);
+  EXPECT_EQ(Probe.calls, 1);
+  EXPECT_GT(Probe.eggPixels, 0);
+  EXPECT_EQ(Probe.audioPixels, 0);
+
+  // A held picture never pumps.
+  Probe = {};
+  PostMainMessage(WM_NULL);
+  Mode.Frozen = 1;
+  DrawSignals(Display.FrameDC, std::nullopt, Palette.SampleBPen, std::nullopt, Samples.TraceA1.data(),
+              Samples.TraceA2.data(), 0, H(), 800, H(), 0);
+  EXPECT_EQ(Probe.calls, 0);
+  ResetMessageQueue();
+  SetMainWindowProcedure(MainWindowProc);
+}
+
+}  // namespace
