@@ -14,8 +14,8 @@ float CriterionLevel(float offset) { return 0.5f - offset; }
 
 float StepCriterionOffset(float offset, float step) { return std::clamp(offset + step, -0.5f, 0.5f); }
 
-CycleCrossings FindCycleCrossings(const int16_t* egg, int start, double samplesPerPixel, int width, int lastIndex,
-                                  const TraceMapping& mapping, int lineY, double segmentMs) {
+CycleCrossings FindCycleCrossings(const int16_t* egg, int start, double samplesPerPixel, int width,
+                                  int lastIndex, const TraceMapping& mapping, int lineY, double segmentMs) {
   CycleCrossings c;
   if (width <= 0 || lastIndex < 0) return c;
   // A side of the line counts only when the trace is strictly on it: a trace whose flat peak lies

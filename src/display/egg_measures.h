@@ -43,8 +43,8 @@ float StepCriterionOffset(float offset, float step);
 // lastIndex, the last sample that may be read). Arms below the line (on screen) from column 16
 // on, then takes T1 above it, T2 below, T3 above; at most one step per column. Only a row
 // strictly on one side counts, so a trace that merely touches the line does not cross it.
-CycleCrossings FindCycleCrossings(const int16_t* egg, int start, double samplesPerPixel, int width, int lastIndex,
-                                  const TraceMapping& mapping, int lineY, double segmentMs);
+CycleCrossings FindCycleCrossings(const int16_t* egg, int start, double samplesPerPixel, int width,
+                                  int lastIndex, const TraceMapping& mapping, int lineY, double segmentMs);
 
 // (T2 - T1) / (T3 - T1); 0 when T3 equals T1.
 double ClosedQuotient(const CycleCrossings& c);

@@ -47,21 +47,23 @@ Span MakeSpan(int width) {
 
 // Where one trace is drawn and how it is scaled.
 struct TraceGeometry {
-  int centre = 0;        // band centre: small signals and the start of some polylines
-  int startY = 0;        // first point of the auto-scaled polyline
-  int band = 0;          // band height (HalfPlot or PlotHeight)
-  int scaleSpan = 0;     // rows the range is scaled to
-  double origin = 0;     // row of the range's minimum
-  int direction = 1;     // +1 larger values lower, -1 higher
-  bool negate = false;   // audio with polarity Plus is drawn from -s
+  int centre = 0;       // band centre: small signals and the start of some polylines
+  int startY = 0;       // first point of the auto-scaled polyline
+  int band = 0;         // band height (HalfPlot or PlotHeight)
+  int scaleSpan = 0;    // rows the range is scaled to
+  double origin = 0;    // row of the range's minimum
+  int direction = 1;    // +1 larger values lower, -1 higher
+  bool negate = false;  // audio with polarity Plus is drawn from -s
 };
 
-int Value(const int16_t* block, int i, bool negate) { return negate ? -static_cast<int>(block[i]) : block[i]; }
+int Value(const int16_t* block, int i, bool negate) {
+  return negate ? -static_cast<int>(block[i]) : block[i];
+}
 
 // Draws one trace of a block from `start`; returns the mapping when the trace was auto-scaled
 // (the cycle measures run only then).
-std::optional<TraceMapping> DrawTrace(canvas::DrawContext& dc, canvas::Pen pen, const int16_t* block, int start,
-                                      const Span& span, int x, int width, const TraceGeometry& g) {
+std::optional<TraceMapping> DrawTrace(canvas::DrawContext& dc, canvas::Pen pen, const int16_t* block,
+                                      int start, const Span& span, int x, int width, const TraceGeometry& g) {
   const int last = kTraceBlock - 1;
   int lo = 0, hi = 0;
   for (int p = 0; p < width; ++p) {
@@ -185,9 +187,11 @@ std::string AudioTitle(int sampleFlag, int segmentMs) {
   char text[96];
   const unsigned seg = panel::Unsigned(segmentMs);
   if (sampleFlag == 0)
-    std::snprintf(text, sizeof text, "Audio (A) %-2u ms, Delay %-2.2f ms", seg, static_cast<double>(Samples.AudioDelayMsA));
+    std::snprintf(text, sizeof text, "Audio (A) %-2u ms, Delay %-2.2f ms", seg,
+                  static_cast<double>(Samples.AudioDelayMsA));
   else if (Mode.SampleBStored)
-    std::snprintf(text, sizeof text, "Audio (B) %-2u ms, Delay %-2.2f ms", seg, static_cast<double>(Samples.AudioDelayMsB));
+    std::snprintf(text, sizeof text, "Audio (B) %-2u ms, Delay %-2.2f ms", seg,
+                  static_cast<double>(Samples.AudioDelayMsB));
   else
     std::snprintf(text, sizeof text, "Audio (B) %-2u ms", seg);
   return text;
@@ -198,8 +202,8 @@ std::string AudioTitle(int sampleFlag, int segmentMs) {
 bool Triggered(int sampleFlag) {
   if (Mode.PlayingSignals) return true;
   if (sampleFlag == 0 && !Mode.Frozen) return true;
-  return SignalPanels.DragActive && SignalPanels.DragX < Display.ClientWidth / 2 && Companions.DisplayMode == 4 &&
-         SignalPanels.ViewedSample == sampleFlag;
+  return SignalPanels.DragActive && SignalPanels.DragX < Display.ClientWidth / 2 &&
+         Companions.DisplayMode == 4 && SignalPanels.ViewedSample == sampleFlag;
 }
 
 // Vertical lines over the bands of a panel: the glottogram band, and the audio band of a
@@ -220,8 +224,9 @@ struct EggResult {
 };
 
 // Criterion line, crossing detection, markers and the CQ readout on the glottogram just drawn.
-EggResult MeasureEgg(canvas::DrawContext& dc, const int16_t* egg, int start, const Span& span, const TraceMapping& m,
-                     int x, int bottom, int width, int height, int sampleFlag, bool single) {
+EggResult MeasureEgg(canvas::DrawContext& dc, const int16_t* egg, int start, const Span& span,
+                     const TraceMapping& m, int x, int bottom, int width, int height, int sampleFlag,
+                     bool single) {
   EggResult r;
   // Only a held picture is measured: Sample A frozen, or the stored Sample B while it is not playing.
   const bool held = (sampleFlag == 0 && Mode.Frozen) || (sampleFlag == 1 && !Mode.PlayingSignals);
@@ -230,7 +235,8 @@ EggResult MeasureEgg(canvas::DrawContext& dc, const int16_t* egg, int start, con
   const int th = Display.TextHeight, sep = bottom - th - 4;
   const int band = single ? height - th - 4 : height / 2 - th - 4;
   const int lineY = CriterionLineY(sep, band, offset);
-  r.crossings = FindCycleCrossings(egg, start, span.perPixel, width, kTraceBlock - 1, m, lineY, span.segmentMs);
+  r.crossings =
+      FindCycleCrossings(egg, start, span.perPixel, width, kTraceBlock - 1, m, lineY, span.segmentMs);
   SignalPanels.LastCrossings = r.crossings;
   if (!r.crossings.complete || Mode.PlayingSignals) return r;
   r.measured = true;
@@ -238,12 +244,14 @@ EggResult MeasureEgg(canvas::DrawContext& dc, const int16_t* egg, int start, con
   for (int column : {r.crossings.column1, r.crossings.column2, r.crossings.column3})
     BandLines(dc, Palette.CursorPen, x + column, bottom, height, single);
   const double cq = ClosedQuotient(r.crossings);
-  if (cq > 0 && cq < 1) panel::RightAligned(dc, x, width, bottom - th, FormatClosedQuotient(cq, CriterionLevel(offset)));
+  if (cq > 0 && cq < 1)
+    panel::RightAligned(dc, x, width, bottom - th, FormatClosedQuotient(cq, CriterionLevel(offset)));
   return r;
 }
 
 // Interval marks dragged with the mouse on a held picture, with their length and reciprocal.
-void DrawIntervalMarks(canvas::DrawContext& dc, int x, int bottom, int width, int height, int segmentMs, bool single) {
+void DrawIntervalMarks(canvas::DrawContext& dc, int x, int bottom, int width, int height, int segmentMs,
+                       bool single) {
   if (!Mode.Frozen || Mode.PlayingSignals) return;
   const int mode = Companions.DisplayMode;
   if (mode == 0 || mode == 2 || mode == 3) return;
@@ -275,8 +283,8 @@ int FindSweepStart(const int16_t* block, int segmentSamples) {
 }
 
 void DrawSignals(canvas::Surface& hdc, std::optional<canvas::Pen> eraserPen, canvas::Pen curvePen,
-                 std::optional<canvas::Pen> framePen, const int16_t* audio, const int16_t* egg, int x, int bottom,
-                 int width, int height, int sampleFlag) {
+                 std::optional<canvas::Pen> framePen, const int16_t* audio, const int16_t* egg, int x,
+                 int bottom, int width, int height, int sampleFlag) {
   Display.Panels.Signals = {x, bottom, width, height};
   canvas::DrawContext dc = panel::Context(hdc);
   if (width <= 0 || height <= 0) return;
@@ -292,7 +300,8 @@ void DrawSignals(canvas::Surface& hdc, std::optional<canvas::Pen> eraserPen, can
   if (eraserPen) DrawTrace(dc, *eraserPen, egg + kTraceBlock, startPrev, span, x, width, eggGeometry);
   const auto mapping = DrawTrace(dc, curvePen, egg, startNew, span, x, width, eggGeometry);
   EggResult measure;
-  if (mapping) measure = MeasureEgg(dc, egg, startNew, span, *mapping, x, bottom, width, height, sampleFlag, false);
+  if (mapping)
+    measure = MeasureEgg(dc, egg, startNew, span, *mapping, x, bottom, width, height, sampleFlag, false);
 
   if (framePen) {
     DrawBandFrame(dc, *framePen, x, bottom, width, bottom - height / 2);
@@ -320,8 +329,8 @@ void DrawSignals(canvas::Surface& hdc, std::optional<canvas::Pen> eraserPen, can
 }
 
 void DrawSignalsSingle(canvas::Surface& hdc, std::optional<canvas::Pen> eraserPen, canvas::Pen curvePen,
-                       std::optional<canvas::Pen> framePen, const int16_t*, const int16_t* egg, int x, int bottom,
-                       int width, int height, int sampleFlag) {
+                       std::optional<canvas::Pen> framePen, const int16_t*, const int16_t* egg, int x,
+                       int bottom, int width, int height, int sampleFlag) {
   Display.Panels.Signals = {x, bottom, width, height};
   canvas::DrawContext dc = panel::Context(hdc);
   if (width <= 0 || height <= 0) return;

@@ -44,8 +44,8 @@ extern SignalPanelState SignalPanels;
 void ResetSignalPanelState();
 
 void DrawSignals(canvas::Surface& hdc, std::optional<canvas::Pen> eraserPen, canvas::Pen curvePen,
-                 std::optional<canvas::Pen> framePen, const int16_t* audio, const int16_t* egg, int x, int bottom,
-                 int width, int height, int sampleFlag);
+                 std::optional<canvas::Pen> framePen, const int16_t* audio, const int16_t* egg, int x,
+                 int bottom, int width, int height, int sampleFlag);
 void DrawSignalsSingle(canvas::Surface& hdc, std::optional<canvas::Pen> eraserPen, canvas::Pen curvePen,
                        std::optional<canvas::Pen> framePen, const int16_t* audio, const int16_t* egg, int x,
                        int bottom, int width, int height, int sampleFlag);

@@ -1,9 +1,9 @@
 // The criterion-level measures on their own: the line, the arming rule, strict crossings, F0.
+#include "display/egg_measures.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
-
-#include "display/egg_measures.h"
 
 namespace {
 

@@ -46,7 +46,9 @@ class SignalPanelTest : public DisplayTest {
     DrawDisplayFrame(Display.FrameDC, 0);
   }
 
-  static void Clear() { std::fill(Display.FrameDC.Pixels().begin(), Display.FrameDC.Pixels().end(), kBackgroundIndex); }
+  static void Clear() {
+    std::fill(Display.FrameDC.Pixels().begin(), Display.FrameDC.Pixels().end(), kBackgroundIndex);
+  }
 
   // The first text of the last frame that starts with `prefix`.
   static std::optional<std::string> Text(const std::string& prefix) {
@@ -122,12 +124,13 @@ TEST_P(SignalMeasureTest, HeldPictureReadsTheGeneratorsQuotientPeriodAndF0) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, SignalMeasureTest,
-                         ::testing::Values(MeasureCase{8, 0.45, 22050, 6, false}, MeasureCase{8, 0.45, 22050, 4, false},
-                                           MeasureCase{8, 0.45, 22050, 7, false}, MeasureCase{5, 0.6, 22050, 6, false},
-                                           MeasureCase{10, 0.3, 22050, 6, true},
-                                           // Other rates: the measures cover what is drawn.
-                                           MeasureCase{8, 0.45, 44100, 6, false}, MeasureCase{8, 0.45, 11025, 6, false}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SignalMeasureTest,
+    ::testing::Values(MeasureCase{8, 0.45, 22050, 6, false}, MeasureCase{8, 0.45, 22050, 4, false},
+                      MeasureCase{8, 0.45, 22050, 7, false}, MeasureCase{5, 0.6, 22050, 6, false},
+                      MeasureCase{10, 0.3, 22050, 6, true},
+                      // Other rates: the measures cover what is drawn.
+                      MeasureCase{8, 0.45, 44100, 6, false}, MeasureCase{8, 0.45, 11025, 6, false}));
 
 TEST_F(SignalPanelTest, LiveTracesAreNotMeasured) {
   testsig::EggShape shape;
@@ -213,7 +216,8 @@ TEST_F(SignalPanelTest, SmallSignalIsDrawnAtFixedGainAroundTheBandCentreAndNotMe
   // 200 x band / 2048 rows either side of the centre, not the band's full height.
   const int eggReach = 200 * band / 2048 + 1, audioReach = 100 * band / 2048 + 1;
   // Nothing of the glottogram outside its reach (the audio band above it holds the audio).
-  EXPECT_EQ(Count(Display.FrameDC, 0, audioCentre + audioReach + 1, 800, eggCentre - eggReach, kSampleBIndex), 0);
+  EXPECT_EQ(Count(Display.FrameDC, 0, audioCentre + audioReach + 1, 800, eggCentre - eggReach, kSampleBIndex),
+            0);
   EXPECT_EQ(Count(Display.FrameDC, 0, eggCentre + eggReach + 1, 800, H(), kSampleBIndex), 0);
   EXPECT_EQ(Count(Display.FrameDC, 0, 0, 800, audioCentre - audioReach, kSampleBIndex), 0);
   EXPECT_GT(Count(Display.FrameDC, 0, eggCentre - eggReach, 800, eggCentre - eggReach / 2, kSampleBIndex), 0);
@@ -237,8 +241,10 @@ TEST_F(SignalPanelTest, PolarityMinusFlipsEachTrace) {
     Clear();
     DrawSignals(Display.FrameDC, std::nullopt, Palette.SampleBPen, std::nullopt, Samples.TraceA1.data(),
                 Samples.TraceA2.data(), 0, H(), 800, H(), 0);
-    const int eggLarge = RowOf(200, eggTop, H(), kSampleBIndex), eggSmall = RowOf(600, eggTop, H(), kSampleBIndex);
-    const int audioLarge = RowOf(200, 0, eggTop, kSampleBIndex), audioSmall = RowOf(600, 0, eggTop, kSampleBIndex);
+    const int eggLarge = RowOf(200, eggTop, H(), kSampleBIndex),
+              eggSmall = RowOf(600, eggTop, H(), kSampleBIndex);
+    const int audioLarge = RowOf(200, 0, eggTop, kSampleBIndex),
+              audioSmall = RowOf(600, 0, eggTop, kSampleBIndex);
     ASSERT_GE(eggLarge, 0);
     ASSERT_GE(audioLarge, 0);
     // Plus: larger glottogram values lower, larger audio values higher; Minus the other way.
@@ -255,8 +261,8 @@ TEST_F(SignalPanelTest, GridColumnsFollowTheSegmentLength) {
     std::vector<int> columns;  // grid columns in ms
   };
   const int x = 100, width = 400;
-  for (const Case& c : {Case{20, {0, 5, 10, 15, 20}}, Case{40, {0, 10, 20, 30, 40}}, Case{12, {0, 2, 4, 6, 8, 10, 12}},
-                        Case{7, {0, 1, 2, 3, 4, 5, 6, 7}}}) {
+  for (const Case& c : {Case{20, {0, 5, 10, 15, 20}}, Case{40, {0, 10, 20, 30, 40}},
+                        Case{12, {0, 2, 4, 6, 8, 10, 12}}, Case{7, {0, 1, 2, 3, 4, 5, 6, 7}}}) {
     AnalysisSettings.AudioSegmentMs = c.segmentMs;
     Clear();
     DrawSignals(Display.FrameDC, std::nullopt, Palette.SampleBPen, Palette.FramePen, Samples.TraceA1.data(),

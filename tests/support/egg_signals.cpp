@@ -31,7 +31,8 @@ double CycleTime(const EggShape& s, int n, int rate) {
 
 std::vector<int16_t> EggCycles(const EggShape& shape, int rate, int count) {
   std::vector<int16_t> out(static_cast<size_t>(std::max(count, 0)));
-  for (int n = 0; n < count; ++n) out[n] = Round16(-2 * Contact(shape, CycleTime(shape, n, rate)) * shape.amplitude);
+  for (int n = 0; n < count; ++n)
+    out[n] = Round16(-2 * Contact(shape, CycleTime(shape, n, rate)) * shape.amplitude);
   return out;
 }
 
@@ -45,7 +46,8 @@ std::vector<int16_t> SungVowel(const EggShape& shape, double peak, int rate, int
     for (int k = 1; k * f0 < rate / 2.0 && k <= 40; ++k) {
       const double f = k * f0;
       const double gain = 1.0 / k + std::exp(-std::pow((f - 700) / 130, 2)) +
-                          0.7 * std::exp(-std::pow((f - 1100) / 150, 2)) + 0.2 * std::exp(-std::pow((f - 2600) / 250, 2));
+                          0.7 * std::exp(-std::pow((f - 1100) / 150, 2)) +
+                          0.2 * std::exp(-std::pow((f - 2600) / 250, 2));
       sum += gain * std::sin(k * phase);
     }
     v[n] = sum;
