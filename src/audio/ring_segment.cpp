@@ -55,18 +55,22 @@ void CopyRingSegment(const uint8_t* buffer1, const uint8_t* buffer2, const RingS
   const uint8_t* previous = s.fillingSecond ? buffer1 : buffer2;
   const int align = 2 * channels;
   const int previousStart = bufferFrames + s.offset;
-  for (int i = 0; i < kSegmentFrames; ++i) {
-    const uint8_t* frame = i < s.previousCount
-                               ? previous + static_cast<size_t>(previousStart + i) * align
-                               : current + static_cast<size_t>(s.currentStart + i - s.previousCount) * align;
-    const int16_t a = ValueAt(frame);
-    audio[i] = a;
-    // The audio trace runs ahead by the delay so that it lines up with the glottogram.
-    if (i >= audioDelayFrames && i - audioDelayFrames < kSegmentFrames) audioTrace[i - audioDelayFrames] = a;
-    if (channels == 2) {
-      const int16_t e = ValueAt(frame + 2);
-      egg[i] = e;
-      eggTrace[i] = e;
+  // Two contiguous runs: the end of the previous buffer, then the current buffer.
+  auto copyRun = [&](const uint8_t* from, int first, int count) {
+    for (int i = first; i < first + count; ++i) {
+      const uint8_t* frame = from + static_cast<size_t>(i - first) * align;
+      const int16_t a = ValueAt(frame);
+      audio[i] = a;
+      // The audio trace runs ahead by the delay so that it lines up with the glottogram.
+      const int t = i - audioDelayFrames;
+      if (t >= 0 && t < kSegmentFrames) audioTrace[t] = a;
+      if (channels == 2) {
+        const int16_t e = ValueAt(frame + 2);
+        egg[i] = e;
+        eggTrace[i] = e;
+      }
     }
-  }
+  };
+  copyRun(previous + static_cast<size_t>(previousStart) * align, 0, s.previousCount);
+  copyRun(current + static_cast<size_t>(s.currentStart) * align, s.previousCount, kSegmentFrames - s.previousCount);
 }
