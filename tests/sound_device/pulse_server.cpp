@@ -147,6 +147,16 @@ MonitorRecorder::MonitorRecorder(const std::string& source, const std::string& f
   posix_spawn_file_actions_destroy(&actions);
 }
 
+bool MonitorRecorder::WaitUntilRecording(double limitMs) {
+  const auto start = std::chrono::steady_clock::now();
+  while (std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count() < limitMs) {
+    std::ifstream in(file_, std::ios::binary | std::ios::ate);
+    if (in && in.tellg() > 0) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return false;
+}
+
 std::vector<int16_t> MonitorRecorder::Finish() {
   if (pid_ > 0) {
     kill(pid_, SIGTERM);

@@ -58,6 +58,8 @@ class MonitorRecorder {
   MonitorRecorder(const std::string& source, const std::string& file);
   ~MonitorRecorder();
   bool Ok() const { return pid_ > 0; }
+  // Waits until frames arrive (the sink always plays, silence at least); false after `limitMs`.
+  bool WaitUntilRecording(double limitMs);
   // Ends the recording and returns the interleaved frames it holds.
   std::vector<int16_t> Finish();
 
