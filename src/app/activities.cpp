@@ -175,7 +175,6 @@ void StartFilePlayback(intptr_t lParam) {
   }
   Activity.PlayStartOffset = playback.playStartOffset;
 }
-void ToggleRecording() {}
 void StopCapture() {
   StopCaptureDevice();
   Mode.CaptureStarted = 0;
@@ -213,12 +212,12 @@ intptr_t DispatchActivityMessage(uint32_t message, uintptr_t wParam, intptr_t) {
           EnableMenuItem(MENU_FREEZE, true);
           SetMainFocus();
         }
-        AppendCapturedBuffer(completed, static_cast<size_t>(Capture.CaptureBufferBytes));
+        if (!AppendCapturedBuffer(completed, static_cast<size_t>(Capture.CaptureBufferBytes))) ReportRecordingFailure();
       }
       return 0;
     }
     case MM_WIM_CLOSE:
-      if (Capture.DeviceClosing) FinishRecordFileAtCaptureClose();
+      if (Capture.DeviceClosing && !FinishRecordFileAtCaptureClose()) ReportRecordingFailure();
       OnCaptureClosed();
       SetCursorShape(CursorShape::Arrow);
       return 0;

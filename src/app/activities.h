@@ -9,6 +9,8 @@ void StartLiveAnalysis(intptr_t lParam);
 void StartFilePlayback(intptr_t lParam);
 // Command 104: starts or stops recording.
 void ToggleRecording();
+// Tells the user that a record-file write failed and frees the controls the recording held.
+void ReportRecordingFailure();
 // Stops the input device if it runs (clears CaptureStarted).
 void StopCapture();
 // Resets the output device if a playback runs (ends a stored-signal playback early).

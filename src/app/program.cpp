@@ -3,9 +3,14 @@
 #include "app/activities.h"
 #include "app/file_paths.h"
 #include "app/window_state.h"
+#include "audio/capture_device.h"
+#include "audio/capture_recording.h"
+#include "audio/frozen_view.h"
+#include "audio/live_loop.h"
 #include "display/display_state.h"
 #include "display/palette.h"
 #include "display/panel_state.h"
+#include "display/signal_panels.h"
 #include "display/sample_slots.h"
 #include "platform/messages.h"
 #include "platform/ui_model.h"
@@ -13,6 +18,8 @@
 #include "settings/mode_state.h"
 
 void ResetProgramState() {
+  // A device left open by a test is closed before its state is forgotten.
+  ReleaseCapture();
   ResetSettingsState();
   Mode = ModeState{};
   Window = WindowState{};
@@ -22,6 +29,11 @@ void ResetProgramState() {
   Activity = ActivityRequests{};
   ResetPaletteState();
   ResetPanelState();
+  Capture = CaptureState{};
+  LiveLoop = LiveLoopState{};
+  LiveView = LiveViewState{};
+  Recorder = RecordingState{};
+  ResetSignalPanelState();
   ResetUiModel();
   ResetMessageQueue();
 }
