@@ -2,7 +2,9 @@
 #include <string>
 
 #include "app/program.h"
+#include "platform/portaudio/portaudio_sound.h"
 #include "platform/qt/qt_backend.h"
+#include "platform/sound.h"
 
 namespace {
 
@@ -23,9 +25,11 @@ int main(int argc, char** argv) {
   const std::string commandLine = JoinArguments(argc, argv);
   QtBackend backend;
   SetBackend(&backend);
-  // Sound devices: the PortAudio sound system is installed here with SetSoundSystem(&sound) and
-  // removed after the program returned. Without one, live input reports that no device opens.
+  // Real sound devices for the program's whole life.
+  auto sound = MakePortAudioSoundSystem();
+  SetSoundSystem(sound.get());
   const int exitCode = RunTaldrinex(TX_PRODUCT_VARIANT, commandLine);
+  SetSoundSystem(nullptr);
   SetBackend(nullptr);
   return exitCode;
 }
