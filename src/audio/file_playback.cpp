@@ -1,0 +1,342 @@
+#include "audio/file_playback.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/fft_tables.h"
+#include "audio/analysis_step.h"
+#include "audio/frozen_view.h"
+#include "audio/live_loop.h"
+#include "audio/output_device.h"
+#include "audio/ring_segment.h"
+#include "display/display_frame.h"
+#include "display/display_state.h"
+#include "display/panel_state.h"
+#include "display/sample_slots.h"
+#include "platform/backend.h"
+#include "platform/clock.h"
+#include "platform/messages.h"
+#include "settings/analysis_settings.h"
+#include "settings/mode_state.h"
+
+FilePlaybackState FilePlay;
+
+namespace {
+
+constexpr int kNearEndSegments = 4;  // the display freezes this many segments before the end
+
+bool Stopping() { return Mode.StopRequested != 0; }
+
+void ApplyBandwidth() {
+  const auto& st = AnalysisSettings;
+  if (st.BandwidthMode == ID_BANDWIDTH_HZ) SetBandwidth(st.BandwidthHz, st.SampleRate);
+  if (st.BandwidthMode == ID_BANDWIDTH_PERCENT_F0)
+    SetBandwidth(st.BandwidthPercentF0 * LiveLoop.F0Tens * 10 / 100, st.SampleRate);
+}
+
+void NoteInterval(double intervalMs) {
+  auto& L = LiveLoop;
+  std::copy_backward(L.IntervalHistory.begin(), L.IntervalHistory.end() - 1, L.IntervalHistory.end());
+  L.IntervalHistory[0] = static_cast<int>(std::trunc(intervalMs));
+  int sum = 0;
+  for (int v : L.IntervalHistory) sum += v;
+  L.AchievedUpdatePeriodMs = sum / 32;
+  Companions.AchievedUpdatePeriodMs = static_cast<float>(L.AchievedUpdatePeriodMs);
+}
+
+int HalfFrames() { return FilePlay.ReadAheadBytes / 2 / FilePlay.BlockAlign; }
+uint8_t* Half(int which) { return FilePlay.StreamBlock.data() + (which ? FilePlay.ReadAheadBytes / 2 : 0); }
+
+void Refill(int which) {
+  auto& F = FilePlay;
+  if (!F.StreamOpen) return;
+  // A short read leaves the rest of the half as it was: what is past the end is never reached
+  // before the near-end freeze.
+  ReadNextPlayData(F.Stream, Half(which), F.ReadAheadBytes / 2);
+  ++F.HalvesRefilled;
+}
+
+// Played frames by the clock since the block was handed to the device.
+int64_t ClockFrames(double now) {
+  return static_cast<int64_t>(std::trunc(FilePlay.SampleRate * (now - Output.LastBufferTime) / 1000.0));
+}
+
+void NearEndFreeze(const FilePlaybackHooks& h) {
+  Mode.Frozen = 1;
+  Mode.FreezePending = 1;
+  Display.FullRedraw = 1;
+  const int mode = Companions.DisplayMode;
+  if (mode == 0 || mode == 1 || mode == 4) FillRightHalf();
+  if (mode == 3 || mode >= 5) FillFrame();
+  if (mode == 1 || mode == 2) PanelCursors.SpectrogramHold = 1;
+  if (h.showFrozenControls) h.showFrozenControls();
+}
+
+// The freeze: the seconds just played are read again from the file into Sample A, and playing
+// will resume from their start.
+void FreezeDuringPlayback(const FilePlaybackHooks& h, double now) {
+  auto& F = FilePlay;
+  auto& s = Samples;
+  const int ch = F.Channels;
+  s.FreezeElapsedA = static_cast<float>(now - F.LoopStartTime);
+  const int64_t b =
+      static_cast<int64_t>(std::trunc(F.SampleRate * (now - Output.LastBufferTime) * ch * 2 / 1000.0)) & ~int64_t{3};
+  const int64_t r = std::max<int64_t>(
+      0, b - static_cast<int64_t>(AnalysisSettings.StoredSeconds) * F.SampleRate * 2 * ch - int64_t{kSegmentFrames} * ch);
+  const int64_t held = std::min<int64_t>({std::max<int64_t>(b, 0), s.SampleBytes, static_cast<int64_t>(s.SampleA.size())});
+  std::fill(s.SampleA.begin(), s.SampleA.end(), 0);
+  int64_t read = 0;
+  if (F.StreamOpen && held > 0) read = std::max<int64_t>(ReadPlayData(F.Stream, r, s.SampleA.data(), held), 0);
+  // Only what the file really gave holds sound.
+  s.HeldBytesA = static_cast<int>(read);
+  if (h.playStartOffset) {
+    *h.playStartOffset = std::max<long long>(*h.playStartOffset + r, 0);
+    s.SampleStartMs = static_cast<float>(std::trunc(*h.playStartOffset * 1000.0 / (ch * 2.0 * F.SampleRate)));
+  }
+  const double view =
+      s.SampleBytes > 0 ? std::trunc(static_cast<double>(b - kSegmentFrames * ch * 2) * kViewRange / s.SampleBytes) : 0;
+  LiveView.ViewPosition = static_cast<int>(std::clamp(view, 0.0, static_cast<double>(kLastViewPosition)));
+  s.CursorX = LiveView.ViewPosition;
+  if (h.setViewScrollBar) h.setViewScrollBar(kViewRange, LiveView.ViewPosition);
+  if (s.CursorXB == 0) s.CursorXB = LiveView.ViewPosition;
+  ResetPlaybackOutput();  // the sound stops; MM_WOM_DONE closes the device and the file
+  Mode.FreezePending = 0;
+  LiveView.ViewedSample = 0;
+  if (h.afterFreezeCopy) h.afterFreezeCopy();
+}
+
+// A frozen step: 2048 frames of the viewed sample at the view position, only inside the part that
+// holds sound.
+bool CopyHeldSegment(int channels) {
+  auto& s = Samples;
+  auto& L = LiveLoop;
+  const bool b = LiveView.ViewedSample == 1;
+  (b ? s.CursorXB : s.CursorX) = LiveView.ViewPosition;
+  const std::vector<uint8_t>& sample = b ? s.SampleB : s.SampleA;
+  const int delayUnits = b ? s.AudioDelayB : s.AudioDelayA;
+  const int delayFrames = static_cast<int>(std::trunc(delayUnits * 0.05 * AnalysisSettings.SampleRate / 1000.0));
+  (b ? s.AudioDelayMsB : s.AudioDelayMsA) = static_cast<float>(delayUnits * 0.05);
+  (b ? s.AudioDelayFramesB : s.AudioDelayFramesA) = delayFrames;
+  const int align = 2 * channels;
+  const int sampleBytes = std::min(s.SampleBytes, static_cast<int>(sample.size()));
+  const FrozenSegment seg = LocateFrozenSegment(LiveView.ViewPosition, sampleBytes, align, delayFrames, LiveView);
+  const int seconds = b ? (s.StoredSecondsB > 0 ? s.StoredSecondsB : s.SampleSeconds) : s.SampleSeconds;
+  const double viewMs = static_cast<double>(LiveView.ViewPosition) * seconds * 1000.0 / kViewRange;
+  const bool inHeld = seg.fits && viewMs <= (b ? s.FreezeElapsedB : s.FreezeElapsedA);
+  auto& audioTrace = b ? s.TraceB1 : s.TraceA1;
+  auto& eggTrace = b ? s.TraceB2 : s.TraceA2;
+  if (inHeld) {
+    const uint8_t* base = sample.data();
+    auto at = [&](int frame, int c) {
+      const uint8_t* p = base + static_cast<size_t>(frame) * align + 2 * c;
+      return static_cast<int16_t>(static_cast<uint16_t>(p[0] | (p[1] << 8)));
+    };
+    for (int i = 0; i < kSegmentFrames; ++i) {
+      L.AudioSegment[i] = audioTrace[i] = at(seg.audioStart + i, 0);
+      if (channels == 2) L.EggSegment[i] = eggTrace[i] = at(seg.segmentStart + i, 1);
+    }
+  } else {
+    std::fill(audioTrace.begin() + 1, audioTrace.begin() + kSegmentFrames, 0);
+    if (channels == 2) std::fill(eggTrace.begin() + 1, eggTrace.begin() + kSegmentFrames, 0);
+  }
+  return inHeld;
+}
+
+// The segment under the sound, out of the play block by the device position. false: the step is
+// abandoned (no position: the playback ends; or the segment would cross the end of its half).
+enum class PlayingSegment { Copied, Retry, NoPosition };
+
+PlayingSegment CopyPlayingSegment(const FilePlaybackHooks& h) {
+  auto& F = FilePlay;
+  const int64_t position = PlaybackPositionFrames();
+  if (position < 0) return PlayingSegment::NoPosition;
+  F.LastPosition = position;
+  const int half = HalfFrames();
+  const int64_t p = position % (2 * static_cast<int64_t>(half));
+  const int current = p < half ? 0 : 1;
+  // Each half is refilled once per pass, when the device is 2048 frames into the other one, so the
+  // segment read below never needs frames from a half being overwritten.
+  if (current == 0 && !F.PlayingFirstHalf) {
+    F.PlayingFirstHalf = 1;
+    F.RefillArmed = 1;
+  }
+  if (current == 1 && F.PlayingFirstHalf) {
+    F.PlayingFirstHalf = 0;
+    F.RefillArmed = 1;
+  }
+  if (F.RefillArmed && p > (current == 0 ? 0 : half) + kSegmentFrames) {
+    Refill(current == 0 ? 1 : 0);
+    F.RefillArmed = 0;
+  }
+  RingSegment seg;
+  seg.fillingSecond = static_cast<uint8_t>(current);
+  seg.offset = static_cast<int>(position % half) - kSegmentFrames;
+  if (h.resumeMarker && *h.resumeMarker) {
+    // Just resumed: the other half still holds sound from before the freeze.
+    if (seg.offset >= 0) {
+      *h.resumeMarker = 0;
+    } else {
+      seg.offset = 0;
+    }
+  }
+  SplitRingSegment(seg, half);
+  if (!seg.usable) return PlayingSegment::Retry;
+  auto& s = Samples;
+  auto& L = LiveLoop;
+  CopyRingSegment(Half(0), Half(1), seg, half, F.Channels, s.AudioDelayFramesA, L.AudioSegment.data(),
+                  s.TraceA1.data(), L.EggSegment.data(), s.TraceA2.data());
+  return PlayingSegment::Copied;
+}
+
+}  // namespace
+
+void LimitFrequencyScaleToRate(int sampleRate) {
+  auto& st = AnalysisSettings;
+  if (sampleRate / 2 < st.FreqScaleHz) {
+    st.FreqScaleHz = sampleRate / 2 / 1000 * 1000;
+    st.Config1FreqScaleHz = std::min(st.Config1FreqScaleHz, st.FreqScaleHz);
+    st.Config2FreqScaleHz = std::min(st.Config2FreqScaleHz, st.FreqScaleHz);
+  }
+  st.SpectrogramBins = ComputeSpectrogramBins(st.FreqScaleHz, sampleRate);
+}
+
+FilePlaybackStart BeginFilePlayback(RecordingPlayback&& playback, double nowMs, int64_t maxBlockBytes) {
+  auto& F = FilePlay;
+  ReleaseFileStream();
+  F.Channels = playback.info.channels;
+  F.SampleRate = playback.info.sampleRate;
+  F.BlockAlign = playback.info.blockAlign;
+  F.PlayDataBytes = playback.playDataBytes;
+  F.PlayDataFrames = playback.playDataFrames;
+  const int64_t blockBytes = int64_t{F.SampleRate} * 2 * F.Channels * 8 + 8;
+  if (maxBlockBytes > 0 && blockBytes > maxBlockBytes) return FilePlaybackStart::NoMemory;
+  F.ReadAheadBytes = static_cast<int>(blockBytes);
+  F.StreamBlock.assign(static_cast<size_t>(blockBytes), 0);
+  F.Stream = std::move(playback);
+  F.StreamOpen = true;
+  F.HalvesRefilled = F.StepsDrawn = F.StepsAbandoned = 0;
+  F.LastPosition = -1;
+  // The first half now; the second when the device is 2048 frames into the first.
+  if (ReadNextPlayData(F.Stream, Half(0), F.ReadAheadBytes / 2) <= 0) Mode.StopRequested = 1;
+  const int loops = static_cast<int>(F.PlayDataBytes / F.ReadAheadBytes) + 1;
+  const SoundFormat format{F.Channels, F.SampleRate, 16};
+  if (!OpenPlaybackDevice(format, F.StreamBlock.data(), F.StreamBlock.size(), loops, PlaybackOwner::File, nowMs)) {
+    ReleaseFileStream();
+    return FilePlaybackStart::CannotOpenDevice;
+  }
+  F.PlayingFirstHalf = 0;
+  F.RefillArmed = 0;
+  return FilePlaybackStart::Started;
+}
+
+void RunFilePlaybackLoop(const FilePlaybackHooks& h, int resumeFrozen) {
+  auto& L = LiveLoop;
+  auto& F = FilePlay;
+  PumpMessages();
+  if (!EnsureFftTables()) {
+    Mode.StopRequested = 1;
+    return;
+  }
+  L.F0 = F0TrackerState{};
+  ApplyBandwidth();
+  AllocateLiveWorkArrays();
+  const int mode = Companions.DisplayMode;
+  L.MinStepPeriod = (mode == 0 || mode == 1 || mode == 2 || mode == 4) ? 0 : 20;
+  L.StepCounter = 0;
+  F.LoopStartTime = L.PrevStepTime = NowMs();
+  if (resumeFrozen) {
+    Mode.Frozen = 1;
+    Mode.FreezePending = 0;
+  }
+  const int channels = F.Channels;
+
+  while (!Stopping()) {
+    PumpMessages();
+    if (Stopping()) break;
+    if (Mode.FreezePending && Output.Owner == PlaybackOwner::File) FreezeDuringPlayback(h, NowMs());
+    Mode.FreezePending = 0;
+    const bool frozen = Mode.Frozen != 0;
+    double now = NowMs();
+    if (!frozen) {
+      // Pacing: frozen steps use neither the clock nor the device.
+      while (now - L.PrevStepTime < L.MinStepPeriod) {
+        if (Stopping()) break;
+        SleepMs(2);
+        now = NowMs();
+      }
+      if (Stopping()) break;
+      NoteInterval(now - L.PrevStepTime);
+      L.PrevStepTime = now;
+      const int64_t c = ClockFrames(now);
+      if (c >= F.PlayDataFrames - kSegmentFrames) {
+        Mode.StopRequested = 1;
+        break;
+      }
+      if (c >= F.PlayDataFrames - kNearEndSegments * kSegmentFrames) {
+        NearEndFreeze(h);
+        continue;
+      }
+    }
+    L.SinceLoopStart = now - F.LoopStartTime;
+
+    auto& s = Samples;
+    std::copy_n(s.TraceA1.begin(), kTraceLength / 2, s.TraceA1.begin() + kTraceLength / 2);
+    if (channels == 2) std::copy_n(s.TraceA2.begin(), kTraceLength / 2, s.TraceA2.begin() + kTraceLength / 2);
+
+    SegmentView view;
+    view.channels = channels;
+    view.frozen = frozen;
+    if (frozen) {
+      view.viewedSample = LiveView.ViewedSample;
+      view.inCapturedPart = CopyHeldSegment(channels);
+    } else {
+      const PlayingSegment got = CopyPlayingSegment(h);
+      if (got == PlayingSegment::NoPosition) {
+        Mode.StopRequested = 1;
+        break;
+      }
+      if (got == PlayingSegment::Retry) {
+        ++F.StepsAbandoned;
+        continue;
+      }
+    }
+    AnalyseSegment(view);
+
+    if (Mode.FrameReady) {
+      DrawDisplayFrame(Display.FrameDC, static_cast<int>(std::trunc(L.SinceLoopStart)));
+      if (h.presentFrame) h.presentFrame(Display.PanelAreaWidth, Display.PanelAreaHeight + 6 + Display.TextHeight);
+      NoteFrameDrawn();
+      ++F.StepsDrawn;
+    }
+    if (LiveView.FocusReturnRequested) {
+      if (h.focusMainWindow) h.focusMainWindow();
+      LiveView.FocusReturnRequested = 0;
+    }
+    if (++L.StepCounter >= 20) {
+      if (AnalysisSettings.BandwidthMode == ID_BANDWIDTH_PERCENT_F0) ApplyBandwidth();
+      L.StepCounter = 0;
+    }
+  }
+  // A device still playing (stopped by the user or by the clock) is done with now; closing it
+  // does what its end notice would.
+  Mode.FreezePending = 0;
+  if (Output.Owner == PlaybackOwner::File) OnFilePlaybackDone(h);
+}
+
+void OnFilePlaybackDone(const FilePlaybackHooks& h) {
+  if (!Mode.Frozen) {
+    if (h.playStartOffset) *h.playStartOffset = 0;
+    Mode.StopRequested = 1;
+    Mode.FileResumePending = 1;
+  }
+  ClosePlaybackOutput();
+  ReleaseFileStream();
+}
+
+void ReleaseFileStream() {
+  auto& F = FilePlay;
+  F.Stream = RecordingPlayback{};
+  F.StreamOpen = false;
+  F.StreamBlock.clear();
+  F.StreamBlock.shrink_to_fit();
+}

@@ -1,0 +1,183 @@
+#include "audio/signal_playback.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/fft_tables.h"
+#include "audio/analysis_step.h"
+#include "audio/frozen_view.h"
+#include "audio/live_loop.h"
+#include "audio/output_device.h"
+#include "audio/ring_segment.h"
+#include "display/display_frame.h"
+#include "display/display_state.h"
+#include "display/sample_slots.h"
+#include "platform/backend.h"
+#include "platform/clock.h"
+#include "platform/messages.h"
+#include "settings/analysis_settings.h"
+#include "settings/mode_state.h"
+
+SignalPlaybackState SignalPlay;
+
+namespace {
+
+bool Ending() { return Mode.SignalPlaybackDone != 0 || Mode.PlayingSignals == 0; }
+
+const std::vector<uint8_t>& PlayedSample() { return Mode.PlaySelection == 1 ? Samples.SampleB : Samples.SampleA; }
+int HeldBytes() { return Mode.PlaySelection == 1 ? Samples.HeldBytesB : Samples.HeldBytesA; }
+
+void ApplyBandwidth() {
+  const auto& st = AnalysisSettings;
+  if (st.BandwidthMode == ID_BANDWIDTH_HZ) SetBandwidth(st.BandwidthHz, st.SampleRate);
+  if (st.BandwidthMode == ID_BANDWIDTH_PERCENT_F0)
+    SetBandwidth(st.BandwidthPercentF0 * LiveLoop.F0Tens * 10 / 100, st.SampleRate);
+}
+
+void SwapHistories() {
+  auto& s = Samples;
+  std::swap(s.HistoryBuffer1, SignalPlay.KeptHistory1);
+  std::swap(s.HistoryBuffer2, SignalPlay.KeptHistory2);
+  std::swap(s.HistoryBuffer3, SignalPlay.KeptHistory3);
+}
+
+// Fresh zero-filled histories of the live ones' size for the playback; the live ones wait aside.
+void TakeFreshHistories() {
+  auto& s = Samples;
+  SignalPlay.KeptHistory1.assign(s.HistoryBuffer1.size(), 0);
+  SignalPlay.KeptHistory2.assign(s.HistoryBuffer2.size(), 0);
+  SignalPlay.KeptHistory3.assign(s.HistoryBuffer3.size(), 0);
+  SwapHistories();
+}
+
+void PutLiveHistoriesBack() {
+  SwapHistories();
+  for (auto* v : {&SignalPlay.KeptHistory1, &SignalPlay.KeptHistory2, &SignalPlay.KeptHistory3}) {
+    v->clear();
+    v->shrink_to_fit();
+  }
+}
+
+int16_t ValueAt(const uint8_t* p) { return static_cast<int16_t>(static_cast<uint16_t>(p[0] | (p[1] << 8))); }
+
+// Steps 3 to 5: the segment of 2048 frames centred on the sound being heard. false past the held
+// sound (nothing is analysed there).
+bool CopyHeardSegment(double sinceLoopStart) {
+  auto& P = SignalPlay;
+  auto& s = Samples;
+  auto& L = LiveLoop;
+  const int align = 2 * P.Channels;
+  int64_t e = static_cast<int64_t>(std::trunc(P.SampleRate * sinceLoopStart / 1000.0)) + kSegmentFrames / 2;
+  e = std::max<int64_t>(e, 0);
+  const auto& sample = PlayedSample();
+  const int64_t held = std::min<int64_t>(HeldBytes(), static_cast<int64_t>(sample.size()));
+  if ((e + kSegmentFrames) * align >= held) return false;
+  const int64_t start = e <= kSegmentFrames ? 0 : e - kSegmentFrames;
+  P.LastSegmentStart = start;
+  const bool toB = P.Target == 1;
+  auto& audioTrace = toB ? s.TraceB1 : s.TraceA1;
+  auto& eggTrace = toB ? s.TraceB2 : s.TraceA2;
+  const int delay = Mode.PlaySelection == 1 ? s.AudioDelayFramesB : s.AudioDelayFramesA;
+  const uint8_t* base = sample.data() + static_cast<size_t>(start) * align;
+  for (int i = 0; i < kSegmentFrames; ++i) {
+    const uint8_t* frame = base + static_cast<size_t>(i) * align;
+    const int16_t a = ValueAt(frame);
+    L.AudioSegment[i] = a;
+    if (i >= delay) audioTrace[i - delay] = a;
+    if (P.Channels == 2) L.EggSegment[i] = eggTrace[i] = ValueAt(frame + 2);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool OpenSignalPlaybackDevice(double nowMs) {
+  auto& P = SignalPlay;
+  const auto& s = Samples;
+  P.Channels = s.SampleChannels > 0 ? s.SampleChannels : AnalysisSettings.Channels;
+  P.SampleRate = s.SampleRateMade > 0 ? s.SampleRateMade : AnalysisSettings.SampleRate;
+  const auto& sample = PlayedSample();
+  const size_t bytes = sample.size() / static_cast<size_t>(2 * P.Channels) * static_cast<size_t>(2 * P.Channels);
+  const SoundFormat format{P.Channels, P.SampleRate, 16};
+  return OpenPlaybackDevice(format, sample.data(), bytes, 1, PlaybackOwner::Signals, nowMs);
+}
+
+void RunSignalPlaybackLoop(const SignalPlaybackHooks& h) {
+  auto& P = SignalPlay;
+  auto& L = LiveLoop;
+  auto& s = Samples;
+  PumpMessages();
+  P.Target = (Companions.ComparisonMode == 2 && Mode.PlaySelection == 1) ? 1 : 0;
+  P.StepsDrawn = P.StepsPastHeld = 0;
+  P.LastSegmentStart = -1;
+  const bool tablesReady = EnsureFftTables();
+  TakeFreshHistories();
+  L.F0 = F0TrackerState{};
+  ApplyBandwidth();
+  AllocateLiveWorkArrays();
+  Mode.SignalPlaybackDone = 0;
+  const int mode = Companions.DisplayMode;
+  L.MinStepPeriod = (mode == 0 || mode == 1 || mode == 2 || mode == 4) ? 0 : 20;
+  L.StepCounter = 0;
+  P.LoopStartTime = L.PrevStepTime = NowMs();
+
+  while (!Ending()) {
+    PumpMessages();
+    if (Ending()) break;
+    double now = NowMs();
+    while (now - L.PrevStepTime < L.MinStepPeriod && !Ending()) {
+      SleepMs(2);
+      now = NowMs();
+    }
+    if (Ending()) break;
+    L.PrevStepTime = now;
+    L.SinceLastBuffer = now - Output.LastBufferTime;
+    L.SinceLoopStart = now - P.LoopStartTime;
+
+    auto& audioTrace = P.Target ? s.TraceB1 : s.TraceA1;
+    auto& eggTrace = P.Target ? s.TraceB2 : s.TraceA2;
+    std::copy_n(audioTrace.begin(), kTraceLength / 2, audioTrace.begin() + kTraceLength / 2);
+    std::copy_n(eggTrace.begin(), kTraceLength / 2, eggTrace.begin() + kTraceLength / 2);
+    if (!tablesReady || !CopyHeardSegment(L.SinceLoopStart)) {
+      ++P.StepsPastHeld;
+      continue;
+    }
+    // The analysis step writes the A side; playing B over A, its results move to the B side.
+    const auto keptSpectrumA = s.SpectrumA;
+    const int keptF0A = s.F0A;
+    SegmentView view;
+    view.channels = P.Channels;
+    AnalyseSegment(view);
+    if (P.Target == 1) {
+      s.SpectrumB = s.SpectrumA;
+      s.SpectrumA = keptSpectrumA;
+      s.F0B = s.F0A;
+      s.F0A = keptF0A;
+    }
+    if (Mode.FrameReady) {
+      DrawDisplayFrame(Display.FrameDC, static_cast<int>(std::trunc(L.SinceLastBuffer)));
+      if (h.presentFrame) h.presentFrame(Display.PanelAreaWidth, Display.PanelAreaHeight + 6 + Display.TextHeight);
+      NoteFrameDrawn();
+    }
+    ++P.StepsDrawn;
+    if (LiveView.FocusReturnRequested) {
+      if (h.focusMainWindow) h.focusMainWindow();
+      LiveView.FocusReturnRequested = 0;
+    }
+    if (++L.StepCounter >= 20) {
+      if (AnalysisSettings.BandwidthMode == ID_BANDWIDTH_PERCENT_F0) ApplyBandwidth();
+      L.StepCounter = 0;
+    }
+  }
+  // Reset cancelled the playback while the sound still plays: it stops now.
+  if (Output.Owner == PlaybackOwner::Signals) ClosePlaybackOutput();
+  PutLiveHistoriesBack();
+  if (P.Target == 1) s.SpectrumB = s.SpectrumStored;
+  Display.FullRedraw = 1;
+}
+
+void OnSignalPlaybackDone() {
+  ClosePlaybackOutput();
+  Mode.SignalPlaybackDone = 1;
+  if (Companions.ComparisonMode == 2 && Mode.PlaySelection == 1) Samples.SpectrumB = Samples.SpectrumStored;
+}
