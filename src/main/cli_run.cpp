@@ -5,6 +5,8 @@
 
 #include "main/cli_commands.h"
 #include "platform/headless/session.h"
+#include "platform/portaudio/portaudio_sound.h"
+#include "platform/sound.h"
 
 namespace {
 
@@ -15,6 +17,7 @@ struct RunArguments {
   std::string screen;  // WxH of the screen
   std::string input;
   double pumpMs = 0.5, frameMs = 4.0;
+  bool realSound = false;
 };
 
 // "780x545" -> 780, 545.
@@ -41,6 +44,11 @@ int Run(const RunArguments& a) {
       !ParseSize(a.screen, &options.config.screen.width, &options.config.screen.height)) {
     std::cerr << "--screen: expected WxH, got '" << a.screen << "'\n";
     return 2;
+  }
+  std::unique_ptr<SoundSystem> sound;
+  if (a.realSound) {
+    sound = MakePortAudioSoundSystem();
+    options.realSound = sound.get();
   }
   std::ifstream file(a.script, std::ios::binary);
   if (!file) {
@@ -69,5 +77,7 @@ void AddRunCommand(CLI::App& app, int& status) {
       ->check(CLI::NonNegativeNumber);
   cmd->add_option("--frame-ms", args->frameMs, "Virtual milliseconds charged per display frame")
       ->check(CLI::NonNegativeNumber);
+  cmd->add_flag("--real-sound", args->realSound,
+               "Use the real sound devices (the default input and output) on the real clock");
   cmd->callback([&status, args] { status = Run(*args); });
 }

@@ -1,5 +1,8 @@
 #include "platform/headless/headless_backend.h"
 
+#include <chrono>
+#include <thread>
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -11,6 +14,7 @@
 #include "settings/analysis_settings.h"
 
 HeadlessBackend::HeadlessBackend(HeadlessConfig config) : config_(std::move(config)) {
+  realStartMs_ = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
   resizePending_ = config_.resizeClientWidth > 0 && config_.resizeClientHeight > 0;
 }
 
@@ -19,9 +23,26 @@ HeadlessBackend::~HeadlessBackend() = default;
 // ---------------------------------------------------------------------------------------------
 // Clock
 
+namespace {
+double SteadyMs() {
+  using namespace std::chrono;
+  return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+}  // namespace
+
+double HeadlessBackend::NowMs() {
+  if (config_.realClock) now_ = SteadyMs() - realStartMs_;
+  return now_;
+}
+
 void HeadlessBackend::Advance(double ms) {
   if (!(ms > 0)) return;
-  now_ += ms;
+  if (config_.realClock) {
+    std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(ms));
+    now_ = SteadyMs() - realStartMs_;
+  } else {
+    now_ += ms;
+  }
   // A listener may be removed while we walk (a device closed by a posted message is not
   // possible here, since listeners only post), but copy anyway to stay safe.
   auto listeners = listeners_;
@@ -38,7 +59,7 @@ void HeadlessBackend::SleepMs(double ms) { Advance(ms); }
 
 void HeadlessBackend::NoteFrameDrawn() {
   ++framesDrawn_;
-  Advance(config_.frameCostMs);
+  if (!config_.realClock) Advance(config_.frameCostMs);
 }
 
 void HeadlessBackend::WaitForInput(double maxMs) {
@@ -70,7 +91,11 @@ void HeadlessBackend::NoteProgramEnded() {
 bool HeadlessBackend::UserPresent() { return !ScriptFinished(); }
 
 void HeadlessBackend::ProcessUserInput() {
-  Advance(config_.pumpCostMs);
+  if (config_.realClock) {
+    NowMs();
+  } else {
+    Advance(config_.pumpCostMs);
+  }
   if (resizePending_ && windowAlive_) ApplyResize();
   RunDueLines();
   // The script is over: the user closes the window. While an activity runs the program turns

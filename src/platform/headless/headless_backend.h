@@ -27,6 +27,9 @@ struct HeadlessConfig {
   // Closes the finished script's user sends before giving up on a program that will not end
   // (the process then exits with status 3).
   int maxCloses = 100000;
+  // Follow the real clock instead of the virtual one (for runs against real sound devices):
+  // sleeps and waits take real time, pumps and frames cost what they really cost.
+  bool realClock = false;
 };
 
 // Something that follows the virtual clock (the simulated sound devices).
@@ -62,7 +65,7 @@ class HeadlessBackend : public Backend {
   ~HeadlessBackend() override;
 
   // --- Backend ---
-  double NowMs() override { return now_; }
+  double NowMs() override;
   double VirtualNowMs() const { return now_; }
   void SleepMs(double ms) override;
   void NoteFrameDrawn() override;
@@ -128,6 +131,7 @@ class HeadlessBackend : public Backend {
 
   HeadlessConfig config_;
   double now_ = 0;
+  double realStartMs_ = 0;  // steady-clock ms at construction (real-clock runs)
   std::vector<VirtualTimeListener*> listeners_;
 
   std::vector<ScriptLine> lines_;

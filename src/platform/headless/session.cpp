@@ -18,7 +18,9 @@ int RunHeadlessSession(const SessionOptions& options) {
   }
 
   ResetProgramState();
-  HeadlessBackend backend(options.config);
+  HeadlessConfig config = options.config;
+  if (options.realSound) config.realClock = true;
+  HeadlessBackend backend(config);
   SimSoundSystem sound(backend);
   if (!options.inputFile.empty()) {
     std::string why;
@@ -34,7 +36,7 @@ int RunHeadlessSession(const SessionOptions& options) {
   backend.SetScript(std::move(parsed.lines));
 
   SetBackend(&backend);
-  SetSoundSystem(&sound);
+  SetSoundSystem(options.realSound ? options.realSound : &sound);
   const int code = RunTaldrinex(options.variant, "");
   SetSoundSystem(nullptr);
   SetBackend(nullptr);

@@ -6,12 +6,17 @@
 
 #include "platform/headless/headless_backend.h"
 
+class SoundSystem;
+
 struct SessionOptions {
   std::string script;                 // the script's text
   std::string scriptName = "script";  // named in error messages
   int variant = 1;                    // 0 full, 1 real-time, 2 signals
   HeadlessConfig config;              // screen, costs, resize after creation
   std::string inputFile;              // a recording the simulated input plays; empty: a sine
+  // Real sound devices to use instead of the simulated ones (the run then follows the real
+  // clock); not owned. Null: simulated devices on the virtual clock.
+  SoundSystem* realSound = nullptr;
   std::ostream* out = nullptr;        // dumps (standard output when null)
   std::ostream* err = nullptr;        // errors (standard error when null)
 };
