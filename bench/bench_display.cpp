@@ -43,14 +43,14 @@ bool SetUp(int displayMode) {
   Companions.VariantTitle = "Real-Time Spectrum Analysis";
   Companions.DisplayMode = displayMode;
   Companions.ComparisonMode = 0;
-  RenderSurfaceSpec spec;
-  spec.clientWidth = kWidth;
-  spec.clientHeight = kHeight;
-  spec.fontHeight = PanelFontHeight(kWidth, 96);
-  const auto font = canvas::Font::Create(spec.fontHeight);
+  RenderSurfaceSpec surfaces;
+  surfaces.clientWidth = kWidth;
+  surfaces.clientHeight = kHeight;
+  surfaces.fontHeight = PanelFontHeight(kWidth, 96);
+  const auto font = canvas::Font::Create(surfaces.fontHeight);
   if (!font) return false;
-  spec.panelAreaHeight = ComputePanelAreaHeight(kHeight, 20, font->Height(), 16);
-  if (!SetUpRenderSurfaces(spec)) return false;
+  surfaces.panelAreaHeight = ComputePanelAreaHeight(kHeight, 20, font->Height(), 16);
+  if (!SetUpRenderSurfaces(surfaces)) return false;
   // Fill the panels as a running loop would have by now.
   static const std::vector<int16_t> voice = Voice(10);
   std::string error;

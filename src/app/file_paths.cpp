@@ -39,15 +39,15 @@ void TellPathTooLong() {
   CurrentBackend().ShowMessageBox("The path is too long (at most 259 characters)", kCaption, MessageIcon::Exclamation);
 }
 
-int RunFileDialog(const DialogSpec& spec, std::string& buffer) {
+int RunFileDialog(const DialogSpec& dialog, std::string& buffer) {
   FileDialogRequest request;
-  request.save = spec.save;
-  request.title = spec.title;
-  ParseFilterText(spec.filter, request);
-  request.defaultExtension = spec.defaultExtension;
+  request.save = dialog.save;
+  request.title = dialog.title;
+  ParseFilterText(dialog.filter, request);
+  request.defaultExtension = dialog.defaultExtension;
   request.hideReadOnly = true;
-  request.createPrompt = !spec.save;
-  request.confirmOverwrite = spec.save;
+  request.createPrompt = !dialog.save;
+  request.confirmOverwrite = dialog.save;
   // A cancelled dialog changes nothing, so the buffers are cleared only once a name comes back.
   auto chosen = CurrentBackend().ChooseFile(request);
   if (!chosen || chosen->empty()) return 0;

@@ -35,12 +35,12 @@ void CreateButtons(int variant) {
                             {CMD_RUN, "&Run", true},           {CMD_PLAY_FILE, "&Play File", true},
                             {CMD_FREEZE, "&Freeze", true},     {CMD_STORE, "&Store", false},
                             {CMD_RESET, "R&eset - Esc", false}};
-  for (const auto& spec : all) {
-    if (variant == 2 && (spec.id == CMD_ANALYSIS || spec.id == CMD_STORE)) continue;
+  for (const auto& button : all) {
+    if (variant == 2 && (button.id == CMD_ANALYSIS || button.id == CMD_STORE)) continue;
     ButtonModel b;
-    b.id = spec.id;
-    b.caption = (variant == 2 && spec.id == CMD_RESET) ? "Stop - Esc" : spec.caption;
-    b.pushLike = spec.pushLike;
+    b.id = button.id;
+    b.caption = (variant == 2 && button.id == CMD_RESET) ? "Stop - Esc" : button.caption;
+    b.pushLike = button.pushLike;
     MainUi.buttons.push_back(b);
   }
   UiChanged();

@@ -110,17 +110,17 @@ void StoreSampleB(const RenderSignal& s, double atMs, const std::vector<PanelPla
 
 }  // namespace
 
-bool SetUpRenderSurfaces(const RenderSurfaceSpec& spec) {
-  if (spec.clientWidth <= 0 || spec.clientHeight <= 0) return false;
-  Display.PanelFont = canvas::Font::Create(spec.fontHeight);
+bool SetUpRenderSurfaces(const RenderSurfaceSpec& surfaces) {
+  if (surfaces.clientWidth <= 0 || surfaces.clientHeight <= 0) return false;
+  Display.PanelFont = canvas::Font::Create(surfaces.fontHeight);
   if (!Display.PanelFont) return false;
   Display.TextHeight = Display.PanelFont->Height();
   Display.CharWidth = Display.PanelFont->AverageCharWidth();
   if (!Palette.PaletteBuilt) BuildPalette();
-  const int w = spec.clientWidth, h = spec.clientHeight;
+  const int w = surfaces.clientWidth, h = surfaces.clientHeight;
   Display.ScreenWidth = Display.ClientWidth = Display.PanelAreaWidth = w;
   Display.ScreenHeight = Display.ClientHeight = h;
-  Display.PanelAreaHeight = spec.panelAreaHeight;
+  Display.PanelAreaHeight = surfaces.panelAreaHeight;
   Display.MainDC = canvas::Surface(w, h, kBackgroundIndex);
   MakeFrame();
   Display.CanvasDC = canvas::Surface(w, h, kBackgroundIndex);

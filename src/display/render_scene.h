@@ -16,7 +16,7 @@ struct RenderSurfaceSpec {
 // Makes MainDC, FrameDC, CanvasDC and StoreCanvasDC (client-sized, background), the panel font and
 // its metrics, the palette when it is not built yet, and the panel-area geometry. False when the
 // size is not positive or the font cannot be loaded.
-bool SetUpRenderSurfaces(const RenderSurfaceSpec& spec);
+bool SetUpRenderSurfaces(const RenderSurfaceSpec& surfaces);
 
 // A recording held in memory: interleaved 16-bit frames, channel 0 audio, 1 glottogram.
 struct RenderSignal {

@@ -85,18 +85,18 @@ int Run(const RenderOptions& o) {
 
   // The window layout's rules: the panel font follows the client width, the panel area is what
   // the button row, the scroll bar and the legend strip leave (system text 16 pixels high).
-  RenderSurfaceSpec spec;
-  spec.clientWidth = w;
-  spec.clientHeight = h;
-  spec.fontHeight = PanelFontHeight(w, 96);
-  const auto probe = canvas::Font::Create(spec.fontHeight);
+  RenderSurfaceSpec surfaces;
+  surfaces.clientWidth = w;
+  surfaces.clientHeight = h;
+  surfaces.fontHeight = PanelFontHeight(w, 96);
+  const auto probe = canvas::Font::Create(surfaces.fontHeight);
   if (!probe) {
     std::fprintf(stderr, "the panel font cannot be loaded\n");
     return 1;
   }
   constexpr int kSystemTextHeight = 16;
-  spec.panelAreaHeight = ComputePanelAreaHeight(h, kSystemTextHeight + 4, probe->Height(), kSystemTextHeight);
-  if (spec.panelAreaHeight < 16 || !SetUpRenderSurfaces(spec)) {
+  surfaces.panelAreaHeight = ComputePanelAreaHeight(h, kSystemTextHeight + 4, probe->Height(), kSystemTextHeight);
+  if (surfaces.panelAreaHeight < 16 || !SetUpRenderSurfaces(surfaces)) {
     std::fprintf(stderr, "--size %s leaves no room for the panels\n", o.size.c_str());
     return 1;
   }

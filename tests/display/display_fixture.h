@@ -27,12 +27,12 @@ class DisplayTest : public ::testing::Test {
     ResetPanelState();
     ApplyVariantStartValues(1);
     Companions.VariantTitle = "Legend";
-    RenderSurfaceSpec spec;
-    spec.clientWidth = w;
-    spec.clientHeight = h;
-    spec.fontHeight = PanelFontHeight(w, 96);
-    spec.panelAreaHeight = ComputePanelAreaHeight(h, 20, 15, 16);
-    ASSERT_TRUE(SetUpRenderSurfaces(spec));
+    RenderSurfaceSpec surfaces;
+    surfaces.clientWidth = w;
+    surfaces.clientHeight = h;
+    surfaces.fontHeight = PanelFontHeight(w, 96);
+    surfaces.panelAreaHeight = ComputePanelAreaHeight(h, 20, 15, 16);
+    ASSERT_TRUE(SetUpRenderSurfaces(surfaces));
   }
 
   static int Count(const canvas::Surface& s, int left, int top, int right, int bottom, uint8_t index) {

@@ -17,7 +17,7 @@ class ReaderTest : public wavtest::TempDirTest {
     wavtest::WriteFile(path, bytes);
     return OpenRecordingForPlay(path, startOffset);
   }
-  RecordingPlayback Open(const WavSpec& spec) { return Open(MakeWav(spec)); }
+  RecordingPlayback Open(const WavSpec& wav) { return Open(MakeWav(wav)); }
 };
 
 TEST_F(ReaderTest, ShortestPlayableIsOneSecondMonoAndHalfASecondStereo) {
@@ -203,31 +203,31 @@ TEST_F(ReaderTest, ReadsStayInsideTheDataAndLeaveTheRestOfTheBlock) {
 TEST_F(ReaderTest, BadFormatsAreRejectedWithTheirMessage) {
   struct Case {
     const char* what;
-    WavSpec spec;
+    WavSpec wav;
     const char* message;
   };
-  auto spec = [](auto change) {
+  auto wav = [](auto change) {
     WavSpec s;
     s.dataBytes = 88200;
     change(s);
     return s;
   };
   const Case cases[] = {
-      {"8 bits", spec([](WavSpec& s) { s.bitsPerSample = 8; }), "16 bit sampling is required"},
-      {"24 bits", spec([](WavSpec& s) { s.bitsPerSample = 24; }), "16 bit sampling is required"},
-      {"0 channels", spec([](WavSpec& s) {
+      {"8 bits", wav([](WavSpec& s) { s.bitsPerSample = 8; }), "16 bit sampling is required"},
+      {"24 bits", wav([](WavSpec& s) { s.bitsPerSample = 24; }), "16 bit sampling is required"},
+      {"0 channels", wav([](WavSpec& s) {
          s.channels = 0;
          s.blockAlign = 0;
        }),
        kMsgBadChannels},
-      {"3 channels", spec([](WavSpec& s) { s.channels = 3; }), kMsgBadChannels},
-      {"0 Hz", spec([](WavSpec& s) { s.sampleRate = 0; }), kMsgBadSampleRate},
-      {"huge rate", spec([](WavSpec& s) { s.sampleRate = 2000000000; }), kMsgBadSampleRate},
-      {"block align", spec([](WavSpec& s) { s.blockAlign = 4; }), kMsgBadBlockAlign},
-      {"block align 0", spec([](WavSpec& s) { s.blockAlign = 0; }), kMsgBadBlockAlign},
+      {"3 channels", wav([](WavSpec& s) { s.channels = 3; }), kMsgBadChannels},
+      {"0 Hz", wav([](WavSpec& s) { s.sampleRate = 0; }), kMsgBadSampleRate},
+      {"huge rate", wav([](WavSpec& s) { s.sampleRate = 2000000000; }), kMsgBadSampleRate},
+      {"block align", wav([](WavSpec& s) { s.blockAlign = 4; }), kMsgBadBlockAlign},
+      {"block align 0", wav([](WavSpec& s) { s.blockAlign = 0; }), kMsgBadBlockAlign},
   };
   for (const Case& c : cases) {
-    RecordingPlayback p = Open(c.spec);
+    RecordingPlayback p = Open(c.wav);
     EXPECT_FALSE(p.ok) << c.what;
     EXPECT_EQ(p.message, c.message) << c.what;
     EXPECT_FALSE(p.file.IsOpen()) << c.what;

@@ -28,7 +28,7 @@ TEST(CanvasText, MetricsOfThe13PixelFont) {
   const auto extent = dc.GetTextExtent("0 Hz");
   EXPECT_EQ(extent.height, 15);
   EXPECT_EQ(extent.width, font->TextWidth("0") + font->TextWidth(" ") + font->TextWidth("Hz"));
-  EXPECT_GT(font->TextWidth("Spectrum"), font->TextWidth("Spec"));
+  EXPECT_GT(font->TextWidth("Spectrum"), font->TextWidth("Spect"));
   EXPECT_EQ(font->TextWidth(""), 0);
 
   // A positive height asks for the cell: 15 gives the same font back.
