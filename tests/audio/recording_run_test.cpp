@@ -1,6 +1,7 @@
 // Recording from a live run: whole 4-second capture buffers, starting with the buffer that was
 // being filled when Record was pressed, exactly the frames the microphone heard.
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
@@ -31,9 +32,14 @@ constexpr size_t kBufferFrames = 22050 * 4;
 
 class RecordingRunTest : public LiveRunTest {
  protected:
-  std::string path = (std::filesystem::temp_directory_path() / "tx-record-run.tdx").string();
+  std::string path;
   void SetUp() override {
     LiveRunTest::SetUp();
+    // Tests run as parallel processes: each gets a file of its own.
+    path = (std::filesystem::temp_directory_path() /
+            ("tx-record-" + std::to_string(getpid()) + "-" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".tdx"))
+               .string();
     std::filesystem::remove(path);
     Hear(testsig::IndexRamp(22050 * 60, 2), 2);  // a minute of frames that carry their index
   }
@@ -77,7 +83,7 @@ TEST_F(RecordingRunTest, TwoPassagesInOneRunSumUpInOneFile) {
 TEST_F(RecordingRunTest, ARunEndedBeforeAnyBufferCameBackLeavesAnEmptyValidFile) {
   Open(1);
   Hear(testsig::IndexRamp(22050 * 60, 1), 1);
-  path = (std::filesystem::temp_directory_path() / "tx-record-empty.wav").string();
+  path.replace(path.size() - 4, 4, ".wav");
   // Reset is disabled while recording, but the key still reaches it as a command would.
   Run("wait 500\nanswer file " + path + "\nclick 104\nwait 500\nkey Escape\n");
   auto file = ReadAll(path);
