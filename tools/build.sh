@@ -3,7 +3,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 dir=$1; shift
-export CCACHE_DIR=${CCACHE_DIR:-$root/.ccache}
+# One compiler cache per user, so every checkout on this machine (CI clones too) shares it.
+export CCACHE_DIR=${CCACHE_DIR:-${HOME:-/root}/.cache/ccache}
 if [ ! -f "$root/$dir/build.ninja" ]; then
   cmake -S "$root" -B "$root/$dir" -G Ninja "$@" >/dev/null
 fi
