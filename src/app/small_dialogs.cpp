@@ -75,47 +75,42 @@ std::string FactorText(int percent) {
   return text;
 }
 
-intptr_t MagnificationProc(DialogModel& d, uint32_t message, uintptr_t wParam, intptr_t) {
-  switch (message) {
-    case WM_INITDIALOG:
-      d.SetText(kMagnificationEdit, FactorText(AnalysisSettings.BitmapMagnification));
-      d.SetScrollRange(kMagnificationBar, 100, 500);
-      d.SetScrollPosition(kMagnificationBar, AnalysisSettings.BitmapMagnification);
-      return 1;
-    case WM_HSCROLL: {
-      int& m = AnalysisSettings.BitmapMagnification;
-      m = Scrolled(m, wParam & 0xFFFF, static_cast<int>(wParam >> 16), {10, 100}, 100, 500);
-      d.SetScrollPosition(kMagnificationBar, m);
-      d.SetText(kMagnificationEdit, FactorText(m));
-      return 1;
-    }
-    case WM_COMMAND:
-      if ((wParam & 0xFFFF) == IDOK) d.End(1);
-      if ((wParam & 0xFFFF) == IDCANCEL) d.End(0);
-      return 1;
-    case WM_CLOSE:
-      d.End(0);
-      return 1;
-    default:
-      return 0;
-  }
+// What differs between the two dialogs: the value the bar moves, its limits and steps, and how
+// the edit field shows it.
+struct NumberDialog {
+  int bar, edit;
+  BarLimits steps;
+  int* value;
+  int lo, hi;
+  std::string (*format)(int);
+  bool resetOnOpen;  // the starting point opens at 0; the factor keeps its value between saves
+};
+
+std::string SecondsText(int seconds) { return std::to_string(seconds); }
+
+NumberDialog NumberDialogOf(const DialogModel& d) {
+  if (d.resourceId == kMagnificationDialog)
+    return {kMagnificationBar, kMagnificationEdit, {10, 100}, &AnalysisSettings.BitmapMagnification, 100, 500,
+            FactorText, false};
+  return {kStartBar, kStartEdit, {1, 10}, &SmallDialogs.StartSeconds, 0, SmallDialogs.PlayLengthSeconds,
+          SecondsText, true};
 }
 
-intptr_t StartingPointProc(DialogModel& d, uint32_t message, uintptr_t wParam, intptr_t) {
+intptr_t NumberDialogProc(DialogModel& d, uint32_t message, uintptr_t wParam, intptr_t) {
+  const NumberDialog n = NumberDialogOf(d);
   switch (message) {
     case WM_INITDIALOG:
-      SmallDialogs.StartSeconds = 0;
-      d.SetScrollRange(kStartBar, 0, SmallDialogs.PlayLengthSeconds);
-      d.SetScrollPosition(kStartBar, 0);
-      d.SetText(kStartEdit, "0");
+      if (n.resetOnOpen) *n.value = 0;
+      d.SetScrollRange(n.bar, n.lo, n.hi);
+      d.SetScrollPosition(n.bar, *n.value);
+      d.SetText(n.edit, n.format(*n.value));
       return 1;
-    case WM_HSCROLL: {
-      int& s = SmallDialogs.StartSeconds;
-      s = Scrolled(s, wParam & 0xFFFF, static_cast<int>(wParam >> 16), {1, 10}, 0, SmallDialogs.PlayLengthSeconds);
-      d.SetScrollPosition(kStartBar, s);
-      d.SetText(kStartEdit, std::to_string(s));
+    case WM_HSCROLL:
+      // The value follows the bar at once (the magnification is used whatever the dialog returns).
+      *n.value = Scrolled(*n.value, wParam & 0xFFFF, static_cast<int>(wParam >> 16), n.steps, n.lo, n.hi);
+      d.SetScrollPosition(n.bar, *n.value);
+      d.SetText(n.edit, n.format(*n.value));
       return 1;
-    }
     case WM_COMMAND:
       if ((wParam & 0xFFFF) == IDOK) d.End(1);
       if ((wParam & 0xFFFF) == IDCANCEL) d.End(0);
@@ -142,7 +137,7 @@ int RunModal(DialogModel& d) {
 int RunMagnificationDialog() {
   DialogModel d = MakeDialog(kMagnificationDialog, "Bitmap Magnification", "Magnification", "Factor",
                              kMagnificationBar, kMagnificationEdit, {10, 100});
-  d.procedure = MagnificationProc;
+  d.procedure = NumberDialogProc;
   return RunModal(d);
 }
 
@@ -150,6 +145,6 @@ int RunStartingPointDialog(int playLengthSeconds) {
   SmallDialogs.PlayLengthSeconds = std::max(0, playLengthSeconds);
   DialogModel d = MakeDialog(kStartingPointDialog, "Starting Point", "Time", "Seconds", kStartBar, kStartEdit,
                              {1, 10});
-  d.procedure = StartingPointProc;
+  d.procedure = NumberDialogProc;
   return RunModal(d);
 }
