@@ -12,7 +12,10 @@
 #include "audio/capture_device.h"
 #include "audio/capture_recording.h"
 #include "audio/frozen_view.h"
+#include "audio/file_playback.h"
 #include "audio/live_loop.h"
+#include "audio/output_device.h"
+#include "audio/signal_playback.h"
 #include "display/display_state.h"
 #include "display/sample_slots.h"
 #include "files/recording_reader.h"
@@ -81,6 +84,131 @@ void DropIncompatibleSamples(int channels, int rate) {
   }
   AllocateSamples(rate, AnalysisSettings.StoredSeconds, channels);
   Samples.SampleStartMs = Samples.SampleStartMsB = 0;
+}
+
+// --- Playback: file and held samples ---------------------------------------------------------
+
+void AfterFileFreeze() {
+  if (AnalysisSettings.ProductVariant == 2) SendMainMessage(WM_COMMAND, CMD_STORE, 0);
+}
+
+FilePlaybackHooks FileHooks() {
+  FilePlaybackHooks h;
+  h.presentFrame = PresentLiveFrame;
+  h.setViewScrollBar = SetViewScrollBar;
+  h.afterFreezeCopy = AfterFileFreeze;
+  h.showFrozenControls = ShowFrozenControls;
+  h.focusMainWindow = FocusMainWindow;
+  h.resumeMarker = &Activity.FileRestartRequested;
+  h.playStartOffset = &Activity.PlayStartOffset;
+  return h;
+}
+
+// Plays the sample chosen by Play A / Play B after the running loop ended. Returns whether the
+// program goes back to the frozen view (false when Reset cancelled the playback).
+bool PlayHeldSample() {
+  Mode.SpectrogramColumn = Mode.SpectrogramLag = Mode.EnvelopeColumn = Mode.EnvelopeLag = 0;
+  Mode.SignalPlaybackDone = 0;
+  FillSampleArea();
+  if (OpenSignalPlaybackDevice(NowMs())) {
+    SetCursorShape(CursorShape::Arrow);
+    SignalPlaybackHooks hooks;
+    hooks.presentFrame = PresentLiveFrame;
+    hooks.focusMainWindow = FocusMainWindow;
+    RunSignalPlaybackLoop(hooks);
+  } else {
+    CurrentBackend().ShowMessageBox("Cannot Open Audio Device", "Taldrinex", MessageIcon::Stop);
+    // No device, so no end notice will come: the playback is over now, as after a completed one.
+    Mode.SignalPlaybackDone = 1;
+  }
+  SetCursorShape(CursorShape::Arrow);
+  SetButtonPressed(CMD_RUN, false);
+  SetButtonPressed(CMD_PLAY_FILE, false);
+  if (!Mode.PlayingSignals) return false;
+  // Back to the frozen view the playback came from.
+  LiveView.ViewPosition = Samples.CursorX;
+  LiveView.ViewedSample = 0;
+  Display.FullRedraw = 1;
+  Mode.PlaySelection = 0;
+  Mode.PlayingSignals = 0;
+  Mode.Frozen = 1;
+  Mode.StopRequested = 0;
+  FillFrame();
+  ShowFrozenControls();
+  return true;
+}
+
+// Command 103 up to the start of the loop (lParam 0 dialog, 1 resume, 2 command line). Returns
+// whether the file plays.
+bool OpenFileForPlay(intptr_t lParam) {
+  auto& st = AnalysisSettings;
+  if (st.ProductVariant == 2 || Companions.ComparisonMode == 2) Display.ClearFrameRequest = 1;
+  if (lParam == 0) {
+    Mode.SpectrogramColumn = Mode.SpectrogramLag = Mode.EnvelopeColumn = Mode.EnvelopeLag = 0;
+    Activity.PlayStartOffset = 0;
+    Samples.SampleStartMs = 0;
+    // No pump here: a close arriving before the playback starts would free the window under it.
+    if (!ChooseOpenFile()) return false;
+    DeleteFrame();
+    MakeFrame();
+    Mode.FileResumePending = 0;
+  } else if (lParam == 1) {
+    FillCanvas();
+  } else if (lParam == 2 || !Mode.FrameReady) {
+    // The command-line start has no frame yet.
+    DeleteFrame();
+    MakeFrame();
+  }
+  RecordingPlayback playback = OpenRecordingForPlay(FilePaths.OpenFileName, lParam == 0 ? 0 : Activity.PlayStartOffset);
+  FillFrame();
+  if (lParam == 0 || Activity.FileFreezePositionCleared) FillCanvas();
+  Activity.FileFreezePositionCleared = 0;
+  if (!playback.ok) {
+    CurrentBackend().ShowMessageBox(playback.message, "Taldrinex", MessageIcon::Exclamation);
+    ShowIdleControls();
+    return false;
+  }
+  if (playback.needsStartDialog && lParam == 0) {
+    if (RunStartingPointDialog(playback.playLengthSeconds) == 0) {
+      ShowIdleControls();
+      return false;
+    }
+    SetPlayStartSecond(playback, SmallDialogs.StartSeconds);
+  }
+  Activity.PlayStartOffset = playback.playStartOffset;
+  ApplyRecordingFormat(playback.info, st);
+  LimitFrequencyScaleToRate(st.SampleRate);
+  // A new file (and the command-line start, whose samples were made for the live format) needs
+  // samples in the file's format, or the freeze copy would not fit them.
+  if (lParam == 0 || lParam == 2) DropIncompatibleSamples(st.Channels, st.SampleRate);
+  if (!EnsureFftTables()) {
+    CurrentBackend().ShowMessageBox(kFftSetupFailedText, "Taldrinex", MessageIcon::Exclamation);
+    ShowIdleControls();
+    return false;
+  }
+  MainUi.caption = FilePaths.FileTitle;
+  UiChanged();
+  Mode.StopRequested = 0;
+  switch (BeginFilePlayback(std::move(playback), NowMs())) {
+    case FilePlaybackStart::Started:
+      break;
+    case FilePlaybackStart::NoMemory:
+      CurrentBackend().ShowMessageBox("Not enough memory", "Taldrinex", MessageIcon::Exclamation);
+      ShowIdleControls();
+      return false;
+    case FilePlaybackStart::CannotOpenDevice:
+      CurrentBackend().ShowMessageBox("Cannot Open Audio Device", "Taldrinex", MessageIcon::Stop);
+      Mode.StopRequested = 1;
+      ShowIdleControls();
+      return false;
+  }
+  Mode.FileSource = 1;
+  Mode.CaptureStarted = 0;
+  Mode.SpectrogramColumn = Mode.SpectrogramLag = Mode.EnvelopeColumn = Mode.EnvelopeLag = 0;
+  Mode.Frozen = 0;
+  Mode.FreezePending = 0;
+  ShowFileControls();
+  return true;
 }
 
 }  // namespace
@@ -155,31 +283,45 @@ void StartLiveAnalysis(intptr_t lParam) {
   if (Mode.PlayingSignals) {
     Mode.SpectrogramColumn = Mode.SpectrogramLag = Mode.EnvelopeColumn = Mode.EnvelopeLag = 0;
     Mode.SignalPlaybackDone = 0;
-    FillSampleArea();
-    // Stored-signal playback of the chosen sample starts here.
+    // Play A or Play B of the frozen live view; afterwards capture starts again, frozen.
+    if (PlayHeldSample()) SendMainMessage(WM_COMMAND, CMD_RUN, 1);
   }
 }
 void StartFilePlayback(intptr_t lParam) {
-  if (lParam == 0 && !ChooseOpenFile()) return;
-  // Opening steps of Play File: the reader checks the file and, for a long one, asks where to
-  // start. The playback loop that follows is built on the audio engine.
-  RecordingPlayback playback = OpenRecordingForPlay(FilePaths.OpenFileName, lParam == 1 ? Activity.PlayStartOffset : 0);
-  if (!playback.ok) {
-    CurrentBackend().ShowMessageBox(playback.message, "Taldrinex", MessageIcon::Exclamation);
-    ShowIdleControls();
+  // Unfreezing restarts the file from the start of the held part; that comes round this loop
+  // rather than through a nested command, so the stack stays flat however often it happens.
+  for (;;) {
+    int resumeFrozen = 0;
+    if (lParam == 3) {
+      Mode.StopRequested = 0;
+      LiveView.ViewedSample = 0;
+      Mode.Frozen = 1;
+      resumeFrozen = 1;
+    } else if (!OpenFileForPlay(lParam)) {
+      Activity.FileRestartRequested = 0;
+      return;
+    }
+    for (;;) {
+      RunFilePlaybackLoop(FileHooks(), resumeFrozen);
+      if (!Mode.PlayingSignals) break;
+      // Play A or Play B of the frozen file view, then the frozen file view again.
+      if (!PlayHeldSample()) break;
+      resumeFrozen = 1;
+    }
+    if (Activity.FileRestartRequested && FilePlay.EndedFrozen && !Mode.Frozen && Mode.IdleState == 0) {
+      lParam = 1;
+      continue;
+    }
+    Activity.FileRestartRequested = 0;
+    if (!Mode.Frozen) ShowIdleControls();
     return;
   }
-  if (playback.needsStartDialog && lParam != 1) {
-    if (RunStartingPointDialog(playback.playLengthSeconds) == 0) return;
-    SetPlayStartSecond(playback, SmallDialogs.StartSeconds);
-  }
-  Activity.PlayStartOffset = playback.playStartOffset;
 }
 void StopCapture() {
   StopCaptureDevice();
   Mode.CaptureStarted = 0;
 }
-void ResetPlaybackDevice() {}
+void ResetPlaybackDevice() { ResetPlaybackOutput(); }
 void SaveSample(int which) {
   if (!ChooseVariantRecordFile()) return;
   // The header describes the format the sample was made in, which is the stream's format; a
@@ -220,6 +362,15 @@ intptr_t DispatchActivityMessage(uint32_t message, uintptr_t wParam, intptr_t) {
       if (Capture.DeviceClosing && !FinishRecordFileAtCaptureClose()) ReportRecordingFailure();
       OnCaptureClosed();
       SetCursorShape(CursorShape::Arrow);
+      return 0;
+    case MM_WOM_DONE:
+      // A notice left from a device closed earlier must not end the playback running now.
+      if (!PlaybackDoneIsCurrent()) return 0;
+      if (Output.Owner == PlaybackOwner::Signals) {
+        OnSignalPlaybackDone();
+      } else {
+        OnFilePlaybackDone(FileHooks());
+      }
       return 0;
     default:
       return 0;

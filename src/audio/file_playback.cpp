@@ -100,6 +100,8 @@ void FreezeDuringPlayback(const FilePlaybackHooks& h, double now) {
   if (h.setViewScrollBar) h.setViewScrollBar(kViewRange, LiveView.ViewPosition);
   if (s.CursorXB == 0) s.CursorXB = LiveView.ViewPosition;
   ResetPlaybackOutput();  // the sound stops; MM_WOM_DONE closes the device and the file
+  // Frozen, the resume is over: only a release of this freeze may set the marker again.
+  if (h.resumeMarker) *h.resumeMarker = 0;
   Mode.FreezePending = 0;
   LiveView.ViewedSample = 0;
   if (h.afterFreezeCopy) h.afterFreezeCopy();
@@ -247,7 +249,9 @@ void RunFilePlaybackLoop(const FilePlaybackHooks& h, int resumeFrozen) {
   if (resumeFrozen) {
     Mode.Frozen = 1;
     Mode.FreezePending = 0;
+    if (h.resumeMarker) *h.resumeMarker = 0;
   }
+  F.EndedFrozen = Mode.Frozen != 0;
   const int channels = F.Channels;
 
   while (!Stopping()) {
@@ -256,6 +260,7 @@ void RunFilePlaybackLoop(const FilePlaybackHooks& h, int resumeFrozen) {
     if (Mode.FreezePending && Output.Owner == PlaybackOwner::File) FreezeDuringPlayback(h, NowMs());
     Mode.FreezePending = 0;
     const bool frozen = Mode.Frozen != 0;
+    F.EndedFrozen = frozen;
     double now = NowMs();
     if (!frozen) {
       // Pacing: frozen steps use neither the clock nor the device.

@@ -20,6 +20,7 @@ struct FilePlaybackState {
   uint8_t PlayingFirstHalf = 0;       // the device plays the first half
   uint8_t RefillArmed = 0;            // the half not playing waits for the next 4 s of the file
   double LoopStartTime = 0;           // ms
+  bool EndedFrozen = false;           // the loop's last step showed the frozen view
   // Counts for tests and measurements.
   long long HalvesRefilled = 0;
   long long StepsDrawn = 0;
