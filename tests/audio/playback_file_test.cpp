@@ -1,0 +1,150 @@
+// Play File on the whole program: what is heard, when the display freezes, what Sample A holds,
+// where playing resumes, and files that claim more than they hold.
+#include <fstream>
+
+#include "display/sample_slots.h"
+#include "playback_fixture.h"
+#include "settings/analysis_settings.h"
+#include "settings/mode_state.h"
+
+namespace {
+
+constexpr int kRate = 22050;
+
+TEST_F(PlaybackTest, ATwoSecondStereoFilePlaysAboutOnePointSixSecondsAndFreezesWithThePlayedPartInSampleA) {
+  Open(0);
+  const std::string path = Recording("two.wav", testsig::IndexRamp(2 * kRate, 2), 2);
+  int64_t heardAtFreeze = -1;
+  backend->onPresent = [&] {
+    if (Mode.Frozen && heardAtFreeze < 0 && !sound->Writes().empty())
+      heardAtFreeze = static_cast<int64_t>(sound->Writes()[0].heard.size() / 2);
+  };
+  PlayFile(path, "wait 3000\nkey Escape");
+  ASSERT_EQ(sound->Writes().size(), 1u);
+  const auto& w = sound->Writes()[0];
+  // The device got the whole 8-second block once, the Audio side only.
+  EXPECT_EQ(w.data.size(), static_cast<size_t>(kRate * 2 * 2 * 8 + 8));
+  EXPECT_EQ(w.loops, 1);
+  EXPECT_EQ(w.left, kPlaybackLevel);
+  EXPECT_EQ(w.right, 0);
+  EXPECT_FALSE(w.completed);  // the freeze cut it short
+  // Heard: the file from its start, frame for frame, until 4 segments before its end.
+  const int64_t heard = static_cast<int64_t>(w.heard.size() / 2);
+  EXPECT_GE(heard, 2 * kRate - 4 * 2048);
+  EXPECT_LT(heard, 2 * kRate - 3 * 2048);
+  EXPECT_NEAR(heard * 1000.0 / kRate, 1630, 30);
+  for (int64_t f = 0; f < heard; f += 97) ASSERT_EQ(Heard(0, f), RampValue(f)) << f;
+  EXPECT_EQ(heardAtFreeze, heard);
+  // Sample A holds what was played, from the file's start; nothing beyond.
+  const auto& s = Samples;
+  EXPECT_EQ(s.SampleChannels, 2);
+  EXPECT_NEAR(s.HeldBytesA, heard * 4, 4 * 64);
+  EXPECT_EQ(s.SampleStartMs, 0);
+  for (int f = 0; f < s.HeldBytesA / 4; f += 101) {
+    const int16_t v = static_cast<int16_t>(s.SampleA[f * 4] | (s.SampleA[f * 4 + 1] << 8));
+    ASSERT_EQ(v, RampValue(f)) << f;
+  }
+  EXPECT_EQ(s.SampleA[s.HeldBytesA + 8], 0);
+  // The file is closed and the device gone once the freeze's end notice came.
+  EXPECT_FALSE(FilePlay.StreamOpen);
+  EXPECT_EQ(Output.PlaybackDevice, nullptr);
+  EXPECT_EQ(Mode.StopRequested, 1);  // Escape reset it
+  EXPECT_EQ(Mode.IdleState, 1);
+}
+
+TEST_F(PlaybackTest, AThirtySecondFileStartedAtTwentySecondsPlaysItsLastTenSecondsThroughTheRefills) {
+  Open(1);
+  const std::string path = Recording("thirty.wav", testsig::IndexRamp(30 * kRate, 1), 1);
+  // The Starting Point dialog comes up (the file is longer than 8 s): 20 s.
+  long long offsetWhenFrozen = -1;
+  backend->onPresent = [&] {
+    if (Mode.Frozen) offsetWhenFrozen = Activity.PlayStartOffset;
+  };
+  PlayFile(path, "answer scroll 1110 thumb 20\nanswer dialog ok\nwait 12000\nkey Escape");
+  ASSERT_EQ(sound->Writes().size(), 1u);
+  const auto& w = sound->Writes()[0];
+  EXPECT_EQ(w.left, kPlaybackLevel);  // one channel: both sides
+  EXPECT_EQ(w.right, kPlaybackLevel);
+  const int64_t heard = static_cast<int64_t>(w.heard.size());
+  EXPECT_GE(heard, 10 * kRate - 4 * 2048);
+  EXPECT_LT(heard, 10 * kRate - 3 * 2048);
+  // Every frame heard is the file's, from 20 s on: the halves were refilled in time and in order.
+  for (int64_t f = 0; f < heard; ++f) ASSERT_EQ(Heard(0, f), RampValue(20 * kRate + f)) << f;
+  EXPECT_GE(FilePlay.HalvesRefilled, 2);
+  // Sample A: the last 8 s played, less 1024 frames, from the file; playing would resume there.
+  const auto& s = Samples;
+  const int64_t start = offsetWhenFrozen / 2;
+  EXPECT_NEAR(s.SampleStartMs, start * 1000.0 / kRate, 1);
+  EXPECT_NEAR(start, 20 * kRate + heard - 8 * kRate - 1024, 4);
+  EXPECT_EQ(s.HeldBytesA, s.SampleBytes);
+  for (int f = 0; f < s.SampleBytes / 2; f += 113) {
+    const int16_t v = static_cast<int16_t>(s.SampleA[f * 2] | (s.SampleA[f * 2 + 1] << 8));
+    ASSERT_EQ(v, RampValue(start + f)) << f;
+  }
+}
+
+TEST_F(PlaybackTest, ReleasingFreezeAfterTheNearEndFreezePlaysAgainFromTheStartOfTheHeldPart) {
+  Open(1);
+  const std::string path = Recording("twelve.wav", testsig::IndexRamp(12 * kRate, 1), 1);
+  PlayFile(path, "answer scroll 1110 thumb 0\nanswer dialog ok\nwait 12500\nclick 105\nwait 1000\nkey Escape");
+  ASSERT_EQ(sound->Writes().size(), 2u);
+  const int64_t firstHeard = static_cast<int64_t>(sound->Writes()[0].heard.size());
+  EXPECT_GE(firstHeard, 12 * kRate - 4 * 2048);
+  // The held part began 8 s and 1024 frames before the freeze; playing resumes there.
+  const int64_t resumeFrame = firstHeard - 8 * kRate - 1024;
+  const auto& again = sound->Writes()[1];
+  ASSERT_GT(again.heard.size(), 1000u);
+  EXPECT_NEAR(Heard(1, 0), RampValue(resumeFrame), 4);
+  const int64_t first = Heard(1, 0);
+  for (size_t f = 0; f < again.heard.size(); f += 89) ASSERT_EQ(Heard(1, f), RampValue(first + f)) << f;
+}
+
+TEST_F(PlaybackTest, AHeaderThatClaimsMoreDataThanTheFileHoldsPlaysWhatIsThereAndFreezes) {
+  Open(1);
+  const std::string path = Recording("short.wav", testsig::IndexRamp(3 * kRate, 1), 1);
+  {
+    // The data size now claims a minute of sound.
+    std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
+    std::vector<char> head(64);
+    f.read(head.data(), 64);
+    const std::string h(head.begin(), head.end());
+    const size_t at = h.find("data");
+    ASSERT_NE(at, std::string::npos);
+    const uint32_t claim = 60 * kRate * 2;
+    f.seekp(static_cast<std::streamoff>(at + 4));
+    f.write(reinterpret_cast<const char*>(&claim), 4);
+  }
+  PlayFile(path, "wait 5000\nkey Escape");
+  ASSERT_EQ(sound->Writes().size(), 1u);
+  const int64_t heard = static_cast<int64_t>(sound->Writes()[0].heard.size());
+  EXPECT_LT(heard, 3 * kRate);
+  EXPECT_GE(heard, 3 * kRate - 4 * 2048);
+  EXPECT_LE(Samples.HeldBytesA, 3 * kRate * 2);
+  EXPECT_EQ(Output.PlaybackDevice, nullptr);
+}
+
+TEST_F(PlaybackTest, AnOutputDeviceThatCannotBeOpenedEndsPlayFileWithAMessage) {
+  Open(1);
+  const std::string path = Recording("two.wav", testsig::IndexRamp(2 * kRate, 1), 1);
+  sound->failOutput = true;
+  PlayFile(path, "");
+  const auto& boxes = backend->MessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "Cannot Open Audio Device");
+  EXPECT_EQ(boxes[0].icon, MessageIcon::Stop);
+  EXPECT_EQ(Mode.IdleState, 1);
+  EXPECT_FALSE(FilePlay.StreamOpen);
+  EXPECT_TRUE(FilePlay.StreamBlock.empty());
+}
+
+TEST_F(PlaybackTest, AFileAtALowRateLowersTheFrequencyScale) {
+  Open(1);
+  const std::string path = Recording("low.wav", testsig::IndexRamp(3 * 8000, 1), 1, 8000);
+  PlayFile(path, "wait 500\nkey Escape");
+  EXPECT_EQ(AnalysisSettings.FreqScaleHz, 4000);
+  EXPECT_EQ(AnalysisSettings.Config2FreqScaleHz, 4000);
+  EXPECT_EQ(AnalysisSettings.SpectrogramBins, ComputeSpectrogramBins(4000, 8000));
+  EXPECT_EQ(sound->Writes().at(0).format.sampleRate, 8000);
+}
+
+}  // namespace

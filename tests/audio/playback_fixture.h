@@ -1,0 +1,82 @@
+#pragma once
+// Runs file playback and held-sample playback of the whole program in-process on the headless
+// backend: recordings written to a scratch folder, a scripted user, and the simulated output that
+// keeps what a user would have heard.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "audio/file_playback.h"
+#include "audio/output_device.h"
+#include "audio/signal_playback.h"
+#include "files/recording_writer.h"
+#include "app/activities.h"
+#include "live_fixture.h"
+#include "support/signals.h"
+
+class PlaybackTest : public LiveRunTest {
+ protected:
+  void SetUp() override {
+    LiveRunTest::SetUp();
+    FilePlay = FilePlaybackState{};
+    Output = OutputDeviceState{};
+    SignalPlay = SignalPlaybackState{};
+    dir = std::filesystem::temp_directory_path() /
+          ("tx-playback-" + std::to_string(::getpid()) + "-" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(dir);
+  }
+  void TearDown() override {
+    LiveRunTest::TearDown();
+    FilePlay = FilePlaybackState{};
+    Output = OutputDeviceState{};
+    SignalPlay = SignalPlaybackState{};
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+  }
+  // Writes interleaved frames as a recording; returns its path.
+  std::string Recording(const std::string& name, const std::vector<int16_t>& frames, int channels, int rate = 22050) {
+    const std::string path = (dir / name).string();
+    std::vector<uint8_t> bytes(frames.size() * 2);
+    std::memcpy(bytes.data(), frames.data(), bytes.size());
+    std::string error;
+    EXPECT_TRUE(SaveSampleFile(path, channels, rate, 16, bytes.data(), bytes.size(), &error)) << error;
+    return path;
+  }
+  // Runs `script` as the user from the first pump on (the script ends what it starts).
+  void User(const std::string& script) {
+    ParsedScript parsed = ParseScript(script + "\nwait 1000000\n");
+    ASSERT_TRUE(parsed.error.empty()) << parsed.error;
+    backend->SetScript(parsed.lines);
+  }
+  // Clicks Play File choosing `path`, with the script's lines running from inside the playback.
+  void PlayFile(const std::string& path, const std::string& script) {
+    // Answers are queued now: the file dialog comes before the first pump.
+    ParsedScript answers = ParseScript("answer file " + path + "\n" + script);
+    ASSERT_TRUE(answers.error.empty()) << answers.error;
+    std::vector<ScriptLine> rest;
+    for (const auto& line : answers.lines) {
+      if (rest.empty() && line.text.rfind("answer", 0) == 0) {
+        backend->Execute(line);
+      } else {
+        rest.push_back(line);
+      }
+    }
+    rest.push_back(ParseScript("wait 1000000").lines.at(0));
+    backend->SetScript(rest);
+    SendMainMessage(WM_COMMAND, CMD_PLAY_FILE, 0);
+  }
+  // The value of channel `c` in frame `f` of what write `w` sounded.
+  int16_t Heard(size_t w, size_t f, int c = 0) const {
+    const auto& write = sound->Writes().at(w);
+    return write.heard.at(f * write.format.channels + c);
+  }
+
+  std::filesystem::path dir;
+};
+
+// Frame index of a sample's first frame when the file was an index ramp (value = index mod 32768).
+inline int RampValue(int64_t frame) { return static_cast<int>(frame % 32768); }
