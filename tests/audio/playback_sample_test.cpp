@@ -1,0 +1,137 @@
+// Play A and Play B of held samples on the whole program: what is heard, the target arrays, the
+// return to the frozen view it came from, ending early, the signals variant's channel choice and
+// an output device that cannot be opened.
+#include "display/sample_slots.h"
+#include "playback_fixture.h"
+#include "settings/analysis_settings.h"
+#include "settings/mode_state.h"
+
+namespace {
+
+constexpr int kRate = 22050;
+
+TEST_F(PlaybackTest, PlayAOfASampleFrozenThreeSecondsAfterRunSoundsThreeSecondsThenSilenceAndCaptureRunsAgain) {
+  Open(1);
+  Hear(testsig::Sine(440, 8000, kRate, kRate), 1);
+  long long stepsPlaying = 0;
+  backend->onPresent = [&] {
+    if (Mode.PlayingSignals) ++stepsPlaying;
+  };
+  Run("wait 3000\nclick 105\nwait 300\nclick 102\nwait 9000\nkey Escape");
+  ASSERT_EQ(sound->Writes().size(), 1u);
+  const auto& w = sound->Writes()[0];
+  EXPECT_TRUE(w.completed);
+  EXPECT_EQ(w.loops, 1);
+  EXPECT_EQ(w.data.size(), static_cast<size_t>(Samples.SampleBytes));  // the whole buffer
+  const size_t frames = w.heard.size();
+  ASSERT_EQ(frames, static_cast<size_t>(8 * kRate));
+  // About 3 s of the sine, then silence to the end of the buffer.
+  auto loud = [&](size_t from, size_t count) {
+    int peak = 0;
+    for (size_t f = from; f < from + count; ++f) peak = std::max(peak, std::abs(static_cast<int>(w.heard[f])));
+    return peak;
+  };
+  EXPECT_GT(loud(kRate / 2, kRate), 7000);
+  EXPECT_GT(loud(2 * kRate, kRate / 2), 7000);
+  EXPECT_EQ(loud(3 * kRate + kRate / 10, 4 * kRate), 0);
+  // The analysis ran on over the silent part (the held length of a live sample is the buffer).
+  EXPECT_GT(stepsPlaying, 8 * 40);
+  EXPECT_GT(SignalPlay.LastSegmentStart, 7 * kRate);
+  // Back in the frozen live view, the capture device running again; Escape then reset it.
+  const auto& opens = sound->Opens();
+  ASSERT_GE(opens.size(), 3u);
+  EXPECT_TRUE(opens[0].input);
+  EXPECT_FALSE(opens[1].input);
+  EXPECT_TRUE(opens[2].input);
+  EXPECT_GT(opens[2].atMs, w.atMs + 7900);
+}
+
+TEST_F(PlaybackTest, BackFromPlayAItIsTheFrozenLiveViewWithCaptureRunning) {
+  Open(1);
+  bool frozenWithCapture = false;
+  backend->onPresent = [&] {
+    if (Mode.Frozen && !Mode.PlayingSignals && Mode.CaptureStarted && sound->Writes().size() == 1 &&
+        sound->Writes()[0].completed)
+      frozenWithCapture = Capture.CaptureDevice != nullptr;
+  };
+  Run("wait 3000\nclick 105\nwait 300\nclick 102\nwait 9000\nkey Escape");
+  EXPECT_TRUE(frozenWithCapture);
+}
+
+TEST_F(PlaybackTest, FreezeDuringPlayAEndsItEarly) {
+  Open(1);
+  Run("wait 3000\nclick 105\nwait 300\nclick 102\nwait 1000\nclick 105\nwait 500\nkey Escape");
+  ASSERT_EQ(sound->Writes().size(), 1u);
+  const auto& w = sound->Writes()[0];
+  EXPECT_FALSE(w.completed);
+  EXPECT_NEAR(static_cast<double>(w.heard.size()), kRate, kRate / 10);
+  EXPECT_EQ(Output.PlaybackDevice, nullptr);
+}
+
+TEST_F(PlaybackTest, PlayBInOverlayDrawsIntoTheBTracesAndRestoresSpectrumBAfter) {
+  Open(1);
+  Hear(testsig::Sine(440, 8000, kRate, kRate), 1);
+  bool bMoved = false, aKept = true;
+  std::array<int16_t, kSpectrumLength> spectrumA{};
+  std::array<int16_t, kTraceLength> traceB{};
+  backend->onPresent = [&] {
+    if (!Mode.PlayingSignals || SignalPlay.StepsDrawn < 5) {
+      spectrumA = Samples.SpectrumA;
+      traceB = Samples.TraceB1;
+      return;
+    }
+    if (Samples.SpectrumB != Samples.SpectrumStored && Samples.TraceB1 != traceB) bMoved = true;
+    if (Samples.SpectrumA != spectrumA) aKept = false;
+  };
+  // Store a sample of the sine, then listen to it with the overlay comparison.
+  Run("wait 3000\nclick 105\nwait 300\nclick 106\nset DisplayModeButton 1097\nset ComparisonModeButton 1031\n"
+      "wait 300\nclick 103\nwait 9000\nkey Escape");
+  ASSERT_EQ(sound->Writes().size(), 1u);
+  EXPECT_EQ(SignalPlay.Target, 1);
+  EXPECT_TRUE(bMoved);
+  EXPECT_TRUE(aKept);
+  EXPECT_EQ(Samples.SpectrumB, Samples.SpectrumStored);
+}
+
+TEST_F(PlaybackTest, TheSignalsVariantSoundsOnlyTheChosenChannel) {
+  Open(2);
+  Hear(testsig::Interleave(testsig::Sine(440, 8000, kRate, kRate), testsig::Sine(125, 6000, kRate, kRate)), 2);
+  // Every frozen sample goes to Sample B at once; "&Play Zizivuv" plays it.
+  Run("set ListenChannel 0\nwait 2000\nclick 105\nwait 300\nclick 103\nwait 500\nclick 105\nwait 300\n"
+      "set ListenChannel 1\nclick 103\nwait 500\nclick 105\nwait 300\nkey Escape");
+  ASSERT_EQ(sound->Writes().size(), 2u);
+  EXPECT_EQ(sound->Writes()[0].left, 0);
+  EXPECT_EQ(sound->Writes()[0].right, kPlaybackLevel);
+  EXPECT_EQ(sound->Writes()[1].left, kPlaybackLevel);
+  EXPECT_EQ(sound->Writes()[1].right, 0);
+  EXPECT_EQ(sound->Writes()[0].format.channels, 2);
+}
+
+TEST_F(PlaybackTest, AnOutputDeviceThatCannotBeOpenedEndsPlayAAndReturnsToTheFrozenView) {
+  Open(1);
+  bool backFrozen = false;
+  backend->onPresent = [&] {
+    if (!backend->MessageBoxes().empty() && Mode.Frozen && !Mode.PlayingSignals && Mode.CaptureStarted)
+      backFrozen = true;
+  };
+  Run("wait 2000\nclick 105\nwait 300\ndevice output fail\nclick 102\nwait 1000\nkey Escape");
+  const auto& boxes = backend->MessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "Cannot Open Audio Device");
+  EXPECT_EQ(boxes[0].icon, MessageIcon::Stop);
+  EXPECT_TRUE(backFrozen);
+  EXPECT_TRUE(sound->Writes().empty());
+}
+
+TEST(PlaybackVolume, TheTableByVariantChannelsAndListenChannel) {
+  EXPECT_EQ(PlaybackVolume(0, 2, 1).left, 0xF000);
+  EXPECT_EQ(PlaybackVolume(0, 2, 1).right, 0);
+  EXPECT_EQ(PlaybackVolume(1, 1, 0).left, 0xF000);
+  EXPECT_EQ(PlaybackVolume(1, 1, 0).right, 0xF000);
+  EXPECT_EQ(PlaybackVolume(2, 2, 0).left, 0);
+  EXPECT_EQ(PlaybackVolume(2, 2, 0).right, 0xF000);
+  EXPECT_EQ(PlaybackVolume(2, 1, 1).left, 0xF000);
+  EXPECT_EQ(PlaybackVolume(2, 1, 1).right, 0);
+}
+
+}  // namespace
