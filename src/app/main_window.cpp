@@ -1,6 +1,7 @@
 // The main window: creation of every long-lived object, the idle-state teardown, and the entry
 // that runs the program.
 #include <cstring>
+#include <filesystem>
 
 #include "app/control_states.h"
 #include "app/file_paths.h"
@@ -194,6 +195,18 @@ void CreateMainWindow(int variant) {
 
 int RunTaldrinex(int variant, const std::string& commandLine) {
   CreateMainWindow(variant);
-  if (!commandLine.empty()) OpenCommandLineFile(commandLine);
+  if (!commandLine.empty()) {
+    // The file's folder becomes the current directory before the file is opened, so a relative
+    // path is made absolute first (in its quotes, when it came in quotes).
+    std::string path = commandLine;
+    const bool quoted = path.size() >= 2 && path.front() == '"' && path.back() == '"';
+    if (quoted) path = path.substr(1, path.size() - 2);
+    std::error_code ec;
+    if (!path.empty() && path.front() != '/') {
+      const auto absolute = std::filesystem::absolute(path, ec);
+      if (!ec) path = absolute.string();
+    }
+    OpenCommandLineFile(quoted ? '"' + path + '"' : path);
+  }
   return RunMessageLoop();
 }
