@@ -378,5 +378,7 @@ intptr_t DispatchActivityMessage(uint32_t message, uintptr_t wParam, intptr_t) {
 }
 void ReleaseActivityResources() {
   ReleaseCapture();
+  ClosePlaybackOutput();
+  ReleaseFileStream();
   Mode.CaptureStarted = 0;
 }

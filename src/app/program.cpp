@@ -5,8 +5,11 @@
 #include "app/window_state.h"
 #include "audio/capture_device.h"
 #include "audio/capture_recording.h"
+#include "audio/file_playback.h"
 #include "audio/frozen_view.h"
 #include "audio/live_loop.h"
+#include "audio/output_device.h"
+#include "audio/signal_playback.h"
 #include "display/display_state.h"
 #include "display/palette.h"
 #include "display/panel_state.h"
@@ -20,6 +23,8 @@
 void ResetProgramState() {
   // A device left open by a test is closed before its state is forgotten.
   ReleaseCapture();
+  ClosePlaybackOutput();
+  ReleaseFileStream();
   ResetSettingsState();
   Mode = ModeState{};
   Window = WindowState{};
@@ -33,6 +38,9 @@ void ResetProgramState() {
   LiveLoop = LiveLoopState{};
   LiveView = LiveViewState{};
   Recorder = RecordingState{};
+  FilePlay = FilePlaybackState{};
+  Output = OutputDeviceState{};
+  SignalPlay = SignalPlaybackState{};
   ResetSignalPanelState();
   ResetUiModel();
   ResetMessageQueue();
