@@ -1,0 +1,142 @@
+// The averaging and the difference smoothing are shaped for vector units (blocks, prefix sums, the
+// truncating division done in floating point); they must give exactly the integers of the plain
+// loops they replace, for every count, width, size and value range the program can meet.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "audio/spectrum_history.h"
+
+namespace {
+
+// The plain loops: sum each point over the used spectra, divide with the integer division.
+std::vector<int16_t> PlainAverage(const std::vector<int16_t>& history, int count, int points, bool clampNegative) {
+  if (count < 1) count = 1;
+  points = std::min(points, kMaxPoints);
+  std::vector<int16_t> out(points);
+  for (int i = 0; i < points; ++i) {
+    int sum = 0;
+    for (int j = 0; j < count; ++j) sum += history[i + static_cast<size_t>(points) * j];
+    int mean = sum / count;
+    if (clampNegative && mean < 0) mean = 0;
+    out[i] = static_cast<int16_t>(mean);
+  }
+  return out;
+}
+
+std::vector<int16_t> PlainSmoothing(const std::vector<int16_t>& diff, int width) {
+  const int points = static_cast<int>(diff.size());
+  const int half = width / 2;
+  std::vector<int16_t> out(points);
+  for (int i = 0; i < points; ++i) {
+    int sum = 0;
+    for (int k = i - half; k <= i + half; ++k) sum += diff[std::clamp(k, 0, points - 1)];
+    out[i] = static_cast<int16_t>(sum / width);
+  }
+  return out;
+}
+
+std::vector<int16_t> Averaged(const std::vector<int16_t>& history, int count, int points, bool clampNegative) {
+  std::vector<int16_t> out(std::min(points, kMaxPoints), 0x5a5a);
+  AverageHistory(history.data(), count, points, clampNegative, out.data());
+  return out;
+}
+
+// Values of one of several kinds: full 16-bit range, dB-like (-120..20), the extremes only.
+int16_t Value(std::mt19937& rng, int kind) {
+  switch (kind) {
+    case 0: return static_cast<int16_t>(std::uniform_int_distribution<int>(-32768, 32767)(rng));
+    case 1: return static_cast<int16_t>(std::uniform_int_distribution<int>(-120, 20)(rng));
+    default: return rng() & 1 ? int16_t{32767} : int16_t{-32768};
+  }
+}
+
+TEST(AnalysisStepEquivalence, AveragesMatchThePlainLoopForEveryCountAndValueRange) {
+  std::mt19937 rng(20240611);
+  for (int points : {1024, 1000, 17, 5}) {
+    std::vector<int16_t> history(static_cast<size_t>(points) * 256);
+    for (int kind = 0; kind < 3; ++kind) {
+      for (auto& v : history) v = Value(rng, kind);
+      for (int count = 0; count <= 256; count += points == 1024 ? 1 : 15) {
+        for (bool clamp : {false, true}) {
+          ASSERT_EQ(Averaged(history, count, points, clamp), PlainAverage(history, count, points, clamp))
+              << "points " << points << " kind " << kind << " count " << count << " clamp " << clamp;
+        }
+      }
+    }
+  }
+}
+
+// Sums one below, at and one above every multiple of the count, across the whole range of means:
+// where a floating-point quotient would first round onto the wrong side of a whole number.
+TEST(AnalysisStepEquivalence, AveragesAtTheEdgesOfEveryQuotient) {
+  constexpr int kPoints = 1024;
+  for (int count : {2, 3, 7, 10, 25, 49, 100, 127, 255, 256}) {
+    std::vector<int16_t> history(static_cast<size_t>(kPoints) * count);
+    for (int first = 0; first < 3 * 65536; first += kPoints) {
+      for (int i = 0; i < kPoints; ++i) {
+        const int n = first + i;
+        const int mean = -32768 + (n / 3) % 65536;  // every 16-bit mean
+        const int offset = n % 3 - 1;               // sum = mean * count - 1, + 0, + 1
+        // Every spectrum holds the mean; the first carries the offset where it stays in range.
+        for (int j = 0; j < count; ++j) history[i + static_cast<size_t>(kPoints) * j] = static_cast<int16_t>(mean);
+        const int adjusted = mean + offset;
+        if (adjusted >= -32768 && adjusted <= 32767) history[i] = static_cast<int16_t>(adjusted);
+      }
+      ASSERT_EQ(Averaged(history, count, kPoints, false), PlainAverage(history, count, kPoints, false))
+          << "count " << count << " first " << first;
+    }
+  }
+}
+
+TEST(AnalysisStepEquivalence, AveragingBeyondTheHistoryTakesThePlainWay) {
+  // More spectra than one history holds (not met in the program) still averages correctly.
+  std::mt19937 rng(7);
+  constexpr int kPoints = 40;
+  std::vector<int16_t> history(kPoints * 600);
+  for (auto& v : history) v = Value(rng, 0);
+  for (int count : {257, 300, 600})
+    EXPECT_EQ(Averaged(history, count, kPoints, true), PlainAverage(history, count, kPoints, true)) << count;
+}
+
+TEST(AnalysisStepEquivalence, SmoothingMatchesThePlainLoopForEveryWidth) {
+  std::mt19937 rng(99);
+  for (int points : {1024, 999, 8, 1}) {
+    std::vector<int16_t> diff(points);
+    for (int kind = 0; kind < 3; ++kind) {
+      for (auto& v : diff) v = Value(rng, kind);
+      std::vector<int> widths;
+      for (int w = 1; w <= 300; ++w) widths.push_back(w);
+      for (int w : {511, 1023, 1024, 1025, 2047, 2048, 2049, 3000}) widths.push_back(w);
+      for (int w : widths) {
+        std::vector<int16_t> out(points, 0x5a5a);
+        SmoothDifference(diff.data(), points, w, out.data());
+        ASSERT_EQ(out, PlainSmoothing(diff, w)) << "points " << points << " kind " << kind << " width " << w;
+      }
+    }
+  }
+}
+
+TEST(AnalysisStepEquivalence, SmoothingOfAConstantAndOfASingleSpike) {
+  // A constant run of -7 sums to -7 x (2 (w / 2) + 1) over every window, the clamped edges included;
+  // odd widths divide it exactly, even ones truncate toward zero.
+  std::vector<int16_t> constant(64, -7);
+  for (int w = 2; w <= 20; ++w) {
+    std::vector<int16_t> out(64);
+    SmoothDifference(constant.data(), 64, w, out.data());
+    const int span = w / 2 * 2 + 1;
+    EXPECT_EQ(out[32], -7 * span / w) << w;
+    EXPECT_EQ(out[0], -7 * span / w) << w;  // the clamped edge repeats the same value
+  }
+  std::vector<int16_t> spike(64, 0), out(64);
+  spike[63] = 30000;
+  SmoothDifference(spike.data(), 64, 4, out.data());  // window i-2..i+2, bin 63 counted thrice at i = 63
+  EXPECT_EQ(out[63], 3 * 30000 / 4);
+  EXPECT_EQ(out[61], 30000 / 4);
+  EXPECT_EQ(out[60], 0);
+}
+
+}  // namespace
