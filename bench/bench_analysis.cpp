@@ -1,40 +1,21 @@
 // Speed of one power spectrum (2048 samples in, 1024 whole-dB values out) beside the reference a user
 // would pick: FFTW's real-to-complex double transform of the same windowed block, then power,
-// 10 log10 and conversion to 16 bits. Prints the ratio ours / reference of the medians of the
+// 10 log10 and conversion to 16 bits (bench_reference.h). Prints the ratio ours / reference of the medians of the
 // repetitions (10 unless --benchmark_repetitions says otherwise), in CPU time (the figure that
 // holds on a busy machine) and in real time.
 #include <benchmark/benchmark.h>
-#include <fftw3.h>
 
-#include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <iostream>
-#include <map>
-#include <string>
 #include <vector>
 
 #include "analysis/fft_tables.h"
 #include "analysis/power_spectrum.h"
+#include "bench_reference.h"
 
 namespace {
 
-constexpr int kN = 2048;
-
-// A voice-like block: harmonics of 180 Hz at 22050 Hz with a little noise.
-std::vector<int16_t> VoiceBlock() {
-  std::vector<int16_t> block(kN);
-  uint32_t noise = 12345;
-  for (int n = 0; n < kN; ++n) {
-    double v = 0;
-    for (int k = 1; k <= 25; ++k) v += std::sin(2 * 3.14159265358979 * 180.0 * k * n / 22050.0) / k;
-    noise = noise * 1664525u + 1013904223u;
-    v = v * 9000 + (static_cast<double>(noise >> 16) - 32768.0) / 64.0;
-    block[n] = static_cast<int16_t>(std::clamp(std::lround(v), -32768L, 32767L));
-  }
-  return block;
-}
+using benchref::kN;
 
 void BM_PowerSpectrum(benchmark::State& state) {
   ResetAnalysisState();
@@ -43,7 +24,7 @@ void BM_PowerSpectrum(benchmark::State& state) {
     return;
   }
   SetBandwidth(10, 22050);
-  const std::vector<int16_t> input = VoiceBlock();
+  const std::vector<int16_t> input = benchref::VoiceBlock();
   std::vector<int16_t> block(kN);
   for (auto _ : state) {
     // The spectrum overwrites the first half of its block: every call starts from the samples.
@@ -54,110 +35,13 @@ void BM_PowerSpectrum(benchmark::State& state) {
   }
 }
 
-void BM_FftwReference(benchmark::State& state) {
-  ResetAnalysisState();
-  if (!EnsureFftTables()) {
-    state.SkipWithError(kFftSetupFailedText);
-    return;
-  }
-  const std::vector<double> window = Analysis.BlockWindow;
-  const std::vector<int16_t> input = VoiceBlock();
-  double* in = fftw_alloc_real(kN);
-  fftw_complex* out = fftw_alloc_complex(kN / 2 + 1);
-  fftw_plan plan = fftw_plan_dft_r2c_1d(kN, in, out, FFTW_MEASURE);
-  std::vector<int16_t> spectrum(kN / 2);
-  const double scale = 4.0 / (double(kN) * kN);  // the program's scale: (2 |X| / N)^2
-  for (auto _ : state) {
-    for (int i = 0; i < kN; ++i) in[i] = input[i] * window[i];
-    fftw_execute(plan);
-    for (int k = 0; k < kN / 2; ++k) {
-      const double power = (out[k][0] * out[k][0] + out[k][1] * out[k][1]) * scale;
-      const double value = power > 0 ? 10.0 * std::log10(power) : 0.0;
-      spectrum[k] = static_cast<int16_t>(std::clamp(value, -32768.0, 32767.0));
-    }
-    benchmark::DoNotOptimize(spectrum.data());
-    benchmark::ClobberMemory();
-  }
-  fftw_destroy_plan(plan);
-  fftw_free(out);
-  fftw_free(in);
-}
+void BM_FftwReference(benchmark::State& state) { benchref::FftwReference(state); }
 
 BENCHMARK(BM_PowerSpectrum);
 BENCHMARK(BM_FftwReference);
 
-// Passes everything on to the reporter the command line chose and keeps the medians.
-class MedianKeeper : public benchmark::BenchmarkReporter {
- public:
-  explicit MedianKeeper(benchmark::BenchmarkReporter* display) : display_(display) {}
-  bool ReportContext(const Context& context) override {
-    display_->SetOutputStream(&GetOutputStream());
-    display_->SetErrorStream(&GetErrorStream());
-    return display_->ReportContext(context);
-  }
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      const std::string name = run.run_name.function_name;
-      if (run.error_occurred) continue;
-      for (bool cpu : {true, false}) {
-        const std::string key = name + (cpu ? "/cpu" : "/real");
-        const double t = cpu ? run.GetAdjustedCPUTime() : run.GetAdjustedRealTime();
-        if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-          medians_[key] = t;
-        else if (run.run_type == Run::RT_Iteration)
-          samples_[key].push_back(t);
-      }
-    }
-    display_->ReportRuns(runs);
-  }
-  void Finalize() override { display_->Finalize(); }
-
-  // Median time ("BM_x/cpu" or "BM_x/real") in the benchmark's time unit; negative when it did not run.
-  double Median(const std::string& name) const {
-    if (auto it = medians_.find(name); it != medians_.end()) return it->second;
-    auto it = samples_.find(name);
-    if (it == samples_.end() || it->second.empty()) return -1;
-    std::vector<double> v = it->second;
-    std::sort(v.begin(), v.end());
-    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-  }
-
- private:
-  benchmark::BenchmarkReporter* display_;
-  std::map<std::string, double> medians_;
-  std::map<std::string, std::vector<double>> samples_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<char*> args(argv, argv + argc);
-  bool repetitionsGiven = false, consoleOutput = true;
-  for (int i = 1; i < argc; ++i) {
-    const std::string a = argv[i];
-    repetitionsGiven |= a.rfind("--benchmark_repetitions", 0) == 0;
-    if (a.rfind("--benchmark_format=", 0) == 0) consoleOutput = a == "--benchmark_format=console";
-  }
-  std::string repetitions = "--benchmark_repetitions=10";
-  if (!repetitionsGiven) args.push_back(repetitions.data());
-  int count = static_cast<int>(args.size());
-  benchmark::Initialize(&count, args.data());
-  if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
-
-  MedianKeeper keeper(benchmark::CreateDefaultDisplayReporter());
-  benchmark::RunSpecifiedBenchmarks(&keeper);
-  benchmark::Shutdown();
-
-  // JSON and CSV output stay parseable: the ratio then goes to the error stream.
-  std::ostream& out = consoleOutput ? std::cout : std::cerr;
-  for (const char* clock : {"cpu", "real"}) {
-    const double ours = keeper.Median(std::string("BM_PowerSpectrum/") + clock);
-    const double reference = keeper.Median(std::string("BM_FftwReference/") + clock);
-    out << "ratio BM_PowerSpectrum / BM_FftwReference (medians, " << clock << " time): ";
-    if (ours > 0 && reference > 0)
-      out << ours / reference << "\n";
-    else
-      out << "not available (both benchmarks must run)\n";
-  }
-  return 0;
+  return benchref::RunAndPrintRatios(argc, argv, "BM_PowerSpectrum", "BM_FftwReference");
 }
