@@ -24,55 +24,51 @@ TEST_F(SegmentSpectrumTest, TakesChannelZeroAtTheRoundedFrame) {
 
   std::vector<int16_t> out;
   std::string error;
-  SegmentSpectrumRequest request;
-  request.atSeconds = 0.5;
-  request.blockWindow = true;
+  SegmentSpectrumRequest request{.atSeconds = 0.5, .blockWindow = true};
   ASSERT_TRUE(SegmentSpectrum(stereo, 2, rate, request, &out, &error)) << error;
   ASSERT_EQ(out.size(), 1024u);
   EXPECT_EQ(out[100], 78);
   EXPECT_EQ(out[99], 72);
 
-  // Same block through PowerSpectrum directly, with the bandwidth window at the default 10 Hz.
-  request.blockWindow = false;
-  ASSERT_TRUE(SegmentSpectrum(stereo, 2, rate, request, &out, &error)) << error;
-  EXPECT_EQ(Analysis.WindowLength, 2048);
+  // The band window at the default 10 Hz, from a time within half a frame of frame 11025: the same
+  // block as PowerSpectrum gets directly.
   std::vector<int16_t> direct = tone;
   PowerSpectrum(direct.data(), kBandWindowSelector);
-  EXPECT_EQ(out, std::vector<int16_t>(direct.begin(), direct.begin() + 1024));
-
-  // 0.49999 s rounds to the same frame 11025 only when it is within half a frame.
+  direct.resize(1024);
+  request.blockWindow = false;
   request.atSeconds = 11024.6 / rate;
-  ASSERT_TRUE(SegmentSpectrum(stereo, 2, rate, request, &out, &error));
-  EXPECT_EQ(out, std::vector<int16_t>(direct.begin(), direct.begin() + 1024));
+  ASSERT_TRUE(SegmentSpectrum(stereo, 2, rate, request, &out, &error)) << error;
+  EXPECT_EQ(Analysis.WindowLength, 2048);
+  EXPECT_EQ(out, direct);
 
   request.bandwidthHz = 300;
   ASSERT_TRUE(SegmentSpectrum(stereo, 2, rate, request, &out, &error));
   EXPECT_EQ(Analysis.WindowLength, 73);
 }
 
-TEST_F(SegmentSpectrumTest, RefusesBlocksThatDoNotFit) {
-  std::vector<int16_t> out{1, 2, 3};
-  std::string error;
-  SegmentSpectrumRequest request;
-  EXPECT_FALSE(SegmentSpectrum(std::vector<int16_t>(2047, 0), 1, 22050, request, &out, &error));
-  EXPECT_NE(error.find("too short"), std::string::npos) << error;
-  EXPECT_EQ(out, (std::vector<int16_t>{1, 2, 3}));
-
-  // 3000 frames of two channels: the last block starts at frame 952.
-  const std::vector<int16_t> stereo(6000, 0);
-  request.atSeconds = 952.0 / 22050;
-  EXPECT_TRUE(SegmentSpectrum(stereo, 2, 22050, request, &out, &error)) << error;
-  request.atSeconds = 953.0 / 22050;
-  error.clear();
-  EXPECT_FALSE(SegmentSpectrum(stereo, 2, 22050, request, &out, &error));
-  EXPECT_NE(error.find("starts at"), std::string::npos) << error;
-  request.atSeconds = -1;
-  EXPECT_FALSE(SegmentSpectrum(stereo, 2, 22050, request, &out, &error));
-  request.atSeconds = 0;
-  request.bandwidthHz = 0;
-  EXPECT_FALSE(SegmentSpectrum(stereo, 2, 22050, request, &out, &error));
-  request.bandwidthHz = 10;
-  EXPECT_FALSE(SegmentSpectrum(stereo, 0, 22050, request, &out, &error));
+TEST_F(SegmentSpectrumTest, RefusesBlocksThatDoNotFitAndBadArguments) {
+  struct Case {
+    size_t samples;
+    int channels;
+    double at;
+    int bandwidthHz;
+    const char* error;  // nullptr: accepted
+  };
+  // 3000 stereo frames: the last block starts at frame 952.
+  for (const Case& c : {Case{2047, 1, 0, 10, "too short"}, Case{6000, 2, 952.0 / 22050, 10, nullptr},
+                        Case{6000, 2, 953.0 / 22050, 10, "starts at"}, Case{6000, 2, -1, 10, ""},
+                        Case{6000, 2, 0, 0, ""}, Case{6000, 0, 0, 10, ""}}) {
+    std::vector<int16_t> out{1, 2, 3};
+    std::string error;
+    const bool ok = SegmentSpectrum(std::vector<int16_t>(c.samples, 0), c.channels, 22050,
+                                    {.atSeconds = c.at, .bandwidthHz = c.bandwidthHz}, &out, &error);
+    EXPECT_EQ(ok, c.error == nullptr) << c.samples << " " << c.at;
+    if (c.error) {
+      EXPECT_NE(error.find(c.error), std::string::npos) << error;
+      EXPECT_FALSE(error.empty());
+      EXPECT_EQ(out, (std::vector<int16_t>{1, 2, 3}));
+    }
+  }
 }
 
 }  // namespace
