@@ -20,6 +20,11 @@ constexpr int kBlock = 16;  // points per block: two 256-bit vectors of 32-bit s
 // side of every whole number (a non-whole q is at least 1/256 away from one).
 constexpr int kSinglePrecisionCount = 256;
 
+// Difference smoothing: windows of up to this many bins are summed directly, wider ones through
+// prefix sums; widths up to kSinglePrecisionWidth divide in single precision.
+constexpr int kDirectSpan = 16;
+constexpr int kSinglePrecisionWidth = 256;
+
 // Points first..end-1, one at a time with integer division.
 void AverageHistoryPlain(const int16_t* history, int count, int points, int first, int end, bool clampNegative,
                          int16_t* out) {
@@ -73,11 +78,11 @@ int DifferenceSmoothingWidth(int bandwidthHz, int rate) {
   return std::max(w, 2);
 }
 
-// Window sums as differences of prefix sums over the spectrum padded with its clamped edge values
-// (whole numbers: the order of the additions does not matter), then the division in double
-// precision: the sum (below 2^28) converts exactly, and the rounding error of the quotient (below
-// 2^-25 for |q| < 2^28) is far below the 1 / width that separates a non-whole quotient from the next
-// whole number, so truncating it gives the integer quotient.
+// Window sums (whole numbers: the order of the additions does not matter), then the truncating
+// division in floating point. Up to a width of 256 the sum (at most 257 x 32768 < 2^24) converts to
+// single precision exactly and the quotient (|q| < 2^16, rounding error <= 2^-9) stays on the same
+// side of every whole number, from which a non-whole quotient is at least 1 / width away; wider
+// windows divide in double precision (sum below 2^28, error below 2^-25).
 __attribute__((target_clones("avx2", "default"))) void SmoothDifference(const int16_t* diff, int points, int width,
                                                                         int16_t* out) {
   const int half = width / 2;
@@ -90,17 +95,48 @@ __attribute__((target_clones("avx2", "default"))) void SmoothDifference(const in
     }
     return;
   }
-  // prefix[t] = sum of padded[0..t-1], padded[t] = diff[clamp(t - half)], t < points + 2 half.
-  std::array<int32_t, 3 * kMaxPoints + 1> prefix;
-  const int padded = points + 2 * half;
-  int32_t running = 0;
-  prefix[0] = 0;
-  int t = 0;
-  for (; t < half; ++t) prefix[t + 1] = running += diff[0];
-  for (; t < half + points; ++t) prefix[t + 1] = running += diff[t - half];
-  for (; t < padded; ++t) prefix[t + 1] = running += diff[points - 1];
-  const double divisor = width;
   const int span = 2 * half + 1;
-  for (int i = 0; i < points; ++i)
-    out[i] = static_cast<int16_t>(static_cast<int>((prefix[i + span] - prefix[i]) / divisor));
+  // Whole blocks of sums, then the rest (fewer than kBlock) at the end of `sums`.
+  std::array<int32_t, kMaxPoints> sums;
+  if (span <= kDirectSpan) {
+    // Narrow windows (the usual bandwidths): add shifted copies of the padded spectrum, padded[t] =
+    // diff[clamp(t - half)].
+    std::array<int16_t, kMaxPoints + kDirectSpan> padded;
+    std::fill_n(padded.begin(), half, diff[0]);
+    std::copy_n(diff, points, padded.begin() + half);
+    std::fill_n(padded.begin() + half + points, half, diff[points - 1]);
+    int i = 0;
+    for (; i + kBlock <= points; i += kBlock) {
+      int32_t block[kBlock] = {};
+      for (int d = 0; d < span; ++d)
+        for (int k = 0; k < kBlock; ++k) block[k] += padded[i + d + k];
+      for (int k = 0; k < kBlock; ++k) sums[i + k] = block[k];
+    }
+    for (; i < points; ++i) {
+      sums[i] = 0;
+      for (int d = 0; d < span; ++d) sums[i] += padded[i + d];
+    }
+  } else {
+    // prefix[t] = sum of padded[0..t-1], t <= points + 2 half.
+    std::array<int32_t, 3 * kMaxPoints + 1> prefix;
+    int32_t running = 0;
+    prefix[0] = 0;
+    int t = 0;
+    for (; t < half; ++t) prefix[t + 1] = running += diff[0];
+    for (; t < half + points; ++t) prefix[t + 1] = running += diff[t - half];
+    for (; t < points + 2 * half; ++t) prefix[t + 1] = running += diff[points - 1];
+    for (int i = 0; i < points; ++i) sums[i] = prefix[i + span] - prefix[i];
+  }
+  int i = 0;
+  if (width <= kSinglePrecisionWidth) {
+    const float divisor = static_cast<float>(width);
+    for (; i + kBlock <= points; i += kBlock)
+      for (int k = 0; k < kBlock; ++k)
+        out[i + k] = static_cast<int16_t>(static_cast<int>(static_cast<float>(sums[i + k]) / divisor));
+  } else {
+    const double divisor = width;
+    for (; i + kBlock <= points; i += kBlock)
+      for (int k = 0; k < kBlock; ++k) out[i + k] = static_cast<int16_t>(static_cast<int>(sums[i + k] / divisor));
+  }
+  for (; i < points; ++i) out[i] = static_cast<int16_t>(sums[i] / width);
 }
