@@ -20,6 +20,7 @@
 #include "display/sample_slots.h"
 #include "files/recording_reader.h"
 #include "files/recording_writer.h"
+#include "interaction/image_rebuild.h"
 #include "platform/backend.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
@@ -46,10 +47,11 @@ void SetViewScrollBar(int range, int position) {
 void FocusMainWindow() { SetMainFocus(); }
 
 void AfterFreezeCopy() {
+  // The held image first, so that the automatic Store below takes it into Sample B too.
+  RebuildStoredImages(Display.MainDC, 0);
   // The signals variant has no Store button: every frozen sample goes to Sample B at once.
   if (AnalysisSettings.ProductVariant == 2) SendMainMessage(WM_COMMAND, CMD_STORE, 0);
   FillFrame();
-  // The frozen-view cursor is drawn by the mouse and scrolling code on its next event.
 }
 
 // Cleared when a run starts, after the buffers are queued and before the device starts.
@@ -89,6 +91,8 @@ void DropIncompatibleSamples(int channels, int rate) {
 // --- Playback: file and held samples ---------------------------------------------------------
 
 void AfterFileFreeze() {
+  // Near the end of the file the loop has copied the last frame into the canvas already.
+  if (!FilePlay.NearEndFrozen) RebuildStoredImages(Display.MainDC, 0);
   if (AnalysisSettings.ProductVariant == 2) SendMainMessage(WM_COMMAND, CMD_STORE, 0);
 }
 
@@ -339,7 +343,7 @@ void SaveBitmapCommand() {}
 void PrintWindowCommand() {}
 void OpenOptionsDialog(int) {}
 void RepaintOptionsDialog() {}
-void RebuildStoredImagesAfterResize() {}
+void RebuildStoredImagesAfterResize() { RebuildStoredImages(Display.MainDC, 2); }
 intptr_t DispatchActivityMessage(uint32_t message, uintptr_t wParam, intptr_t) {
   switch (message) {
     case MM_WIM_DATA: {

@@ -62,6 +62,12 @@ int64_t ClockFrames(double now) {
 }
 
 void NearEndFreeze(const FilePlaybackHooks& h) {
+  // The last frame becomes the held image, before the fills below clear parts of it.
+  if (Display.CanvasReady && Mode.FrameReady) {
+    const canvas::Surface& frame = Display.FrameDC;
+    canvas::DrawContext(&Display.CanvasDC).BitBlt(0, 0, frame.Width(), frame.Height(), frame, 0, 0);
+  }
+  FilePlay.NearEndFrozen = 1;
   Mode.Frozen = 1;
   Mode.FreezePending = 1;
   Display.FullRedraw = 1;
@@ -105,6 +111,7 @@ void FreezeDuringPlayback(const FilePlaybackHooks& h, double now) {
   Mode.FreezePending = 0;
   LiveView.ViewedSample = 0;
   if (h.afterFreezeCopy) h.afterFreezeCopy();
+  F.NearEndFrozen = 0;
 }
 
 // A frozen step: 2048 frames of the viewed sample at the view position, only inside the part that
@@ -217,6 +224,7 @@ FilePlaybackStart BeginFilePlayback(RecordingPlayback&& playback, double nowMs, 
   F.Stream = std::move(playback);
   F.StreamOpen = true;
   F.HalvesRefilled = F.StepsDrawn = F.StepsAbandoned = 0;
+  F.NearEndFrozen = 0;
   F.LastPosition = -1;
   // The first half now; the second when the device is 2048 frames into the first.
   if (ReadNextPlayData(F.Stream, Half(0), F.ReadAheadBytes / 2) <= 0) Mode.StopRequested = 1;

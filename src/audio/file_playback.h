@@ -21,6 +21,9 @@ struct FilePlaybackState {
   uint8_t RefillArmed = 0;            // the half not playing waits for the next 4 s of the file
   double LoopStartTime = 0;           // ms
   bool EndedFrozen = false;           // the loop's last step showed the frozen view
+  // The display froze near the end of the file: the last frame was copied into CanvasDC as the
+  // held image, so the freeze that follows needs no rebuild of it. Cleared after that freeze.
+  uint8_t NearEndFrozen = 0;
   // Counts for tests and measurements.
   long long HalvesRefilled = 0;
   long long StepsDrawn = 0;

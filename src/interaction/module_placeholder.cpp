@@ -1,2 +1,0 @@
-// Module interaction: sources arrive with its work.
-namespace {}

@@ -1,0 +1,300 @@
+// The held-sample images: where the rebuild draws, which segment each column reads, and what the
+// frozen display shows after a live freeze, a forced rebuild, a Store and the end of a played file.
+#include "interaction/image_rebuild.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "audio/playback_fixture.h"
+#include "display/display_state.h"
+#include "display/panel_state.h"
+#include "display/sample_slots.h"
+#include "settings/analysis_settings.h"
+#include "settings/mode_state.h"
+#include "support/signals.h"
+
+namespace {
+
+constexpr int kRate = 22050;
+constexpr int kBackground = 5;
+constexpr int kLit = 120;  // a sine of 8000 peak reaches far above this palette index
+
+// --- Geometry and segment placement ---------------------------------------------------------
+
+TEST(RebuildRects, FollowTheLayoutOfEachDisplayAndComparisonMode) {
+  const int w = 760, h = 500;
+  // F2: the spectrogram over the lower two thirds, the envelope over the upper third.
+  EXPECT_EQ(RebuildSpectrogramRect(1, 0, 1, w, h), (PanelRect{0, 500, 760, 4 * 500 / 6}));
+  EXPECT_EQ(RebuildEnvelopeRect(1, 0, 1, w, h), (PanelRect{0, 500 / 3, 760, 500 / 3}));
+  // F1 and F5 keep the left half; F3 has no envelope.
+  EXPECT_EQ(RebuildSpectrogramRect(0, 0, 1, w, h), (PanelRect{0, 500, 380, 333}));
+  EXPECT_EQ(RebuildSpectrogramRect(4, 0, 1, w, h), (PanelRect{0, 500, 380, 500}));
+  EXPECT_FALSE(RebuildEnvelopeRect(2, 0, 1, w, h));
+  // Above/Below: Sample A in the upper half, Sample B in the lower; no lower panel without it.
+  EXPECT_EQ(RebuildSpectrogramRect(1, 1, 1, w, h), (PanelRect{0, 250, 760, 166}));
+  EXPECT_EQ(RebuildSpectrogramRect(1, 1, 2, w, h), (PanelRect{0, 500, 760, 166}));
+  EXPECT_EQ(RebuildEnvelopeRect(0, 1, 2, w, h), (PanelRect{0, 333, 380, 83}));
+  EXPECT_FALSE(RebuildSpectrogramRect(1, 0, 2, w, h));
+  // Layouts without a spectrogram, and the overlay, have nothing to rebuild.
+  for (int mode : {3, 5, 6, 7}) EXPECT_FALSE(RebuildSpectrogramRect(mode, 0, 1, w, h)) << mode;
+  EXPECT_FALSE(RebuildSpectrogramRect(3, 2, 1, w, h));
+}
+
+TEST(RebuildColumns, CentreTheirSegmentOnTheColumnTimeInsideTheSample) {
+  const float ms = 8000.0f / 760;  // 8 s across 760 columns
+  const int last = 8 * kRate - 2048 - 1;
+  EXPECT_EQ(SpectrogramColumnStart(0, ms, kRate, last), 0);  // before the start: clamped
+  const int c = 380;                                         // 4 s in
+  const int centre = static_cast<int>(std::trunc(static_cast<double>(kRate) * ms * c / 1000.0));
+  EXPECT_EQ(SpectrogramColumnStart(c, ms, kRate, last), (centre - 1024) & ~1);
+  EXPECT_EQ(SpectrogramColumnStart(759, ms, kRate, last), last - 1);  // the last start, made even
+  // The envelope counts 16-bit values: with two channels it starts on an Audio value.
+  for (int col : {1, 77, 380, 759}) {
+    const int v = EnvelopeColumnStart(col, ms, kRate, 2, last);
+    EXPECT_EQ(v % 2, 0) << col;
+    EXPECT_LE(v, 2 * last) << col;
+    EXPECT_NEAR(v, std::clamp(2 * SpectrogramColumnStart(col, ms, kRate, last), 0, 2 * last), 4) << col;
+  }
+}
+
+// --- Whole-program runs ----------------------------------------------------------------------
+
+struct Plot {
+  int x = 0, top = 0, width = 0, height = 0;  // the plot area of a panel (title strip excluded)
+};
+
+Plot PlotOf(const PanelRect& r) {
+  return {r.x, r.bottom - r.height, r.width, r.height - Display.TextHeight - 4};
+}
+
+// The pixel row that shows FFT bin `bin` in a plot (the column painter's mapping).
+int RowOfBin(const Plot& p, int bin) {
+  return p.top + p.height -
+         static_cast<int>(static_cast<double>(bin) * p.height / AnalysisSettings.SpectrogramBins);
+}
+
+int BinOf(double hz) { return RoundHalfUp(hz * 2048 / kRate); }
+
+struct ColumnLook {
+  int peakY = -1;
+  int peakIndex = 0;
+  int litAway = 0;  // lit pixels more than `near` rows from the expected row
+};
+
+ColumnLook Look(const canvas::Surface& s, const Plot& p, int column, int expectedY, int near = 12) {
+  ColumnLook l;
+  for (int y = p.top; y < p.top + p.height; ++y) {
+    const int v = s.Row(y)[p.x + column];
+    if (v > l.peakIndex) {
+      l.peakIndex = v;
+      l.peakY = y;
+    }
+    if (std::abs(y - expectedY) > near && v > kBackground) ++l.litAway;
+  }
+  return l;
+}
+
+// The sine's row is lit in the columns that held sound and nothing is lit anywhere else; columns
+// from `darkFrom` (a fraction of the width) on are empty.
+void ExpectSineImage(const canvas::Surface& s, const Plot& p, double hz, double litTo, double darkFrom,
+                     const char* what) {
+  const int expectedY = RowOfBin(p, BinOf(hz));
+  for (int c = p.width / 20; c < static_cast<int>(p.width * litTo); c += 7) {
+    const ColumnLook l = Look(s, p, c, expectedY);
+    EXPECT_GE(l.peakIndex, kLit) << what << " column " << c;
+    EXPECT_NEAR(l.peakY, expectedY, 2) << what << " column " << c;
+    EXPECT_EQ(l.litAway, 0) << what << " column " << c;
+  }
+  for (int c = static_cast<int>(p.width * darkFrom); c < p.width * 9 / 10; c += 5) {
+    EXPECT_EQ(Look(s, p, c, expectedY).peakIndex, kBackground) << what << " column " << c;
+  }
+}
+
+// The envelope of a steady sine: a line across the centre where sound was, nothing where not.
+void ExpectEnvelope(const canvas::Surface& s, const Plot& p, double litTo, double darkFrom,
+                    const char* what) {
+  const int centre = p.top + p.height / 2;
+  for (int c = p.width / 20; c < static_cast<int>(p.width * litTo); c += 7) {
+    EXPECT_NE(s.Row(centre - 2)[p.x + c], kBackground) << what << " column " << c;
+    EXPECT_NE(s.Row(centre + 2)[p.x + c], kBackground) << what << " column " << c;
+    EXPECT_EQ(s.Row(p.top + 1)[p.x + c], kBackground)
+        << what << " column " << c;  // 8000 is far from full scale
+  }
+  for (int c = static_cast<int>(p.width * darkFrom); c < p.width * 9 / 10; c += 5)
+    EXPECT_EQ(s.Row(centre - 2)[p.x + c], kBackground) << what << " column " << c;
+}
+
+bool SamePlot(const canvas::Surface& a, const canvas::Surface& b, const Plot& p) {
+  for (int y = p.top; y < p.top + p.height; ++y)
+    if (!std::equal(a.Row(y) + p.x, a.Row(y) + p.x + p.width, b.Row(y) + p.x)) return false;
+  return true;
+}
+
+class ImageRebuildRun : public PlaybackTest {
+ protected:
+  void SetUp() override {
+    PlaybackTest::SetUp();
+    ResetImageRebuildState();
+  }
+  void TearDown() override {
+    PlaybackTest::TearDown();
+    ResetImageRebuildState();
+  }
+  // Runs `check` once, at the first frame presented after the freeze (re-entry is ignored: a
+  // check may send messages that present frames themselves).
+  void AtFirstFrozenFrame(std::function<void()> check) {
+    backend->onPresent = [this, check] {
+      if (checked || busy || !Mode.Frozen || Mode.FreezePending) return;
+      busy = true;
+      check();
+      busy = false;
+      checked = true;
+    };
+  }
+  Plot SpectrogramPlot(int side = 1) const {
+    return PlotOf(*RebuildSpectrogramRect(Companions.DisplayMode, Companions.ComparisonMode, side,
+                                          Display.PanelAreaWidth, Display.PanelAreaHeight));
+  }
+  Plot EnvelopePlot(int side = 1) const {
+    return PlotOf(*RebuildEnvelopeRect(Companions.DisplayMode, Companions.ComparisonMode, side,
+                                       Display.PanelAreaWidth, Display.PanelAreaHeight));
+  }
+  bool checked = false, busy = false;
+};
+
+// About 3 s of an 8-second sample hold sound: columns up to ~35% of the width.
+constexpr double kLitTo = 0.30, kDarkFrom = 0.45;
+
+TEST_F(ImageRebuildRun, AFreezeInF2TakesTheLiveImageOverAndTheFrozenFrameShowsIt) {
+  sound->source.sineHz = 440;
+  Open(1);  // F2
+  AtFirstFrozenFrame([&] {
+    EXPECT_EQ(ImageRebuild.PanelsCopied, 2);  // spectrogram and envelope, from the window's picture
+    EXPECT_EQ(ImageRebuild.ColumnsRebuilt, 0);
+    const Plot sp = SpectrogramPlot(), env = EnvelopePlot();
+    ExpectSineImage(Display.CanvasDC, sp, 440, kLitTo, kDarkFrom, "held spectrogram");
+    ExpectSineImage(Display.FrameDC, sp, 440, kLitTo, kDarkFrom, "frozen frame");
+    ExpectEnvelope(Display.CanvasDC, env, kLitTo, kDarkFrom, "held envelope");
+    ExpectEnvelope(Display.FrameDC, env, kLitTo, kDarkFrom, "frozen envelope");
+  });
+  Run("wait 3000\nclick 105\nwait 300\nkey Escape");
+  EXPECT_TRUE(checked);
+  EXPECT_EQ(Display.ImagesRebuilding, 0);
+}
+
+TEST_F(ImageRebuildRun, AFreezeInF5ComputesTheHeldImageFromTheSample) {
+  sound->source.sineHz = 440;
+  Open(0);  // F5, two channels
+  AtFirstFrozenFrame([&] {
+    const Plot sp = SpectrogramPlot();
+    EXPECT_EQ(ImageRebuild.PanelsCopied, 0);
+    EXPECT_EQ(ImageRebuild.ColumnsRebuilt, sp.width);
+    ExpectSineImage(Display.CanvasDC, sp, 440, kLitTo, kDarkFrom, "held spectrogram");
+    ExpectSineImage(Display.FrameDC, sp, 440, kLitTo, kDarkFrom, "frozen frame");
+  });
+  Run("wait 3000\nclick 105\nwait 300\nkey Escape");
+  EXPECT_TRUE(checked);
+}
+
+TEST_F(ImageRebuildRun, AResizeWhileFrozenInF2ComputesBothImagesFromTheSample) {
+  sound->source.sineHz = 440;
+  Open(1);
+  AtFirstFrozenFrame([&] {
+    // Only a sound that is in Sample A can come back: the live picture is gone after the resize.
+    std::vector<int16_t> other = testsig::Sine(1000, 8000, kRate, Samples.SampleFrames);
+    const size_t held = static_cast<size_t>(kRate) * 3 * 2;
+    std::memcpy(Samples.SampleA.data(), other.data(), held);
+    SendMainMessage(WM_SIZE);
+    const Plot sp = SpectrogramPlot(), env = EnvelopePlot();
+    EXPECT_EQ(ImageRebuild.ColumnsRebuilt, sp.width + env.width);
+    EXPECT_EQ(Display.ForceImageRebuild, 0);
+    ExpectSineImage(Display.CanvasDC, sp, 1000, 0.3, 0.4, "rebuilt spectrogram");
+    ExpectEnvelope(Display.CanvasDC, env, 0.3, 0.4, "rebuilt envelope");
+  });
+  Run("wait 3000\nclick 105\nwait 300\nkey Escape");
+  EXPECT_TRUE(checked);
+}
+
+TEST_F(ImageRebuildRun, SampleBIsRebuiltIntoTheLowerHalfOfTheStoreCanvasInAboveBelow) {
+  sound->source.sineHz = 440;
+  Open(1);
+  AtFirstFrozenFrame([&] {
+    SendMainMessage(WM_COMMAND, CMD_STORE, 0);
+    ASSERT_EQ(Mode.SampleBStored, 1);
+    // Sample B gets a sound of its own, so the image can only come from its data.
+    std::vector<int16_t> other = testsig::Sine(1000, 8000, kRate, Samples.SampleFrames);
+    std::fill(Samples.SampleB.begin(), Samples.SampleB.end(), 0);
+    std::memcpy(Samples.SampleB.data(), other.data(), static_cast<size_t>(kRate) * 3 * 2);
+    SetComparisonModeButton(ID_COMPARISON_ABOVE_BELOW);
+    Display.ForceImageRebuild = 1;
+    const long long before = ImageRebuild.ColumnsRebuilt;
+    RebuildStoredImages(Display.MainDC, 1);
+    Display.ForceImageRebuild = 0;
+    const Plot sp = SpectrogramPlot(2), env = EnvelopePlot(2);
+    EXPECT_EQ(sp.top, Display.PanelAreaHeight - Display.PanelAreaHeight * 2 / 6);
+    EXPECT_EQ(ImageRebuild.ColumnsRebuilt - before, sp.width + env.width);
+    ExpectSineImage(Display.StoreCanvasDC, sp, 1000, kLitTo, kDarkFrom, "Sample B spectrogram");
+    ExpectEnvelope(Display.StoreCanvasDC, env, kLitTo, kDarkFrom, "Sample B envelope");
+    // Sample A's canvas is left alone by a rebuild of B.
+    const Plot wholeA =
+        PlotOf(*RebuildSpectrogramRect(1, 0, 1, Display.PanelAreaWidth, Display.PanelAreaHeight));
+    ExpectSineImage(Display.CanvasDC, wholeA, 440, kLitTo, kDarkFrom, "Sample A canvas");
+  });
+  Run("wait 3000\nclick 105\nwait 300\nkey Escape");
+  EXPECT_TRUE(checked);
+}
+
+TEST_F(ImageRebuildRun, TheNearEndFreezeOfAFileHoldsTheLastFrameWithoutCursorInF2) {
+  Open(1);
+  const std::string path = Recording("sine.wav", testsig::Sine(440, 8000, kRate, 3 * kRate), 1);
+  AtFirstFrozenFrame([&] {
+    EXPECT_EQ(PanelCursors.SpectrogramHold, 1);
+    EXPECT_EQ(ImageRebuild.PanelsCopied + ImageRebuild.ColumnsRebuilt, 0)
+        << "the copied frame is the held image";
+    const Plot sp = SpectrogramPlot(), env = EnvelopePlot();
+    // About 2.6 s played of an 8-second time axis.
+    ExpectSineImage(Display.CanvasDC, sp, 440, 0.27, 0.4, "held spectrogram");
+    ExpectEnvelope(Display.CanvasDC, env, 0.27, 0.4, "held envelope");
+    // No cursor while held: the frozen frame's plots are the canvas's exactly.
+    EXPECT_TRUE(SamePlot(Display.FrameDC, Display.CanvasDC, sp));
+    EXPECT_TRUE(SamePlot(Display.FrameDC, Display.CanvasDC, env));
+    // The next rebuild ends the hold.
+    SendMainMessage(WM_SIZE);
+    EXPECT_EQ(PanelCursors.SpectrogramHold, 0);
+    EXPECT_EQ(ImageRebuild.ColumnsRebuilt, sp.width + env.width);
+  });
+  PlayFile(path, "wait 4000\nkey Escape");
+  EXPECT_TRUE(checked);
+}
+
+TEST_F(ImageRebuildRun, TheNearEndFreezeInF5CopiesTheFrameAndKeepsTheCursor) {
+  Open(0);
+  const std::string path = Recording(
+      "sine2.wav",
+      testsig::Interleave(testsig::Sine(440, 8000, kRate, 3 * kRate), std::vector<int16_t>(3 * kRate, 0)), 2);
+  AtFirstFrozenFrame([&] {
+    EXPECT_EQ(PanelCursors.SpectrogramHold, 0);
+    EXPECT_EQ(ImageRebuild.PanelsCopied + ImageRebuild.ColumnsRebuilt, 0);
+    const Plot sp = SpectrogramPlot();
+    ExpectSineImage(Display.CanvasDC, sp, 440, 0.27, 0.4, "held spectrogram");
+    EXPECT_FALSE(SamePlot(Display.FrameDC, Display.CanvasDC, sp))
+        << "the frozen frame draws the cursor over it";
+  });
+  PlayFile(path, "wait 4000\nkey Escape");
+  EXPECT_TRUE(checked);
+}
+
+TEST_F(ImageRebuildRun, FreezingDuringFilePlaybackRebuildsTheHeldImage) {
+  Open(1);
+  const std::string path = Recording("long.wav", testsig::Sine(440, 8000, kRate, 6 * kRate), 1);
+  AtFirstFrozenFrame([&] {
+    EXPECT_EQ(PanelCursors.SpectrogramHold, 0);
+    EXPECT_EQ(ImageRebuild.PanelsCopied, 2);
+    ExpectSineImage(Display.CanvasDC, SpectrogramPlot(), 440, 0.25, 0.45, "held spectrogram");
+  });
+  PlayFile(path, "wait 3000\nclick 105\nwait 300\nkey Escape");
+  EXPECT_TRUE(checked);
+}
+
+}  // namespace
