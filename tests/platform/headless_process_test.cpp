@@ -50,11 +50,12 @@ class HelperProgramTest : public ::testing::Test {
 };
 
 TEST_F(HelperProgramTest, LaunchingAgainEndsTheFirstInstance) {
+  EXPECT_EQ(LaunchFirstProgramOnPath({"tx-no-such-mixer", ""}).id, 0);
+  EXPECT_EQ(LaunchFirstProgramOnPath({}).id, 0);
   LaunchedProgram first = LaunchFirstProgramOnPath({"tx-no-such-mixer", "tx-stand-in-mixer"});
   ASSERT_GT(first.id, 0);
   ASSERT_TRUE(WaitForStart(first.id));
   EXPECT_FALSE(Gone(first.id));
-
   // What the program does on the second press: end the first, start anew.
   EndLaunchedProgram(first);
   EXPECT_TRUE(Gone(first.id));  // ended and reaped: no zombie left behind
@@ -66,11 +67,6 @@ TEST_F(HelperProgramTest, LaunchingAgainEndsTheFirstInstance) {
   EXPECT_TRUE(Gone(second.id));
   EndLaunchedProgram(second);  // ending twice is harmless
   EndLaunchedProgram(LaunchedProgram{});
-}
-
-TEST_F(HelperProgramTest, NothingOnPathStartsNothing) {
-  EXPECT_EQ(LaunchFirstProgramOnPath({"tx-no-such-mixer", ""}).id, 0);
-  EXPECT_EQ(LaunchFirstProgramOnPath({}).id, 0);
 }
 
 }  // namespace
