@@ -2,13 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QPixmap>
+#include <QPushButton>
+#include <QScrollBar>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 
 #include "platform/qt/qt_backend.h"
+#include "platform/ui_model.h"
 
 namespace {
 
@@ -37,6 +41,50 @@ QWidget* MainWindowWidget() {
   for (QWidget* w : QApplication::topLevelWidgets())
     if (w->objectName() == "mainWindow") return w;
   return nullptr;
+}
+
+std::vector<std::string> ModelMismatches() {
+  QWidget* window = MainWindowWidget();
+  if (!window) return {"no main window"};
+  std::vector<std::string> out;
+  auto check = [&out](bool same, const std::string& what) {
+    if (!same) out.push_back(what);
+  };
+  auto rect = [](const UiRect& r) { return QRect(r.x, r.y, r.width, r.height); };
+  check(window->windowTitle().toStdString() == MainUi.caption, "caption");
+  for (const ButtonModel& b : MainUi.buttons) {
+    const std::string id = std::to_string(b.id);
+    auto* w = window->findChild<QPushButton*>(QString("button%1").arg(b.id));
+    if (!w) {
+      out.push_back("missing button " + id);
+      continue;
+    }
+    check(w->text().toStdString() == b.caption, "caption of " + id);
+    check(w->isEnabled() == b.enabled, "enabled of " + id);
+    check(w->isChecked() == b.pressed, "pressed of " + id);
+    check(w->isVisible() == b.visible, "visible of " + id);
+    check(w->geometry() == rect(b.rect), "rect of " + id);
+  }
+  for (const auto& popup : MainUi.menu)
+    for (const auto& item : popup.items) {
+      if (item.id == 0) continue;
+      const std::string id = std::to_string(item.id);
+      auto* a = window->findChild<QAction*>(QString("menu%1").arg(item.id));
+      if (!a) {
+        out.push_back("missing menu item " + id);
+        continue;
+      }
+      check(a->text().toStdString() == item.text, "text of menu item " + id);
+      check(a->isEnabled() == item.enabled, "enabled of menu item " + id);
+    }
+  auto* bar = window->findChild<QScrollBar*>("positionScrollBar");
+  const ScrollBarModel& m = MainUi.scrollBar;
+  check(bar && bar->geometry() == rect(m.rect) && bar->maximum() == m.maximum && bar->value() == m.position,
+        "scroll bar");
+  QWidget* client = window->findChild<QWidget*>("clientArea");
+  check(client && client->width() == MainUi.clientWidth && client->height() == MainUi.clientHeight,
+        "client size");
+  return out;
 }
 
 std::string SaveScreenshot(QWidget* widget, const std::string& name) {

@@ -1,9 +1,11 @@
 #pragma once
 // Shared by the GUI tests: one Qt application for the whole test program, widget look-up by the
-// object names the backend gives, and screenshots under the build's artifacts folder.
+// object names the backend gives, the model-against-widgets comparison and screenshots under the
+// build's artifacts folder.
 #include <QString>
 #include <QWidget>
 #include <string>
+#include <vector>
 
 // The main window of the backend, or nullptr when none exists.
 QWidget* MainWindowWidget();
@@ -13,6 +15,10 @@ T* FindInMainWindow(const QString& name) {
   QWidget* window = MainWindowWidget();
   return window ? window->findChild<T*>(name) : nullptr;
 }
+
+// Every way the main window's widgets differ from MainUi (caption, buttons, menu items, scroll
+// bar, client size), one text each; empty when they mirror it.
+std::vector<std::string> ModelMismatches();
 
 // Writes a PNG of `widget` to <build>/artifacts/<name>; returns the path (empty on failure).
 std::string SaveScreenshot(QWidget* widget, const std::string& name);

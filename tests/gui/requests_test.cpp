@@ -46,30 +46,16 @@ intptr_t TestDialogProc(DialogModel& d, uint32_t message, uintptr_t wParam, intp
 }
 
 DialogModel TestDialog(bool modal) {
-  DialogModel d;
-  d.resourceId = 113;
-  d.title = "Test Options";
-  d.modal = modal;
-  d.width = 260;
-  d.height = 140;
+  using K = DialogControlKind;
+  DialogModel d{.resourceId = 113, .title = "Test Options", .modal = modal, .width = 260, .height = 140};
   d.procedure = TestDialogProc;
-  auto add = [&d](int id, DialogControlKind kind, const char* text, UiRect rect) {
-    DialogControlModel c;
-    c.id = id;
-    c.kind = kind;
-    c.text = text;
-    c.rect = rect;
-    d.controls.push_back(c);
-  };
-  add(-1, DialogControlKind::Group, "Choice", {5, 5, 120, 60});
-  add(1001, DialogControlKind::Radio, "&One", {10, 20, 100, 18});
-  add(1002, DialogControlKind::Radio, "&Two", {10, 40, 100, 18});
-  add(1005, DialogControlKind::ScrollBar, "", {130, 20, 120, 16});
-  add(1006, DialogControlKind::Edit, "one", {130, 40, 120, 20});
-  add(IDOK, DialogControlKind::DefaultButton, "OK", {130, 100, 60, 24});
-  d.controls[1].checked = true;
-  d.controls[3].maximum = 100;
-  d.controls[3].position = 10;
+  d.controls = {
+      {.id = -1, .kind = K::Group, .text = "Choice", .rect = {5, 5, 120, 60}},
+      {.id = 1001, .kind = K::Radio, .text = "&One", .rect = {10, 20, 100, 18}, .checked = true},
+      {.id = 1002, .kind = K::Radio, .text = "&Two", .rect = {10, 40, 100, 18}},
+      {.id = 1005, .kind = K::ScrollBar, .rect = {130, 20, 120, 16}, .maximum = 100, .position = 10},
+      {.id = 1006, .kind = K::Edit, .text = "one", .rect = {130, 40, 120, 20}},
+      {.id = IDOK, .kind = K::DefaultButton, .text = "OK", .rect = {130, 100, 60, 24}}};
   return d;
 }
 
@@ -131,11 +117,10 @@ TEST_F(RequestsTest, MessageBoxShowsTextAndIconWhilePostedMessagesFlow) {
 }
 
 TEST_F(RequestsTest, SaveDialogOffersTheFiltersAndAppendsTheDefaultExtension) {
-  FileDialogRequest request;
-  request.save = true;
-  request.title = "Save Bitmap";
-  request.filters = {{"Bitmap Files (*.bmp)", {"*.bmp"}}, {"Recordings", {"*.tdx;*.wav"}}};
-  request.defaultExtension = "bmp";
+  FileDialogRequest request{.save = true,
+                            .title = "Save Bitmap",
+                            .filters = {{"Bitmap Files (*.bmp)", {"*.bmp"}}, {"Recordings", {"*.tdx;*.wav"}}},
+                            .defaultExtension = "bmp"};
   QStringList filters;
   QString title;
   Script([&] {
