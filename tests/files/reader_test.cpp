@@ -12,140 +12,104 @@ using wavtest::WavSpec;
 
 class ReaderTest : public wavtest::TempDirTest {
  protected:
-  RecordingPlayback Open(const std::vector<uint8_t>& bytes, int64_t startOffset = 0) {
+  RecordingPlayback OpenBytes(const std::vector<uint8_t>& bytes, int64_t startOffset = 0) {
     const std::string path = Path("f.wav");
     wavtest::WriteFile(path, bytes);
     return OpenRecordingForPlay(path, startOffset);
   }
-  RecordingPlayback Open(const WavSpec& wav) { return Open(MakeWav(wav)); }
+  RecordingPlayback Open(const WavSpec& wav) { return OpenBytes(MakeWav(wav)); }
 };
 
 TEST_F(ReaderTest, ShortestPlayableIsOneSecondMonoAndHalfASecondStereo) {
-  WavSpec mono;
-  mono.dataBytes = 44100;
-  RecordingPlayback p = Open(mono);
+  RecordingPlayback p = Open({.dataBytes = 44100});
   ASSERT_TRUE(p.ok) << p.message;
   EXPECT_EQ(p.info.dataOffset, 44);  // a plain 16-byte fmt chunk
-  EXPECT_EQ(p.playDataBytes, 44100);
-  EXPECT_EQ(p.playDataFrames, 22050);
-  EXPECT_EQ(p.playLengthSeconds, 1);
+  EXPECT_EQ(std::make_tuple(p.playDataBytes, p.playDataFrames, p.playLengthSeconds),
+            std::make_tuple(int64_t{44100}, int64_t{22050}, 1));
   EXPECT_TRUE(p.file.IsOpen());
-
-  mono.dataBytes = 44098;
-  p = Open(mono);
-  EXPECT_FALSE(p.ok);
+  p = Open({.dataBytes = 44098});
   EXPECT_EQ(p.message, "Sample is too short");
+  EXPECT_FALSE(p.ok);
   EXPECT_FALSE(p.file.IsOpen());
 
-  WavSpec stereo;
-  stereo.channels = 2;
-  stereo.dataBytes = 44100;  // 0.5 s of 22050 Hz stereo
-  p = Open(stereo);
+  p = Open({.channels = 2, .dataBytes = 44100});  // 0.5 s of 22050 Hz stereo
   ASSERT_TRUE(p.ok) << p.message;
   EXPECT_EQ(p.playDataFrames, 11025);
   EXPECT_EQ(p.playLengthSeconds, 1);  // 0.5 rounds up
-  stereo.dataBytes = 44096;
-  EXPECT_EQ(Open(stereo).message, "Sample is too short");
+  EXPECT_EQ(Open({.channels = 2, .dataBytes = 44096}).message, "Sample is too short");
 }
 
 TEST_F(ReaderTest, TagsAreFoundInAnyCase) {
-  const char* fmtTags[] = {"fmt ", "FMT ", "Fmt "};
-  const char* dataTags[] = {"data", "DATA", "dAtA"};
-  for (int i = 0; i < 3; ++i) {
-    WavSpec s;
-    s.channels = 2;
-    s.sampleRate = 44100;
-    s.fmtTag = fmtTags[i];
-    s.dataTag = dataTags[i];
-    s.fmtSize = 18;
-    s.dataBytes = 88200;
-    RecordingPlayback p = Open(s);
-    ASSERT_TRUE(p.ok) << fmtTags[i] << p.message;
+  for (auto [fmt, data] : {std::pair{"fmt ", "data"}, {"FMT ", "DATA"}, {"Fmt ", "dAtA"}}) {
+    RecordingPlayback p = Open({.channels = 2,
+                                .sampleRate = 44100,
+                                .dataBytes = 88200,
+                                .fmtTag = fmt,
+                                .dataTag = data,
+                                .fmtSize = 18});
+    ASSERT_TRUE(p.ok) << fmt << p.message;
     EXPECT_FALSE(p.info.headerless);
-    EXPECT_EQ(p.info.channels, 2);
-    EXPECT_EQ(p.info.sampleRate, 44100);
-    EXPECT_EQ(p.info.dataOffset, 46);
+    EXPECT_EQ(std::make_tuple(p.info.channels, p.info.sampleRate, p.info.dataOffset),
+              std::make_tuple(2, 44100, 46))
+        << fmt;
   }
 }
 
 TEST_F(ReaderTest, ExtraChunkBeforeDataIsSkippedWithin1024Bytes) {
-  WavSpec s;
-  s.listChunkBytes = 100;
-  RecordingPlayback p = Open(s);
+  RecordingPlayback p = Open({.listChunkBytes = 100});
   ASSERT_TRUE(p.ok) << p.message;
   EXPECT_EQ(p.info.dataOffset, 44 + 108);
   uint8_t first[4] = {};
   ASSERT_EQ(ReadPlayData(p, 0, first, 4), 4);
-  EXPECT_EQ(ReadLe16(first), 0);  // the counting data, not LIST bytes
-  EXPECT_EQ(ReadLe16(first + 2), 1);
+  EXPECT_EQ(std::make_pair(ReadLe16(first), ReadLe16(first + 2)), std::make_pair(uint16_t{0}, uint16_t{1}));
 
   // "fmt " sits at 12; "data" is found up to 1024 positions further, at 1036, and not beyond.
-  s.listChunkBytes = 1036 - 36 - 8;
-  p = Open(s);
+  p = Open({.listChunkBytes = 1036 - 36 - 8});
   ASSERT_TRUE(p.ok) << p.message;
   EXPECT_FALSE(p.info.headerless);
   EXPECT_EQ(p.info.dataOffset, 1044);
-  s.listChunkBytes += 1;
-  p = Open(s);
+  p = Open({.listChunkBytes = 1036 - 36 - 7});
   ASSERT_TRUE(p.ok) << p.message;
   EXPECT_TRUE(p.info.headerless);
   EXPECT_EQ(p.info.dataOffset, 0);
 }
 
 TEST_F(ReaderTest, FileWithoutTagsPlaysAsHeaderless11025MonoFromItsFirstByte) {
-  std::vector<uint8_t> raw = wavtest::CountingData(55125);  // 2.5 s at 11025 Hz, ending in an odd byte
-  RecordingPlayback p = Open(raw);
+  RecordingPlayback p = OpenBytes(wavtest::CountingData(55125));  // 2.5 s at 11025 Hz, ending in an odd byte
   ASSERT_TRUE(p.ok) << p.message;
   EXPECT_TRUE(p.info.headerless);
-  EXPECT_EQ(p.info.sampleRate, 11025);
-  EXPECT_EQ(p.info.channels, 1);
-  EXPECT_EQ(p.info.bitsPerSample, 16);
-  EXPECT_EQ(p.info.dataOffset, 0);
-  EXPECT_EQ(p.playDataBytes, 55125);  // the playable length comes from the file size
-  EXPECT_EQ(p.playDataFrames, 27562);
-  EXPECT_EQ(p.playLengthSeconds, 3);
+  EXPECT_EQ(std::make_tuple(p.info.sampleRate, p.info.channels, p.info.bitsPerSample, p.info.dataOffset),
+            std::make_tuple(11025, 1, 16, int64_t{0}));
+  // The playable length comes from the file size.
+  EXPECT_EQ(std::make_tuple(p.playDataBytes, p.playDataFrames, p.playLengthSeconds),
+            std::make_tuple(int64_t{55125}, int64_t{27562}, 3));
 
   // "fmt " alone, or "fmt " only after byte 511, is not a header either.
   std::vector<uint8_t> late(60000, 0);
   std::memcpy(&late[512], "fmt ", 4);
   std::memcpy(&late[600], "data", 4);
-  p = Open(late);
+  p = OpenBytes(late);
   ASSERT_TRUE(p.ok);
   EXPECT_TRUE(p.info.headerless);
 }
 
 TEST_F(ReaderTest, LongerThanEightSecondsRoundedAsksForAStartingPoint) {
-  struct Case {
-    size_t bytes;
-    int seconds;
-    bool dialog;
-  } cases[] = {
-      {370440, 8, false},  // 8.4 s
-      {374850, 9, true},   // 8.5 s rounds up
-      {396900, 9, true},   // 9 s
-  };
-  for (const Case& c : cases) {
-    WavSpec s;
-    s.dataBytes = c.bytes;
-    RecordingPlayback p = Open(s);
+  // 8.4 s, 8.5 s (rounds up), 9 s.
+  for (auto [bytes, seconds, dialog] : {std::tuple{370440, 8, false}, {374850, 9, true}, {396900, 9, true}}) {
+    RecordingPlayback p = Open({.dataBytes = static_cast<size_t>(bytes)});
     ASSERT_TRUE(p.ok);
-    EXPECT_EQ(p.playLengthSeconds, c.seconds) << c.bytes;
-    EXPECT_EQ(p.needsStartDialog, c.dialog) << c.bytes;
+    EXPECT_EQ(p.playLengthSeconds, seconds) << bytes;
+    EXPECT_EQ(p.needsStartDialog, dialog) << bytes;
   }
 }
 
 TEST_F(ReaderTest, StartingPointMovesTheStartByWholeSecondsOnFourByteSteps) {
-  WavSpec s;
-  s.channels = 2;
-  s.dataBytes = 30 * 88200;
-  RecordingPlayback p = Open(s);
+  RecordingPlayback p = Open({.channels = 2, .dataBytes = 30 * 88200});
   ASSERT_TRUE(p.ok);
   EXPECT_EQ(p.playLengthSeconds, 30);
   SetPlayStartSecond(p, 20);
-  EXPECT_EQ(p.playStartOffset, 20 * 88200);
-  EXPECT_EQ(p.playDataBytes, 10 * 88200);
-  EXPECT_EQ(p.playDataFrames, 10 * 22050);
-  EXPECT_EQ(p.playLengthSeconds, 10);
+  EXPECT_EQ(std::make_tuple(p.playStartOffset, p.playDataBytes, p.playDataFrames, p.playLengthSeconds),
+            std::make_tuple(int64_t{20 * 88200}, int64_t{10 * 88200}, int64_t{10 * 22050}, 10));
   // Reading goes on in half-blocks from the new start to the end of the data.
   std::vector<uint8_t> half(4 * 88200);
   ASSERT_EQ(ReadNextPlayData(p, half.data(), 88200), 88200);
@@ -155,13 +119,9 @@ TEST_F(ReaderTest, StartingPointMovesTheStartByWholeSecondsOnFourByteSteps) {
   ASSERT_EQ(ReadNextPlayData(p, half.data(), 4 * 88200), 4 * 88200);
   ASSERT_EQ(ReadNextPlayData(p, half.data(), 4 * 88200), 88200);
   EXPECT_EQ(ReadNextPlayData(p, half.data(), 4 * 88200), 0);
-  uint8_t v[2];
 
-  // 11025 Hz mono: one second is 22050 bytes, taken down to 22048.
-  WavSpec slow;
-  slow.sampleRate = 11025;
-  slow.dataBytes = 10 * 22050 + 11025;  // 10.5 s: the dialog's top end is 11 s
-  p = Open(slow);
+  // 11025 Hz mono: one second is 22050 bytes, taken down to 22048. 10.5 s: the dialog's top end is 11 s.
+  p = Open({.sampleRate = 11025, .dataBytes = 10 * 22050 + 11025});
   ASSERT_TRUE(p.ok);
   EXPECT_EQ(p.playLengthSeconds, 11);
   SetPlayStartSecond(p, 1);
@@ -171,26 +131,22 @@ TEST_F(ReaderTest, StartingPointMovesTheStartByWholeSecondsOnFourByteSteps) {
   EXPECT_LE(p.playStartOffset, p.info.dataBytes);
   EXPECT_GE(p.playDataBytes, 0);
   EXPECT_EQ(p.playStartOffset % 4, 0);
-  EXPECT_EQ(ReadPlayData(p, p.playDataBytes, v, 2), 0);
+  EXPECT_EQ(ReadPlayData(p, p.playDataBytes, half.data(), 2), 0);
 }
 
 TEST_F(ReaderTest, ResumedOpenKeepsTheStartOffsetInForce) {
-  WavSpec s;
-  s.dataBytes = 20 * 44100;
-  RecordingPlayback p = Open(MakeWav(s), 5 * 44100);
+  const WavSpec s{.dataBytes = 20 * 44100};
+  RecordingPlayback p = OpenBytes(MakeWav(s), 5 * 44100);
   ASSERT_TRUE(p.ok);
   EXPECT_EQ(p.playStartOffset, 5 * 44100);
   EXPECT_EQ(p.playLengthSeconds, 15);
   // Too little left after the start offset is as short as a short file.
-  p = Open(MakeWav(s), 20 * 44100 - 1000);
-  EXPECT_EQ(p.message, "Sample is too short");
+  EXPECT_EQ(OpenBytes(MakeWav(s), 20 * 44100 - 1000).message, "Sample is too short");
 }
 
 TEST_F(ReaderTest, ReadsStayInsideTheDataAndLeaveTheRestOfTheBlock) {
-  WavSpec s;
-  s.dataBytes = 44104;
-  s.trailing = {'L', 'I', 'S', 'T', 4, 0, 0, 0, 'x', 'x', 'x', 'x'};
-  RecordingPlayback p = Open(s);
+  RecordingPlayback p =
+      Open({.dataBytes = 44104, .trailing = {'L', 'I', 'S', 'T', 4, 0, 0, 0, 'x', 'x', 'x', 'x'}});
   ASSERT_TRUE(p.ok);
   std::vector<uint8_t> block(100, 0xEE);
   EXPECT_EQ(ReadPlayData(p, 44100, block.data(), 100), 4);
@@ -201,100 +157,68 @@ TEST_F(ReaderTest, ReadsStayInsideTheDataAndLeaveTheRestOfTheBlock) {
 }
 
 TEST_F(ReaderTest, BadFormatsAreRejectedWithTheirMessage) {
-  struct Case {
-    const char* what;
-    WavSpec wav;
-    const char* message;
+  const std::tuple<const char*, WavSpec, const char*> cases[] = {
+      {"8 bits", {.bitsPerSample = 8}, "16 bit sampling is required"},
+      {"24 bits", {.bitsPerSample = 24}, "16 bit sampling is required"},
+      {"0 channels", {.channels = 0, .blockAlign = 0}, kMsgBadChannels},
+      {"3 channels", {.channels = 3}, kMsgBadChannels},
+      {"0 Hz", {.sampleRate = 0}, kMsgBadSampleRate},
+      {"huge rate", {.sampleRate = 2000000000}, kMsgBadSampleRate},
+      {"block align", {.blockAlign = 4}, kMsgBadBlockAlign},
+      {"block align 0", {.blockAlign = 0}, kMsgBadBlockAlign},
   };
-  auto wav = [](auto change) {
-    WavSpec s;
-    s.dataBytes = 88200;
-    change(s);
-    return s;
-  };
-  const Case cases[] = {
-      {"8 bits", wav([](WavSpec& s) { s.bitsPerSample = 8; }), "16 bit sampling is required"},
-      {"24 bits", wav([](WavSpec& s) { s.bitsPerSample = 24; }), "16 bit sampling is required"},
-      {"0 channels", wav([](WavSpec& s) {
-         s.channels = 0;
-         s.blockAlign = 0;
-       }),
-       kMsgBadChannels},
-      {"3 channels", wav([](WavSpec& s) { s.channels = 3; }), kMsgBadChannels},
-      {"0 Hz", wav([](WavSpec& s) { s.sampleRate = 0; }), kMsgBadSampleRate},
-      {"huge rate", wav([](WavSpec& s) { s.sampleRate = 2000000000; }), kMsgBadSampleRate},
-      {"block align", wav([](WavSpec& s) { s.blockAlign = 4; }), kMsgBadBlockAlign},
-      {"block align 0", wav([](WavSpec& s) { s.blockAlign = 0; }), kMsgBadBlockAlign},
-  };
-  for (const Case& c : cases) {
-    RecordingPlayback p = Open(c.wav);
-    EXPECT_FALSE(p.ok) << c.what;
-    EXPECT_EQ(p.message, c.message) << c.what;
-    EXPECT_FALSE(p.file.IsOpen()) << c.what;
+  for (auto [what, wav, message] : cases) {
+    wav.dataBytes = 88200;
+    RecordingPlayback p = Open(wav);
+    EXPECT_FALSE(p.ok) << what;
+    EXPECT_EQ(p.message, message) << what;
+    EXPECT_FALSE(p.file.IsOpen()) << what;
   }
 }
 
 TEST_F(ReaderTest, DeclaredDataBeyondTheFileEndIsCutToWhatIsThere) {
-  WavSpec s;
-  s.dataBytes = 50000;
-  s.declaredData = 10000000;
-  RecordingPlayback p = Open(s);
+  RecordingPlayback p = Open({.dataBytes = 50000, .declaredData = 10000000});
   ASSERT_TRUE(p.ok) << p.message;
-  EXPECT_EQ(p.info.declaredDataBytes, 10000000);
-  EXPECT_EQ(p.info.dataBytes, 50000);
-  EXPECT_EQ(p.playDataBytes, 50000);
-  s.declaredData = 0xFFFFFFFF;  // a streaming writer's "unknown"
-  s.dataBytes = 30000;
-  EXPECT_EQ(Open(s).message, "Sample is too short");
+  EXPECT_EQ(std::make_tuple(p.info.declaredDataBytes, p.info.dataBytes, p.playDataBytes),
+            std::make_tuple(int64_t{10000000}, int64_t{50000}, int64_t{50000}));
+  // A streaming writer's "unknown" size.
+  EXPECT_EQ(Open({.dataBytes = 30000, .declaredData = 0xFFFFFFFF}).message, "Sample is too short");
   // A data tag at the very end of the file, its size field cut off.
   std::vector<uint8_t> cut = MakeWav(WavSpec{});
   cut.resize(40);
-  EXPECT_EQ(Open(cut).message, "Sample is too short");
+  EXPECT_EQ(OpenBytes(cut).message, "Sample is too short");
 }
 
 TEST_F(ReaderTest, PathsThatAreNoRecordingCannotBeOpened) {
-  EXPECT_EQ(OpenRecordingForPlay(Path("missing.wav")).message, "Cannot Open File");
-  EXPECT_EQ(OpenRecordingForPlay(dir_.string()).message, "Cannot Open File");
-  EXPECT_EQ(OpenRecordingForPlay("").message, "Cannot Open File");
   // A FIFO would block a plain open forever.
   const std::string fifo = Path("pipe");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  EXPECT_EQ(OpenRecordingForPlay(fifo).message, "Cannot Open File");
+  for (const std::string& path : {Path("missing.wav"), dir_.string(), std::string(), fifo})
+    EXPECT_EQ(OpenRecordingForPlay(path).message, "Cannot Open File") << path;
 }
 
-TEST_F(ReaderTest, SettingsChangeOnlyWhenTheCallerAppliesAnAcceptedFile) {
-  WavSpec s;
-  s.channels = 2;
-  s.sampleRate = 44100;
-  s.dataBytes = 176400;
-  RecordingPlayback p = Open(s);
+TEST_F(ReaderTest, AcceptedFormatGoesIntoTheSettingsTheCallerGives) {
+  RecordingPlayback p = Open({.channels = 2, .sampleRate = 44100, .dataBytes = 176400});
   ASSERT_TRUE(p.ok);
   AnalysisSettingsRecord settings;
   ApplyRecordingFormat(p.info, settings);
-  EXPECT_EQ(settings.Channels, 2);
-  EXPECT_EQ(settings.SampleRate, 44100);
-  EXPECT_EQ(settings.BitsPerSample, 16);
-  EXPECT_EQ(settings.BytesPerSample, 2);
+  EXPECT_EQ(std::make_tuple(settings.Channels, settings.SampleRate, settings.BitsPerSample,
+                            settings.BytesPerSample),
+            std::make_tuple(2, 44100, 16, 2));
 }
 
 TEST_F(ReaderTest, LoadRecordingGivesTheFramesOrTheUsersMessage) {
-  WavSpec s;
-  s.channels = 2;
-  s.dataBytes = 44102;  // a part frame at the end is dropped
-  wavtest::WriteFile(Path("a.wav"), MakeWav(s));
+  // A part frame at the end is dropped.
+  wavtest::WriteFile(Path("a.wav"), MakeWav({.channels = 2, .dataBytes = 44102}));
   std::string error = "stale";
   auto r = LoadRecording(Path("a.wav"), &error);
   ASSERT_TRUE(r.has_value()) << error;
   EXPECT_TRUE(error.empty());
-  EXPECT_EQ(r->channels, 2);
-  EXPECT_EQ(r->sampleRate, 22050);
-  EXPECT_FALSE(r->headerless);
+  EXPECT_EQ(std::make_tuple(r->channels, r->sampleRate, r->headerless), std::make_tuple(2, 22050, false));
   ASSERT_EQ(r->samples.size(), 22050u);
-  EXPECT_EQ(r->samples[0], 0);
-  EXPECT_EQ(r->samples[22049], 22049);
+  for (int16_t i : {0, 22049}) EXPECT_EQ(r->samples[i], i);
 
-  s.bitsPerSample = 8;
-  wavtest::WriteFile(Path("b.wav"), MakeWav(s));
+  wavtest::WriteFile(Path("b.wav"), MakeWav({.channels = 2, .bitsPerSample = 8, .dataBytes = 44102}));
   EXPECT_FALSE(LoadRecording(Path("b.wav"), &error).has_value());
   EXPECT_EQ(error, "16 bit sampling is required");
   EXPECT_FALSE(LoadRecording(Path("none.wav"), &error).has_value());

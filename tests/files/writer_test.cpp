@@ -20,6 +20,14 @@ class WriterTest : public wavtest::TempDirTest {
     EXPECT_TRUE(f.has_value());
     return f.value_or(WaveFields{});
   }
+  // File size, RIFF size and data size on disk right now.
+  std::tuple<size_t, uint32_t, uint32_t> Sizes(const std::string& path) {
+    const WaveFields f = HeaderOnDisk(path);
+    return {std::filesystem::file_size(path), f.riffSize, f.dataSize};
+  }
+  static std::tuple<size_t, uint32_t, uint32_t> Expected(size_t data) {
+    return {46 + data, static_cast<uint32_t>(38 + data), static_cast<uint32_t>(data)};
+  }
 };
 
 TEST(WaveHeaderTest, LayoutIsTheFortySixBytesFieldByField) {
@@ -37,12 +45,9 @@ TEST(WaveHeaderTest, LayoutIsTheFortySixBytesFieldByField) {
 
   auto f = ParseWaveHeader(h.data(), h.size());
   ASSERT_TRUE(f.has_value());
-  EXPECT_EQ(f->channels, 2);
-  EXPECT_EQ(f->sampleRate, 22050u);
-  EXPECT_EQ(f->blockAlign, 4);
-  EXPECT_EQ(f->avgBytesPerSecond, 88200u);
-  EXPECT_EQ(f->riffSize, 352838u);
-  EXPECT_EQ(f->dataSize, 352800u);
+  EXPECT_EQ(std::make_tuple(f->channels, f->sampleRate, f->blockAlign, f->avgBytesPerSecond, f->riffSize,
+                            f->dataSize),
+            std::make_tuple(2, 22050, 4, 88200, 352838, 352800));
 
   SetWaveHeaderSizes(h, 100);
   EXPECT_EQ(ReadLe32(&h[4]), 138u);
@@ -63,20 +68,16 @@ TEST_F(WriterTest, OneStereoBufferMakesAFileOf46Plus352800Bytes) {
   ASSERT_TRUE(CloseRecordFile(w, &error)) << error;
   EXPECT_FALSE(IsRecordFileOpen(w));
 
+  EXPECT_EQ(Sizes(path), std::make_tuple(46 + 352800, 352838, 352800));
+  EXPECT_EQ(HeaderOnDisk(path).channels, 2);
   std::vector<uint8_t> file = wavtest::ReadFile(path);
-  ASSERT_EQ(file.size(), 46u + 352800u);
-  WaveFields f = HeaderOnDisk(path);
-  EXPECT_EQ(f.riffSize, 352838u);
-  EXPECT_EQ(f.dataSize, 352800u);
-  EXPECT_EQ(f.channels, 2);
   EXPECT_TRUE(std::equal(buffer.begin(), buffer.end(), file.begin() + 46));
 
   // And the reader plays it back as written.
   RecordingPlayback p = OpenRecordingForPlay(path);
   ASSERT_TRUE(p.ok) << p.message;
-  EXPECT_EQ(p.info.dataOffset, 46);
-  EXPECT_EQ(p.playDataFrames, 88200);
-  EXPECT_EQ(p.playLengthSeconds, 4);
+  EXPECT_EQ(std::make_tuple(p.info.dataOffset, p.playDataFrames, p.playLengthSeconds),
+            std::make_tuple(46, 88200, 4));
 }
 
 TEST_F(WriterTest, RecordClosedBeforeAnyBufferIsAnEmptyValidFile) {
@@ -84,13 +85,9 @@ TEST_F(WriterTest, RecordClosedBeforeAnyBufferIsAnEmptyValidFile) {
   RecordFileWriter w;
   ASSERT_TRUE(CreateRecordFile(w, path, 1, 22050, 16, nullptr));
   // Already valid on disk before the close, in case the run never gets there.
-  EXPECT_EQ(wavtest::ReadFile(path).size(), 46u);
-  EXPECT_EQ(HeaderOnDisk(path).riffSize, 38u);
+  EXPECT_EQ(Sizes(path), Expected(0));
   ASSERT_TRUE(CloseRecordFile(w, nullptr));
-  EXPECT_EQ(wavtest::ReadFile(path).size(), 46u);
-  WaveFields f = HeaderOnDisk(path);
-  EXPECT_EQ(f.riffSize, 38u);
-  EXPECT_EQ(f.dataSize, 0u);
+  EXPECT_EQ(Sizes(path), std::make_tuple(46, 38, 0));
   EXPECT_EQ(OpenRecordingForPlay(path).message, "Sample is too short");
 }
 
@@ -105,15 +102,12 @@ TEST_F(WriterTest, HeaderIsTrueAfterEveryBufferAndPassagesSumUp) {
     ASSERT_TRUE(AppendRecordData(w, b.data(), b.size(), nullptr));
     all.insert(all.end(), b.begin(), b.end());
     // A crash now (no close) leaves exactly what was appended, described by the header.
-    std::vector<uint8_t> file = wavtest::ReadFile(path);
-    ASSERT_EQ(file.size(), 46 + all.size());
-    EXPECT_EQ(HeaderOnDisk(path).dataSize, all.size());
-    EXPECT_EQ(HeaderOnDisk(path).riffSize, all.size() + 38);
+    ASSERT_EQ(Sizes(path), Expected(all.size()));
   }
   EXPECT_EQ(w.recordedBytes, static_cast<int64_t>(3 * kMonoBuffer));
   ASSERT_TRUE(CloseRecordFile(w, nullptr));
+  EXPECT_EQ(Sizes(path), Expected(3 * kMonoBuffer));
   std::vector<uint8_t> file = wavtest::ReadFile(path);
-  EXPECT_EQ(HeaderOnDisk(path).dataSize, 3 * kMonoBuffer);
   EXPECT_TRUE(std::equal(all.begin(), all.end(), file.begin() + 46));
 }
 
@@ -157,8 +151,7 @@ TEST_F(WriterTest, FailedWriteIsReportedAndLeavesAValidFileOfWholeBuffers) {
   EXPECT_TRUE(w.failed);
   EXPECT_EQ(w.recordedBytes, static_cast<int64_t>(kStereoBuffer));
   // The part of the second buffer that got in is gone again; the header describes the first.
-  EXPECT_EQ(wavtest::ReadFile(path).size(), 46 + kStereoBuffer);
-  EXPECT_EQ(HeaderOnDisk(path).dataSize, kStereoBuffer);
+  EXPECT_EQ(Sizes(path), Expected(kStereoBuffer));
   // Once failed, the recording does not go on with a hole in it.
   std::string again;
   EXPECT_FALSE(AppendRecordData(w, b.data(), b.size(), &again));
@@ -216,12 +209,8 @@ TEST_F(WriterTest, SavedSampleIsTheWholeBufferWithItsHeader) {
   for (int i = 0; i < 3 * 22050; ++i) sample[i] = static_cast<int16_t>(i % 2000 - 1000);
   std::string error;
   ASSERT_TRUE(SaveSampleFile(path, 1, 22050, 16, sample, &error)) << error;
-  std::vector<uint8_t> file = wavtest::ReadFile(path);
-  ASSERT_EQ(file.size(), 46u + 352800u);
-  WaveFields f = HeaderOnDisk(path);
-  EXPECT_EQ(f.riffSize, 352838u);
-  EXPECT_EQ(f.dataSize, 352800u);
-  EXPECT_EQ(f.channels, 1);
+  EXPECT_EQ(Sizes(path), std::make_tuple(46 + 352800, 352838, 352800));
+  EXPECT_EQ(HeaderOnDisk(path).channels, 1);
 
   auto loaded = LoadRecording(path, &error);
   ASSERT_TRUE(loaded.has_value()) << error;
@@ -241,8 +230,7 @@ TEST_F(WriterTest, SavedSampleThatDoesNotFitIsReportedAndNotLeftHalfDescribed) {
       100000, [&] { saved = SaveSampleFile(path, 2, 22050, 16, sample.data(), sample.size(), &error); });
   EXPECT_FALSE(saved);
   EXPECT_EQ(error.rfind("Cannot Write File", 0), 0u) << error;
-  EXPECT_EQ(wavtest::ReadFile(path).size(), 46u);
-  EXPECT_EQ(HeaderOnDisk(path).dataSize, 0u);
+  EXPECT_EQ(Sizes(path), Expected(0));
 }
 
 }  // namespace
