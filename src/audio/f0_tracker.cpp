@@ -4,15 +4,28 @@
 
 #include "settings/analysis_settings.h"
 
+// Without a clear peak (silence, noise) every bin is tested, so the inner bins, whose neighbours
+// need no clamping, are tested without it; the rule and the order of the bins are the same.
 int F0PeakBin(const int16_t* v, int points, int maxMoveRight) {
   auto at = [&](int k) { return static_cast<int>(v[std::clamp(k, 0, points - 1)]); };
-  for (int k = 0; k < points; ++k) {
-    if (at(k) > at(k - 2) + 10 && at(k) > at(k + 2) + 10 && at(k - 4) < at(k - 2) && at(k + 4) < at(k + 2)) {
-      for (int moved = 0; moved < maxMoveRight && k + 1 < points && v[k + 1] >= v[k]; ++moved) ++k;
-      return k;
-    }
+  auto clamped = [&](int k) {
+    return at(k) > at(k - 2) + 10 && at(k) > at(k + 2) + 10 && at(k - 4) < at(k - 2) && at(k + 4) < at(k + 2);
+  };
+  auto inner = [&](int k) {
+    const int x = v[k], left = v[k - 2], right = v[k + 2];
+    return x > left + 10 && x > right + 10 && v[k - 4] < left && v[k + 4] < right;
+  };
+  int k = 0;
+  for (; k < 4 && k < points && !clamped(k); ++k) {
   }
-  return -1;
+  if (k == 4)
+    for (; k < points - 4 && !inner(k); ++k) {
+    }
+  for (; k < points && !clamped(k); ++k) {
+  }
+  if (k == points) return -1;
+  for (int moved = 0; moved < maxMoveRight && k + 1 < points && v[k + 1] >= v[k]; ++moved) ++k;
+  return k;
 }
 
 namespace {

@@ -8,6 +8,7 @@
 #include <random>
 #include <vector>
 
+#include "audio/f0_tracker.h"
 #include "audio/spectrum_history.h"
 
 namespace {
@@ -37,6 +38,19 @@ std::vector<int16_t> PlainSmoothing(const std::vector<int16_t>& diff, int width)
     out[i] = static_cast<int16_t>(sum / width);
   }
   return out;
+}
+
+// The plain peak scan: every bin with clamped neighbours, first match moved right on a rising top.
+int PlainPeakBin(const std::vector<int16_t>& v, int maxMoveRight) {
+  const int points = static_cast<int>(v.size());
+  auto at = [&](int k) { return static_cast<int>(v[std::clamp(k, 0, points - 1)]); };
+  for (int k = 0; k < points; ++k) {
+    if (at(k) > at(k - 2) + 10 && at(k) > at(k + 2) + 10 && at(k - 4) < at(k - 2) && at(k + 4) < at(k + 2)) {
+      for (int moved = 0; moved < maxMoveRight && k + 1 < points && v[k + 1] >= v[k]; ++moved) ++k;
+      return k;
+    }
+  }
+  return -1;
 }
 
 std::vector<int16_t> Averaged(const std::vector<int16_t>& history, int count, int points, bool clampNegative) {
@@ -137,6 +151,40 @@ TEST(AnalysisStepEquivalence, SmoothingOfAConstantAndOfASingleSpike) {
   EXPECT_EQ(out[63], 3 * 30000 / 4);
   EXPECT_EQ(out[61], 30000 / 4);
   EXPECT_EQ(out[60], 0);
+}
+
+TEST(AnalysisStepEquivalence, PeakSearchFindsTheBinOfThePlainScan) {
+  std::mt19937 rng(4242);
+  int found = 0, none = 0;
+  for (int points : {1024, 1023, 13, 9, 8, 5, 4, 3, 1}) {
+    for (int trial = 0; trial < 400; ++trial) {
+      // A floor (flat, noisy or at the 16-bit extremes) with zero to three peaks anywhere, the edges
+      // and the first and last inner bins included.
+      std::vector<int16_t> v(points);
+      const int kind = trial % 4;
+      for (auto& x : v) x = kind == 0 ? int16_t{-60} : kind == 3 ? Value(rng, 2) : static_cast<int16_t>(-70 + rng() % 12);
+      for (int p = static_cast<int>(rng() % 4); p > 0; --p) {
+        const int at = trial % 7 == 0 ? std::min(points - 1, static_cast<int>(rng() % 6)) : static_cast<int>(rng() % points);
+        // A peak, mostly on shoulders two bins out (the rule wants them above the bins four out).
+        auto put = [&](int k, int value) {
+          if (k >= 0 && k < points) v[k] = static_cast<int16_t>(std::clamp(value, -32768, 32767));
+        };
+        const int floor = v[at];
+        if (rng() % 4) put(at - 2, floor + 3);
+        if (rng() % 4) put(at + 2, floor + 3);
+        put(at, floor + 10 + static_cast<int>(rng() % 30));
+        if (rng() % 2) put(at + 1, v[at]);  // a flat top to move along
+      }
+      for (int move : {0, 2}) {
+        const int expected = PlainPeakBin(v, move);
+        ASSERT_EQ(F0PeakBin(v.data(), points, move), expected) << "points " << points << " trial " << trial;
+        (expected < 0 ? none : found)++;
+      }
+    }
+  }
+  // Both outcomes were exercised.
+  EXPECT_GT(found, 500);
+  EXPECT_GT(none, 500);
 }
 
 }  // namespace
