@@ -34,17 +34,11 @@ TEST(BitmapWriter, HeaderFieldsPaddingAndRowOrder) {
   ASSERT_EQ(bytes.size(), 1078u + 8 * 3);
   EXPECT_EQ(bytes[0], 'B');
   EXPECT_EQ(bytes[1], 'M');
-  EXPECT_EQ(Le32(bytes, 2), bytes.size());
-  EXPECT_EQ(Le32(bytes, 10), 1078u);
-  EXPECT_EQ(Le32(bytes, 14), 40u);
-  EXPECT_EQ(Le32(bytes, 18), 5u);
-  EXPECT_EQ(Le32(bytes, 22), 3u);
-  EXPECT_EQ(bytes[26] | bytes[27] << 8, 1);
-  EXPECT_EQ(bytes[28] | bytes[29] << 8, 8);
-  EXPECT_EQ(Le32(bytes, 30), 0u);
-  EXPECT_EQ(Le32(bytes, 34), 24u);
-  EXPECT_EQ(Le32(bytes, 46), 256u);
-  EXPECT_EQ(Le32(bytes, 50), 256u);
+  // Little-endian fields: file size, data offset, info size, width, height, planes and depth (one
+  // 32-bit word), compression, image size, colours used and important.
+  const std::pair<size_t, uint32_t> fields[] = {{2, static_cast<uint32_t>(bytes.size())}, {10, 1078}, {14, 40}, {18, 5},
+                                                {22, 3}, {26, 1 | 8 << 16}, {30, 0}, {34, 24}, {46, 256}, {50, 256}};
+  for (auto [at, value] : fields) EXPECT_EQ(Le32(bytes, at), value) << "offset " << at;
   // Colour table: blue, green, red, 0; entry 2 is (255, 255, 200); 236..255 are zero.
   EXPECT_EQ(bytes[54 + 8], 200);
   EXPECT_EQ(bytes[54 + 9], 255);

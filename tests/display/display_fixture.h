@@ -3,11 +3,14 @@
 // high, characters 6 wide), from the program's start values, for the panel and frame tests.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <string>
 
 #include "app/program.h"
 #include "app/window_state.h"
 #include "display/display_state.h"
+#include "display/palette.h"
 #include "display/panel_state.h"
 #include "display/render_scene.h"
 #include "display/sample_slots.h"
@@ -47,4 +50,13 @@ class DisplayTest : public ::testing::Test {
       if (t.text == text) return true;
     return false;
   }
+
+  // The first text of the last frame that starts with `prefix`.
+  static std::optional<std::string> Text(const std::string& prefix) {
+    for (const auto& t : Display.FrameTexts)
+      if (t.text.rfind(prefix, 0) == 0) return t.text;
+    return std::nullopt;
+  }
+
+  static void Clear() { std::fill(Display.FrameDC.Pixels().begin(), Display.FrameDC.Pixels().end(), kBackgroundIndex); }
 };

@@ -8,112 +8,92 @@
 namespace {
 
 using K = PanelKind;
+using Layout = std::vector<std::pair<K, PanelRect>>;
 
 PanelRect R(int x, int bottom, int width, int height) { return {x, bottom, width, height}; }
 
-TEST(FramePanels, DisabledModesWithThirdsThatAreNotWhole) {
-  // H = 500: H/3 = 166 and 2H/3 = 333, so the envelope (bottom 166) ends one row above the
-  // spectrogram's top (500 - 333 = 167); that row stays background.
-  auto p = FramePanels(0, 800, 500, false, 0, false);
-  ASSERT_EQ(p.size(), 3u);
-  EXPECT_EQ(p[0].kind, K::SpectrogramA);
-  EXPECT_EQ(p[0].rect, R(0, 500, 400, 333));
-  EXPECT_EQ(p[1].kind, K::EnvelopeA);
-  EXPECT_EQ(p[1].rect, R(0, 166, 400, 166));
-  EXPECT_EQ(p[2].kind, K::Spectrum);
-  EXPECT_EQ(p[2].rect, R(400, 500, 400, 500));
-  EXPECT_TRUE(p[2].eraser);
-  EXPECT_EQ(p[0].rect.bottom - p[0].rect.height, p[1].rect.bottom + 1);
-
-  // H = 498 divides by 3: no gap.
-  p = FramePanels(1, 801, 498, false, 0, false);
-  ASSERT_EQ(p.size(), 2u);
-  EXPECT_EQ(p[0].rect, R(0, 498, 801, 332));
-  EXPECT_EQ(p[1].rect, R(0, 166, 801, 166));
-
-  p = FramePanels(5, 801, 498, false, 0, false);
-  ASSERT_EQ(p.size(), 2u);
-  EXPECT_EQ(p[0].kind, K::Spectrum);
-  EXPECT_EQ(p[0].rect, R(0, 498, 400, 498));
-  EXPECT_EQ(p[1].kind, K::Signals);
-  EXPECT_EQ(p[1].rect, R(400, 498, 400, 498));
-  p = FramePanels(7, 800, 500, false, 0, false);
-  ASSERT_EQ(p.size(), 1u);
-  EXPECT_EQ(p[0].kind, K::SignalsSingle);
+Layout Of(const std::vector<PanelPlacement>& panels) {
+  Layout l;
+  for (const auto& p : panels) l.push_back({p.kind, p.rect});
+  return l;
 }
 
-TEST(FramePanels, AboveBelowSixthsAndTheThreeCases) {
-  // H = 500: H/2 = 250, H/6 = 83, 2H/6 = 166, 4H/6 = 333.
-  auto p = FramePanels(8, 800, 500, false, 0, false);
-  ASSERT_EQ(p.size(), 3u);
-  EXPECT_EQ(p[0].rect, R(0, 250, 400, 166));
-  EXPECT_EQ(p[1].rect, R(0, 83, 400, 83));
-  EXPECT_EQ(p[2].rect, R(400, 250, 400, 250));
-  for (const auto& q : p) EXPECT_EQ(q.sampleFlag, 0);
+TEST(FramePanels, RectanglesWithThirdsAndSixthsThatAreNotWhole) {
+  struct Case {
+    int index, w, h;
+    bool playing;
+    int selection;
+    bool fullRedraw;
+    Layout panels;
+  };
+  const Case cases[] = {
+      // H = 500: H/3 = 166 and 2H/3 = 333, so the envelope (bottom 166) ends one row above the
+      // spectrogram's top (167); that row stays background.
+      {0, 800, 500, false, 0, false,
+       {{K::SpectrogramA, R(0, 500, 400, 333)}, {K::EnvelopeA, R(0, 166, 400, 166)}, {K::Spectrum, R(400, 500, 400, 500)}}},
+      // H = 498 divides by 3: no gap.
+      {1, 801, 498, false, 0, false, {{K::SpectrogramA, R(0, 498, 801, 332)}, {K::EnvelopeA, R(0, 166, 801, 166)}}},
+      {5, 801, 498, false, 0, false, {{K::Spectrum, R(0, 498, 400, 498)}, {K::Signals, R(400, 498, 400, 498)}}},
+      {7, 800, 500, false, 0, false, {{K::SignalsSingle, R(0, 500, 800, 500)}}},
+      // Above/Below, H = 500: H/2 = 250, H/6 = 83, 2H/6 = 166, 4H/6 = 333.
+      {8, 800, 500, false, 0, false,
+       {{K::SpectrogramA, R(0, 250, 400, 166)}, {K::EnvelopeA, R(0, 83, 400, 83)}, {K::Spectrum, R(400, 250, 400, 250)}}},
+      // After a fill the stored Sample B panels follow in the lower half.
+      {8, 800, 500, false, 0, true,
+       {{K::SpectrogramA, R(0, 250, 400, 166)}, {K::EnvelopeA, R(0, 83, 400, 83)}, {K::Spectrum, R(400, 250, 400, 250)},
+        {K::EnvelopeB, R(0, 333, 400, 83)}, {K::SpectrogramB, R(0, 500, 400, 166)}, {K::Spectrum, R(400, 500, 400, 250)}}},
+      // Play A: only the upper half, even after a fill.
+      {9, 800, 500, true, 0, true, {{K::SpectrogramA, R(0, 250, 800, 166)}, {K::EnvelopeA, R(0, 83, 800, 83)}}},
+      // Play B: the live drawers in the lower half.
+      {8, 800, 500, true, 1, true,
+       {{K::SpectrogramA, R(0, 500, 400, 166)}, {K::EnvelopeA, R(0, 333, 400, 83)}, {K::Spectrum, R(400, 500, 400, 250)}}},
+      // Overlay: only over the spectrum alone (F4), both curves over the whole area.
+      {19, 800, 500, false, 0, false, {{K::Spectrum, R(0, 500, 800, 500)}, {K::Spectrum, R(0, 500, 800, 500)}}},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(Of(FramePanels(c.index, c.w, c.h, c.playing, c.selection, c.fullRedraw)), c.panels)
+        << "index " << c.index << " playing " << c.playing << " fill " << c.fullRedraw;
+  for (int index : {-1, 16, 17, 18, 20, 21, 22, 23, 24})
+    EXPECT_TRUE(FramePanels(index, 800, 500, false, 0, true).empty()) << index;
+}
 
-  // After a fill the stored Sample B panels follow in the lower half.
-  p = FramePanels(8, 800, 500, false, 0, true);
-  ASSERT_EQ(p.size(), 6u);
-  EXPECT_EQ(p[3].kind, K::EnvelopeB);
-  EXPECT_EQ(p[3].rect, R(0, 333, 400, 83));
-  EXPECT_EQ(p[4].kind, K::SpectrogramB);
-  EXPECT_EQ(p[4].rect, R(0, 500, 400, 166));
-  EXPECT_EQ(p[5].kind, K::Spectrum);
-  EXPECT_EQ(p[5].rect, R(400, 500, 400, 250));
+TEST(FramePanels, SampleFlagsDataAndErasers) {
+  auto p = FramePanels(8, 800, 500, false, 0, true);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(p[i].sampleFlag, 0);
   EXPECT_EQ(p[5].sampleFlag, 1);
   EXPECT_EQ(p[5].data, PanelData::SampleB);
   EXPECT_TRUE(p[5].eraser);
   // F6: the stored spectrum and signals are drawn without eraser.
   p = FramePanels(13, 800, 500, false, 0, true);
   ASSERT_EQ(p.size(), 4u);
-  EXPECT_FALSE(p[2].eraser);
-  EXPECT_FALSE(p[3].eraser);
+  EXPECT_FALSE(p[2].eraser || p[3].eraser);
   EXPECT_EQ(p[3].data, PanelData::SampleB);
-
-  // Play A: only the upper half, even after a fill.
-  p = FramePanels(9, 800, 500, true, 0, true);
-  ASSERT_EQ(p.size(), 2u);
-  EXPECT_EQ(p[0].rect, R(0, 250, 800, 166));
-
-  // Play B: the live drawers in the lower half, flag 1, fed with the played data.
+  // Play B: flag 1, fed with the played data.
   p = FramePanels(8, 800, 500, true, 1, true);
-  ASSERT_EQ(p.size(), 3u);
-  EXPECT_EQ(p[0].kind, K::SpectrogramA);
-  EXPECT_EQ(p[0].rect, R(0, 500, 400, 166));
-  EXPECT_EQ(p[1].kind, K::EnvelopeA);
-  EXPECT_EQ(p[1].rect, R(0, 333, 400, 83));
-  EXPECT_EQ(p[2].rect, R(400, 500, 400, 250));
   EXPECT_EQ(p[2].sampleFlag, 1);
   EXPECT_EQ(p[2].data, PanelData::SampleA);
-}
-
-TEST(FramePanels, OverlayOnlyOverTheSpectrumAlone) {
-  for (int index = 16; index < 24; ++index)
-    if (index != 19) {
-      EXPECT_TRUE(FramePanels(index, 800, 500, false, 0, true).empty()) << index;
-    }
-  auto p = FramePanels(19, 800, 500, false, 0, false);
-  ASSERT_EQ(p.size(), 2u);
-  EXPECT_EQ(p[0].rect, R(0, 500, 800, 500));
-  EXPECT_TRUE(p[0].eraser);
-  EXPECT_FALSE(p[0].sampleBPen);
-  EXPECT_TRUE(p[1].sampleBPen);
+  // Overlay: the second curve in the Sample B pen, the stored spectrum without eraser unless playing B.
+  p = FramePanels(19, 800, 500, false, 0, false);
+  EXPECT_TRUE(p[0].eraser && !p[0].sampleBPen);
+  EXPECT_TRUE(p[1].sampleBPen && !p[1].eraser);
   EXPECT_EQ(p[1].data, PanelData::StoredSpectrum);
-  EXPECT_FALSE(p[1].eraser);
   p = FramePanels(19, 800, 500, true, 1, false);
   EXPECT_EQ(p[1].data, PanelData::SampleB);
   EXPECT_TRUE(p[1].eraser);
-  EXPECT_TRUE(FramePanels(24, 800, 500, false, 0, false).empty());
-  EXPECT_TRUE(FramePanels(-1, 800, 500, false, 0, false).empty());
 }
 
-using DisplayFrameTest = DisplayTest;
+class DisplayFrameTest : public DisplayTest {
+ protected:
+  static void Paint(canvas::Surface& s, int left = 0, int top = 0, int right = 800, int bottom = 600) {
+    canvas::DrawContext(&s).FillRect(left, top, right, bottom, 7);
+  }
+};
 
 TEST_F(DisplayFrameTest, NothingWhileImagesAreRebuilt) {
   Display.ImagesRebuilding = 1;
   Display.ClearFrameRequest = 1;
   Display.FrameTexts.push_back({0, 0, "old", 4});
-  canvas::DrawContext(&Display.FrameDC).FillRect(0, 0, 800, 600, 7);
+  Paint(Display.FrameDC);
   DrawDisplayFrame(Display.FrameDC, 1000);
   EXPECT_EQ(Count(Display.FrameDC, 0, 0, 800, 600, 7), 800 * 600);
   EXPECT_TRUE(Display.FrameTexts.empty());
@@ -125,9 +105,9 @@ TEST_F(DisplayFrameTest, OverlayWithoutSpectrumDrawsOnlyTheLegend) {
   Companions.DisplayMode = 0;
   Companions.ComparisonMode = 2;
   DrawDisplayFrame(Display.FrameDC, 1000);
+  const int h = Display.PanelAreaHeight;
   ASSERT_EQ(Display.FrameTexts.size(), 1u);
   EXPECT_EQ(Display.FrameTexts[0].text, "Legend");
-  const int h = Display.PanelAreaHeight;
   EXPECT_EQ(Display.FrameTexts[0].y, h + 4);
   EXPECT_EQ(Display.FrameTexts[0].x, Display.CharWidth);
   // Panel area: only the line along the top of the client area.
@@ -138,49 +118,42 @@ TEST_F(DisplayFrameTest, OverlayWithoutSpectrumDrawsOnlyTheLegend) {
 
 TEST_F(DisplayFrameTest, RequestsAreHonouredOnceAndTextsLogged) {
   Companions.DisplayMode = 0;
-  Companions.ComparisonMode = 0;
-  canvas::DrawContext(&Display.FrameDC).FillRect(0, 0, 800, 600, 7);
+  Paint(Display.FrameDC);
   Display.ClearFrameRequest = 1;
   AnalysisSettings.FreqScaleHz = 8000;
   DrawDisplayFrame(Display.FrameDC, 0);
   EXPECT_EQ(Display.ClearFrameRequest, 0);
   EXPECT_EQ(Count(Display.FrameDC, 0, 0, 800, 600, 7), 0);
   EXPECT_EQ(AnalysisSettings.SpectrogramBins, 743);  // 8000 * 2048 / 22050 = 743.03
-  EXPECT_TRUE(HasText("Spectrogram (A)   8 kHz"));
-  EXPECT_TRUE(HasText("Waveform Envelope (A)"));
-  EXPECT_TRUE(HasText("Spectrum (A)   8 kHz"));
-  EXPECT_TRUE(HasText("Legend"));
-  EXPECT_EQ(Display.Panels.Spectrum, (PanelRect{400, Display.PanelAreaHeight, 400, Display.PanelAreaHeight}));
+  for (const char* t : {"Spectrogram (A)   8 kHz", "Waveform Envelope (A)", "Spectrum (A)   8 kHz", "Legend"})
+    EXPECT_TRUE(HasText(t)) << t;
+  const int h = Display.PanelAreaHeight;
+  EXPECT_EQ(Display.Panels.Spectrum, R(400, h, 400, h));
   EXPECT_EQ(Display.Panels.Spectrogram.width, 400);
-  EXPECT_EQ(Display.Panels.Envelope.bottom, Display.PanelAreaHeight / 3);
+  EXPECT_EQ(Display.Panels.Envelope.bottom, h / 3);
 
-  canvas::DrawContext(&Display.FrameDC).FillRect(400, 0, 800, 600, 7);
+  Paint(Display.FrameDC, 400);
   Display.ClearRightHalfRequest = 1;
   DrawDisplayFrame(Display.FrameDC, 0);
   EXPECT_EQ(Display.ClearRightHalfRequest, 0);
   EXPECT_EQ(Count(Display.FrameDC, 400, 0, 800, 600, 7), 0);
 }
 
-TEST_F(DisplayFrameTest, PlayBLeavesTheUpperHalfAlone) {
+TEST_F(DisplayFrameTest, PlayBLeavesTheUpperHalfAloneAndStoredPanelsComeOnlyAfterAFill) {
   Companions.DisplayMode = 0;
   Companions.ComparisonMode = 1;
-  Mode.Frozen = 1;
-  Mode.PlayingSignals = 1;
-  Mode.PlaySelection = 1;
+  Mode.Frozen = Mode.PlayingSignals = Mode.PlaySelection = 1;
   const int h = Display.PanelAreaHeight;
-  canvas::DrawContext(&Display.FrameDC).FillRect(0, 0, 800, h / 2, 7);
+  Paint(Display.FrameDC, 0, 0, 800, h / 2);
   Samples.SpectrumA.fill(40);
   DrawDisplayFrame(Display.FrameDC, 2000);
   EXPECT_EQ(Count(Display.FrameDC, 0, 0, 800, h / 2, 7), 800 * (h / 2) - 800);  // but the top line
-  EXPECT_TRUE(HasText("Spectrogram (B)   5 kHz"));
-  EXPECT_TRUE(HasText("Waveform Envelope (B)"));
-  EXPECT_TRUE(HasText("Spectrum (B)   5 kHz"));
+  for (const char* t : {"Spectrogram (B)   5 kHz", "Waveform Envelope (B)", "Spectrum (B)   5 kHz"})
+    EXPECT_TRUE(HasText(t)) << t;
   EXPECT_GT(Count(Display.FrameDC, 0, h / 2 + 1, 800, h, kFrameIndex), 0);
-}
 
-TEST_F(DisplayFrameTest, StoredPanelsOnlyAfterAFill) {
+  Mode.Frozen = Mode.PlayingSignals = Mode.PlaySelection = 0;
   Companions.DisplayMode = 2;
-  Companions.ComparisonMode = 1;
   Mode.SampleBStored = 1;
   Display.FullRedraw = 1;
   DrawDisplayFrame(Display.FrameDC, 0);
@@ -196,8 +169,7 @@ TEST_F(DisplayFrameTest, StoredPanelsOnlyAfterAFill) {
 TEST_F(DisplayFrameTest, BackgroundFills) {
   const int w = Display.PanelAreaWidth, h = Display.PanelAreaHeight;
   auto paint = [] {
-    for (auto* s : {&Display.FrameDC, &Display.MainDC, &Display.CanvasDC, &Display.StoreCanvasDC})
-      canvas::DrawContext(s).FillRect(0, 0, 800, 600, 7);
+    for (auto* s : {&Display.FrameDC, &Display.MainDC, &Display.CanvasDC, &Display.StoreCanvasDC}) Paint(*s);
     Display.FullRedraw = 0;
   };
   paint();

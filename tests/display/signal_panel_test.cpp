@@ -46,15 +46,12 @@ class SignalPanelTest : public DisplayTest {
     DrawDisplayFrame(Display.FrameDC, 0);
   }
 
-  static void Clear() {
-    std::fill(Display.FrameDC.Pixels().begin(), Display.FrameDC.Pixels().end(), kBackgroundIndex);
-  }
-
-  // The first text of the last frame that starts with `prefix`.
-  static std::optional<std::string> Text(const std::string& prefix) {
-    for (const auto& t : Display.FrameTexts)
-      if (t.text.rfind(prefix, 0) == 0) return t.text;
-    return std::nullopt;
+  // The two-trace panel over Sample A's traces, across the whole panel area by default.
+  static void Draw(canvas::Pen curve = Palette.SampleBPen, std::optional<canvas::Pen> frame = std::nullopt, int x = 0,
+                   int width = 800) {
+    const int h = Display.PanelAreaHeight;
+    DrawSignals(Display.FrameDC, std::nullopt, curve, frame, Samples.TraceA1.data(), Samples.TraceA2.data(), x, h,
+                width, h, 0);
   }
 
   // Topmost row in [top, bottom) of column x holding `index`, or -1.
@@ -64,8 +61,13 @@ class SignalPanelTest : public DisplayTest {
     return -1;
   }
 
-  int H() const { return Display.PanelAreaHeight; }
-  int Th() const { return Display.TextHeight; }
+  // The bands: audio above, glottogram below, each with its title line under it.
+  static int H() { return Display.PanelAreaHeight; }
+  static int Th() { return Display.TextHeight; }
+  static int Band() { return H() / 2 - Th() - 4; }
+  static int EggTop() { return H() - H() / 2; }
+  static int EggCentre() { return H() - Th() - 4 - Band() / 2; }
+  static int AudioCentre() { return H() - H() / 2 - Th() - 4 - Band() / 2; }
 };
 
 struct Measured {
@@ -132,41 +134,51 @@ INSTANTIATE_TEST_SUITE_P(
                       // Other rates: the measures cover what is drawn.
                       MeasureCase{8, 0.45, 44100, 6, false}, MeasureCase{8, 0.45, 11025, 6, false}));
 
-TEST_F(SignalPanelTest, LiveTracesAreNotMeasured) {
-  testsig::EggShape shape;
-  Fill(Samples.TraceA2, testsig::EggCycles(shape, 22050, kTraceBlock));
+// Held pictures are measured only with the criterion inside the band, a whole cycle after column
+// 16, and neither in overlay nor during stored-signal playback; live pictures never.
+TEST_F(SignalPanelTest, MeasuresOnlyWhereAWholeCycleCrossesTheCriterionOfAHeldPicture) {
+  Fill(Samples.TraceA2, testsig::EggCycles(testsig::EggShape{}, 22050, kTraceBlock));
+  auto expectNone = [&](const char* why, bool lineChecked = true) {
+    EXPECT_FALSE(Text("CQ")) << why;
+    EXPECT_FALSE(Text("Period")) << why;
+    if (lineChecked) {
+      EXPECT_EQ(Count(Display.FrameDC, 0, 0, Display.PanelAreaWidth, H(), kCursorIndex), 0) << why;
+    }
+  };
   Frame(6);
-  EXPECT_FALSE(Text("CQ"));
-  EXPECT_FALSE(Text("Period"));
-  EXPECT_EQ(Count(Display.FrameDC, 0, 0, Display.PanelAreaWidth, H(), kCursorIndex), 0);
-}
+  expectNone("live");
 
-TEST_F(SignalPanelTest, CriterionAtTheBandsTopOrBottomOrTooShortASegmentShowsNoMeasure) {
-  testsig::EggShape shape;
-  Fill(Samples.TraceA2, testsig::EggCycles(shape, 22050, kTraceBlock));
   Mode.Frozen = 1;
+  FillFrame();
   Frame(6);
   ASSERT_TRUE(Text("CQ 0.4"));
   // The line where it lies at the default level: the band centre.
-  const int sep = H() - Th() - 4, band = H() / 2 - Th() - 4;
-  EXPECT_EQ(Display.FrameDC.At(Display.PanelAreaWidth / 2 + 10, sep - band / 2), kCursorIndex);
+  EXPECT_EQ(Display.FrameDC.At(Display.PanelAreaWidth / 2 + 10, EggCentre()), kCursorIndex);
 
+  // No panel of the frame shows two traces in overlay or while Play A runs: drawn directly.
+  Display.FrameTexts.clear();
+  Companions.ComparisonMode = 2;
+  Draw(Palette.FramePen, Palette.FramePen);
+  expectNone("overlay", false);
+  Companions.ComparisonMode = 0;
+  Mode.PlayingSignals = 1;
+  Draw(Palette.FramePen, Palette.FramePen);
+  expectNone("playing", false);
+  Mode.PlayingSignals = 0;
+
+  // CL at 1.00 or 0.00: the line on the band's top or bottom is never crossed.
   for (float offset : {-0.5f, 0.5f}) {
     SignalPanels.CqLevelA = offset;
     FillFrame();
     Frame(6);
-    EXPECT_FALSE(Text("CQ")) << offset;
-    EXPECT_FALSE(Text("Period")) << offset;
-    EXPECT_EQ(Count(Display.FrameDC, 0, 0, Display.PanelAreaWidth, H(), kCursorIndex), 0) << offset;
+    expectNone(offset < 0 ? "CL 1.00" : "CL 0.00");
   }
-
   // 5 ms across the panel: column 16 is at 0.1 ms, and no whole 8 ms cycle follows it.
   SignalPanels.CqLevelA = 0;
   AnalysisSettings.AudioSegmentMs = 5;
   FillFrame();
   Frame(6);
-  EXPECT_FALSE(Text("CQ"));
-  EXPECT_EQ(Count(Display.FrameDC, 0, 0, Display.PanelAreaWidth, H(), kCursorIndex), 0);
+  expectNone("5 ms");
 }
 
 TEST_F(SignalPanelTest, MovedCriterionLevelIsShownAndEachSampleHasItsOwn) {
@@ -186,38 +198,16 @@ TEST_F(SignalPanelTest, MovedCriterionLevelIsShownAndEachSampleHasItsOwn) {
   EXPECT_EQ(Readouts(Display.FrameTexts).f0, 125u);
 }
 
-TEST_F(SignalPanelTest, OverlayAndStoredSignalPlaybackAreNotMeasured) {
-  testsig::EggShape shape;
-  Fill(Samples.TraceA2, testsig::EggCycles(shape, 22050, kTraceBlock));
-  Mode.Frozen = 1;
-  Companions.ComparisonMode = 2;
-  DrawSignals(Display.FrameDC, std::nullopt, Palette.FramePen, Palette.FramePen, Samples.TraceA1.data(),
-              Samples.TraceA2.data(), 0, H(), 800, H(), 0);
-  EXPECT_FALSE(Text("CQ"));
-  Companions.ComparisonMode = 0;
-  Mode.PlayingSignals = 1;
-  DrawSignals(Display.FrameDC, std::nullopt, Palette.FramePen, Palette.FramePen, Samples.TraceA1.data(),
-              Samples.TraceA2.data(), 0, H(), 800, H(), 0);
-  EXPECT_FALSE(Text("CQ"));
-  EXPECT_FALSE(Text("Period"));
-}
-
 TEST_F(SignalPanelTest, SmallSignalIsDrawnAtFixedGainAroundTheBandCentreAndNotMeasured) {
   Fill(Samples.TraceA2, testsig::Sine(125, 200, 22050, kTraceBlock));  // 400 peak to peak
   Fill(Samples.TraceA1, testsig::Sine(125, 100, 22050, kTraceBlock));
   Mode.Frozen = 1;
-  Clear();
-  Display.FrameTexts.clear();
-  DrawSignals(Display.FrameDC, std::nullopt, Palette.SampleBPen, std::nullopt, Samples.TraceA1.data(),
-              Samples.TraceA2.data(), 0, H(), 800, H(), 0);
-  const int band = H() / 2 - Th() - 4;
-  const int eggCentre = H() - Th() - 4 - band / 2;
-  const int audioCentre = H() - H() / 2 - Th() - 4 - band / 2;
+  Draw();
+  const int eggCentre = EggCentre(), audioCentre = AudioCentre();
   // 200 x band / 2048 rows either side of the centre, not the band's full height.
-  const int eggReach = 200 * band / 2048 + 1, audioReach = 100 * band / 2048 + 1;
+  const int eggReach = 200 * Band() / 2048 + 1, audioReach = 100 * Band() / 2048 + 1;
   // Nothing of the glottogram outside its reach (the audio band above it holds the audio).
-  EXPECT_EQ(Count(Display.FrameDC, 0, audioCentre + audioReach + 1, 800, eggCentre - eggReach, kSampleBIndex),
-            0);
+  EXPECT_EQ(Count(Display.FrameDC, 0, audioCentre + audioReach + 1, 800, eggCentre - eggReach, kSampleBIndex), 0);
   EXPECT_EQ(Count(Display.FrameDC, 0, eggCentre + eggReach + 1, 800, H(), kSampleBIndex), 0);
   EXPECT_EQ(Count(Display.FrameDC, 0, 0, 800, audioCentre - audioReach, kSampleBIndex), 0);
   EXPECT_GT(Count(Display.FrameDC, 0, eggCentre - eggReach, 800, eggCentre - eggReach / 2, kSampleBIndex), 0);
@@ -232,26 +222,20 @@ TEST_F(SignalPanelTest, PolarityMinusFlipsEachTrace) {
   Fill(Samples.TraceA2, step);
   Mode.Frozen = 1;
   Companions.ComparisonMode = 2;  // no measures over the traces
-  const int band = H() / 2 - Th() - 4;
-  const int eggTop = H() - H() / 2, eggCentre = H() - Th() - 4 - band / 2;
-  const int audioCentre = H() - H() / 2 - Th() - 4 - band / 2;
   for (int minus : {0, 1}) {
     AnalysisSettings.GlottogramPolarity = minus ? ID_GLOTTOGRAM_MINUS : ID_GLOTTOGRAM_PLUS;
     AnalysisSettings.AudioPolarity = minus ? ID_AUDIO_MINUS : ID_AUDIO_PLUS;
     Clear();
-    DrawSignals(Display.FrameDC, std::nullopt, Palette.SampleBPen, std::nullopt, Samples.TraceA1.data(),
-                Samples.TraceA2.data(), 0, H(), 800, H(), 0);
-    const int eggLarge = RowOf(200, eggTop, H(), kSampleBIndex),
-              eggSmall = RowOf(600, eggTop, H(), kSampleBIndex);
-    const int audioLarge = RowOf(200, 0, eggTop, kSampleBIndex),
-              audioSmall = RowOf(600, 0, eggTop, kSampleBIndex);
+    Draw();
+    const int eggLarge = RowOf(200, EggTop(), H(), kSampleBIndex), eggSmall = RowOf(600, EggTop(), H(), kSampleBIndex);
+    const int audioLarge = RowOf(200, 0, EggTop(), kSampleBIndex), audioSmall = RowOf(600, 0, EggTop(), kSampleBIndex);
     ASSERT_GE(eggLarge, 0);
     ASSERT_GE(audioLarge, 0);
     // Plus: larger glottogram values lower, larger audio values higher; Minus the other way.
-    EXPECT_EQ(eggLarge > eggCentre, minus == 0) << minus;
-    EXPECT_EQ(eggSmall < eggCentre, minus == 0) << minus;
-    EXPECT_EQ(audioLarge < audioCentre, minus == 0) << minus;
-    EXPECT_EQ(audioSmall > audioCentre, minus == 0) << minus;
+    EXPECT_EQ(eggLarge > EggCentre(), minus == 0) << minus;
+    EXPECT_EQ(eggSmall < EggCentre(), minus == 0) << minus;
+    EXPECT_EQ(audioLarge < AudioCentre(), minus == 0) << minus;
+    EXPECT_EQ(audioSmall > AudioCentre(), minus == 0) << minus;
   }
 }
 
@@ -265,10 +249,8 @@ TEST_F(SignalPanelTest, GridColumnsFollowTheSegmentLength) {
                         Case{12, {0, 2, 4, 6, 8, 10, 12}}, Case{7, {0, 1, 2, 3, 4, 5, 6, 7}}}) {
     AnalysisSettings.AudioSegmentMs = c.segmentMs;
     Clear();
-    DrawSignals(Display.FrameDC, std::nullopt, Palette.SampleBPen, Palette.FramePen, Samples.TraceA1.data(),
-                Samples.TraceA2.data(), x, H(), width, H(), 0);
-    const int band = H() / 2 - Th() - 4;
-    const int row = H() - Th() - 4 - band / 6;  // the second dot row of the glottogram band
+    Draw(Palette.SampleBPen, Palette.FramePen, x, width);
+    const int row = H() - Th() - 4 - Band() / 6;  // the second dot row of the glottogram band
     std::vector<int> expected;
     for (int ms : c.columns) {
       const int gx = x + width * ms / c.segmentMs;
@@ -285,17 +267,17 @@ TEST_F(SignalPanelTest, GridColumnsFollowTheSegmentLength) {
 }
 
 TEST_F(SignalPanelTest, LiveSweepStartsAtTheFirstRisingZeroCrossingWithinTheSearch) {
-  EXPECT_EQ(FindSweepStart(Samples.TraceA2.data(), 441), 0);  // silence
-  std::vector<int16_t> block(kTraceBlock, -100);
-  block[511] = 100;  // a crossing at 510 is the last one looked at
-  EXPECT_EQ(FindSweepStart(block.data(), 441), 510);
-  block[511] = -100;
-  block[512] = 100;
-  EXPECT_EQ(FindSweepStart(block.data(), 441), 0);
-  std::vector<int16_t> late(kTraceBlock, -100);
-  late[301] = 100;
-  EXPECT_EQ(FindSweepStart(late.data(), 3795), 300);
-  EXPECT_EQ(FindSweepStart(late.data(), 3797), 0) << "the segment would run past the block";
+  // Silence; a crossing at 510, the last one looked at; at 511, past the search; at 300, with a
+  // segment that fits the block or one sample too long.
+  struct Case {
+    int rise, segment, start;
+  };
+  for (const Case& c : {Case{-1, 441, 0}, Case{511, 441, 510}, Case{512, 441, 0}, Case{301, 3795, 300},
+                        Case{301, 3797, 0}}) {
+    std::vector<int16_t> block(kTraceBlock, c.rise < 0 ? 0 : -100);
+    if (c.rise >= 0) block[c.rise] = 100;
+    EXPECT_EQ(FindSweepStart(block.data(), c.segment), c.start) << c.rise << " " << c.segment;
+  }
 
   // Drawn: a live frame of a block whose first rising crossing is at 100 shows what a held frame
   // (never triggered) shows of the block from sample 100; with the first crossing at 600 it shows
@@ -311,8 +293,7 @@ TEST_F(SignalPanelTest, LiveSweepStartsAtTheFirstRisingZeroCrossingWithinTheSear
     Fill(Samples.TraceA2, egg);
     Mode.Frozen = 0;
     Clear();
-    DrawSignals(Display.FrameDC, std::nullopt, Palette.SampleBPen, std::nullopt, Samples.TraceA1.data(),
-                Samples.TraceA2.data(), 0, H(), 800, H(), 0);
+    Draw();
     const canvas::Surface live = Display.FrameDC;
     const size_t shift = crossing < kTriggerSearch ? static_cast<size_t>(crossing) : 0;
     Fill(Samples.TraceA1, audio, shift);
@@ -320,18 +301,19 @@ TEST_F(SignalPanelTest, LiveSweepStartsAtTheFirstRisingZeroCrossingWithinTheSear
     Mode.Frozen = 1;
     Companions.ComparisonMode = 2;  // no measures over the held picture
     Clear();
-    DrawSignals(Display.FrameDC, std::nullopt, Palette.SampleBPen, std::nullopt, Samples.TraceA1.data(),
-                Samples.TraceA2.data(), 0, H(), 800, H(), 0);
+    Draw();
     Companions.ComparisonMode = 0;
     EXPECT_TRUE(live.Pixels() == Display.FrameDC.Pixels()) << crossing;
   }
 }
 
 TEST_F(SignalPanelTest, TitlesNameSampleSegmentCursorTimeAndDelay) {
+  auto expectTexts = [](std::initializer_list<const char*> texts) {
+    for (const char* t : texts) EXPECT_TRUE(HasText(t)) << t;
+  };
   Samples.AudioDelayMsA = 1.25f;
   Frame(6);
-  EXPECT_TRUE(HasText("EGG (A) 20 ms"));
-  EXPECT_TRUE(HasText("Audio (A) 20 ms, Delay 1.25 ms"));
+  expectTexts({"EGG (A) 20 ms", "Audio (A) 20 ms, Delay 1.25 ms"});
   Mode.Frozen = 1;
   Samples.CursorX = 4000;  // half of the 8-second sample
   Frame(6);
@@ -345,13 +327,11 @@ TEST_F(SignalPanelTest, TitlesNameSampleSegmentCursorTimeAndDelay) {
   Samples.AudioDelayMsB = 0.5f;
   FillFrame();
   Frame(6, 1);
-  EXPECT_TRUE(HasText("EGG (B) 20 ms, Time 2000 ms"));
-  EXPECT_TRUE(HasText("Audio (B) 20 ms, Delay 0.50 ms"));
+  expectTexts({"EGG (B) 20 ms, Time 2000 ms", "Audio (B) 20 ms, Delay 0.50 ms"});
   Mode.SampleBStored = 0;
   FillFrame();
   Frame(6, 1);
-  EXPECT_TRUE(HasText("EGG (B) 20 ms"));
-  EXPECT_TRUE(HasText("Audio (B) 20 ms"));
+  expectTexts({"EGG (B) 20 ms", "Audio (B) 20 ms"});
 }
 
 TEST_F(SignalPanelTest, IntervalMarksShowLengthAndReciprocalUnlessEmpty) {
@@ -359,13 +339,9 @@ TEST_F(SignalPanelTest, IntervalMarksShowLengthAndReciprocalUnlessEmpty) {
   SignalPanels.IntervalStartA = 300;
   SignalPanels.IntervalEndA = 100;
   Frame(6);
-  EXPECT_TRUE(HasText("Interval 5.00 ms"));
-  EXPECT_TRUE(HasText("Reciprocal 200 Hz"));
-  const int eggRow = H() - H() / 2 + 10, audioRow = 10;
-  for (int cx : {100, 300}) {
-    EXPECT_EQ(Display.FrameDC.At(cx, eggRow), kMarkerIndex);
-    EXPECT_EQ(Display.FrameDC.At(cx, audioRow), kMarkerIndex);
-  }
+  EXPECT_TRUE(HasText("Interval 5.00 ms") && HasText("Reciprocal 200 Hz"));
+  for (int cx : {100, 300})
+    for (int y : {EggTop() + 10, 10}) EXPECT_EQ(Display.FrameDC.At(cx, y), kMarkerIndex) << cx << "," << y;
   SignalPanels.IntervalEndA = 300;
   FillFrame();
   Frame(6);
@@ -404,8 +380,7 @@ TEST_F(SignalPanelTest, LiveFramePumpsMessagesBetweenTheGlottogramAndTheAudio) {
   Probe = {};
   PostMainMessage(WM_NULL);
   Clear();
-  DrawSignals(Display.FrameDC, std::nullopt, Palette.SampleBPen, std::nullopt, Samples.TraceA1.data(),
-              Samples.TraceA2.data(), 0, H(), 800, H(), 0);
+  Draw();
   EXPECT_EQ(Probe.calls, 1);
   EXPECT_GT(Probe.eggPixels, 0);
   EXPECT_EQ(Probe.audioPixels, 0);
@@ -414,8 +389,7 @@ TEST_F(SignalPanelTest, LiveFramePumpsMessagesBetweenTheGlottogramAndTheAudio) {
   Probe = {};
   PostMainMessage(WM_NULL);
   Mode.Frozen = 1;
-  DrawSignals(Display.FrameDC, std::nullopt, Palette.SampleBPen, std::nullopt, Samples.TraceA1.data(),
-              Samples.TraceA2.data(), 0, H(), 800, H(), 0);
+  Draw();
   EXPECT_EQ(Probe.calls, 0);
   ResetMessageQueue();
   SetMainWindowProcedure(MainWindowProc);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <tuple>
 
 #include "display/palette.h"
 #include "display/spectrogram_panel.h"
@@ -10,19 +11,15 @@
 namespace {
 
 TEST(SpectrogramColour, FourStepsPerDbBetween20And78Point75) {
-  EXPECT_EQ(SpectrogramColourIndex(-30, 50), 5);
-  EXPECT_EQ(SpectrogramColourIndex(20, 50), 5);
-  EXPECT_EQ(SpectrogramColourIndex(21, 50), 5);  // 4 is below the level entries
-  EXPECT_EQ(SpectrogramColourIndex(22, 50), 8);
-  EXPECT_EQ(SpectrogramColourIndex(50, 50), 120);
-  EXPECT_EQ(SpectrogramColourIndex(51, 50), 124);
-  EXPECT_EQ(SpectrogramColourIndex(78, 50), 232);
-  EXPECT_EQ(SpectrogramColourIndex(79, 50), 235);  // 78.75 dB and up: 235
-  EXPECT_EQ(SpectrogramColourIndex(300, 10), 235);
-  // Saturation in the lowest ten bins shows as the floor; anything below saturation does not.
-  EXPECT_EQ(SpectrogramColourIndex(79, 0), 5);
-  EXPECT_EQ(SpectrogramColourIndex(90, 9), 5);
-  EXPECT_EQ(SpectrogramColourIndex(78, 9), 232);
+  struct Case {
+    int level, bin, index;
+  };
+  // 21 dB would be index 4, below the level entries; 78.75 dB and up is 235. Saturation in the
+  // lowest ten bins shows as the floor; anything below saturation there does not.
+  const Case cases[] = {{-30, 50, 5}, {20, 50, 5},   {21, 50, 5},    {22, 50, 8}, {50, 50, 120}, {51, 50, 124},
+                        {78, 50, 232}, {79, 50, 235}, {300, 10, 235}, {79, 0, 5},  {90, 9, 5},    {78, 9, 232}};
+  for (const Case& c : cases)
+    EXPECT_EQ(SpectrogramColourIndex(c.level, c.bin), c.index) << c.level << " dB in bin " << c.bin;
 }
 
 TEST(SpectrogramColumn, TallPlotPaintsOnlyItsBottom1024Rows) {
@@ -78,13 +75,12 @@ TEST(SpectrogramSchedule, AtMostFourColumnsAFrameTheRestIntoTheLag) {
 }
 
 TEST(SpectrogramPlace, TwoColumnsPerTwoPixelScroll) {
-  EXPECT_EQ(PlaceColumn(0, 10, 100).pixelX, 10);
-  EXPECT_EQ(PlaceColumn(100, 10, 100).pixelX, 110);
-  EXPECT_FALSE(PlaceColumn(100, 10, 100).scrollFirst);
-  EXPECT_EQ(PlaceColumn(101, 10, 100).pixelX, 108);
-  EXPECT_TRUE(PlaceColumn(101, 10, 100).scrollFirst);
-  EXPECT_EQ(PlaceColumn(102, 10, 100).pixelX, 109);
-  EXPECT_FALSE(PlaceColumn(102, 10, 100).scrollFirst);
+  // Panel at x 10, 100 wide: once full, odd columns scroll two pixels first.
+  const std::tuple<int, int, bool> cases[] = {{0, 10, false}, {100, 110, false}, {101, 108, true}, {102, 109, false}};
+  for (auto [column, x, scroll] : cases) {
+    EXPECT_EQ(PlaceColumn(column, 10, 100).pixelX, x) << column;
+    EXPECT_EQ(PlaceColumn(column, 10, 100).scrollFirst, scroll) << column;
+  }
   EXPECT_TRUE(PlaceColumn(103, 10, 100).scrollFirst);
 }
 
@@ -104,18 +100,16 @@ TEST_F(SpectrogramPanelTest, ScrollsTwoPixelsEverySecondColumnOnceFull) {
   }
   EXPECT_EQ(Mode.SpectrogramColumn, width + 5);
   EXPECT_EQ(Mode.SpectrogramLag, 0);
-  const canvas::Surface& f = Display.FrameDC;
-  EXPECT_EQ(f.At(x + width - 1, plotY), ColourOf(width + 4));
-  EXPECT_EQ(f.At(x + width - 2, plotY), ColourOf(width + 3));
-  EXPECT_EQ(f.At(x + width - 3, plotY), ColourOf(width + 2));
-  EXPECT_EQ(f.At(x + width - 4, plotY), ColourOf(width + 1));
-  EXPECT_EQ(f.At(x + width - 5, plotY), ColourOf(width - 1));  // column `width` was on the edge
-  EXPECT_EQ(f.At(x + 10, plotY), ColourOf(14));                // four pixels scrolled out on the left
-  EXPECT_EQ(f.At(x + width, plotY), ColourOf(width));          // outside the scrolled rectangle
+  // Pixel offset from x and the column it shows: the four newest at the right edge, then column
+  // width - 1 (column `width` was on the edge), four pixels scrolled out on the left, and the
+  // pixel just outside the scrolled rectangle.
+  const std::pair<int, int> shown[] = {{width - 1, width + 4}, {width - 2, width + 3}, {width - 3, width + 2},
+                                       {width - 4, width + 1}, {width - 5, width - 1}, {10, 14}, {width, width}};
+  for (auto [dx, k] : shown) EXPECT_EQ(Display.FrameDC.At(x + dx, plotY), ColourOf(k)) << dx;
   ResetSettingsState();
 }
 
-TEST_F(SpectrogramPanelTest, LagAndFrameAndTitle) {
+TEST_F(SpectrogramPanelTest, LagAndRebuildColumns) {
   std::array<int16_t, 1024> levels{};
   levels.fill(60);
   const int bottom = 400, height = 300;
@@ -127,13 +121,6 @@ TEST_F(SpectrogramPanelTest, LagAndFrameAndTitle) {
   EXPECT_EQ(Display.FrameDC.At(0, y), kFrameIndex);
   for (int c = 1; c <= 3; ++c) EXPECT_EQ(Display.FrameDC.At(c, y), 160) << c;
   EXPECT_EQ(Display.FrameDC.At(4, y), kBackgroundIndex);
-  EXPECT_EQ(Display.FrameDC.At(200, bottom - 15 - 4), kFrameIndex);  // separator
-  EXPECT_EQ(Display.FrameDC.At(200, bottom - height), kFrameIndex);  // top edge
-  EXPECT_EQ(Display.FrameDC.At(400, y), kFrameIndex);               // right edge
-  ASSERT_EQ(Display.FrameTexts.size(), 1u);
-  EXPECT_EQ(Display.FrameTexts[0].text, "Spectrogram (A)   5 kHz");
-  EXPECT_EQ(Display.FrameTexts[0].x, 6);
-  EXPECT_EQ(Display.FrameTexts[0].y, bottom - 15);
   EXPECT_EQ(Display.Panels.Spectrogram, (PanelRect{0, bottom, 400, height}));
 
   // A rebuild column goes to the canvas, one at a time, and resets the envelope's counters.
@@ -175,10 +162,10 @@ TEST_F(SpectrogramPanelTest, FrozenShowsTheHeldImageWithCrossHair) {
   Samples.CursorX = 0;
   Samples.CursorXB = 0;
   Mode.SampleBStored = 1;
-  canvas::DrawContext(&Display.FrameDC).FillRect(0, 0, 800, 600, 5);
+  Clear();
   DrawSpectrogramA(Display.FrameDC, Palette.FramePen, 0, 464, levels.data(), 0, bottom, width, height, 0);
   EXPECT_EQ(Display.FrameDC.At(0, bottom - 60), kCursorIndex);
-  canvas::DrawContext(&Display.FrameDC).FillRect(0, 0, 800, 600, 5);
+  Clear();
   DrawSpectrogramB(Display.FrameDC, 0, bottom, width, height);
   EXPECT_EQ(Display.FrameDC.At(0, bottom - 60), kFrameIndex);  // the left edge only
   EXPECT_EQ(Display.FrameDC.At(1, bottom - 60), kBackgroundIndex);

@@ -9,16 +9,30 @@
 
 namespace {
 
-using SpectrumPanelTest = DisplayTest;
-
 constexpr int kX = 100, kBottom = 500, kWidth = 500, kHeight = 400;
 constexpr int kPlotBottom = kBottom - 15 - 4, kTop = kBottom - kHeight;
+constexpr double kPixelsPerDb = 381 / 80.0;  // plot height over the 80 dB range
 
-TEST_F(SpectrumPanelTest, CurveStaysInThePlot) {
-  std::array<int16_t, 1024> levels{};
+using Levels = std::array<int16_t, 1024>;
+
+class SpectrumPanelTest : public DisplayTest {
+ protected:
+  Levels levels{};
+  // The panel at (kX, kBottom) with frame, grid and titles in FramePen unless told otherwise.
+  void Draw(std::optional<canvas::Pen> framePen = Palette.FramePen, canvas::Pen curvePen = Palette.FramePen,
+            std::optional<canvas::Pen> eraser = std::nullopt, const int16_t* erase = nullptr, int x = kX) {
+    DrawSpectrum(Display.FrameDC, eraser, curvePen, framePen, levels.data(), erase, x, kBottom, kWidth, kHeight, 0);
+  }
+  int TextWidth(const std::string& text) {
+    canvas::DrawContext dc(&Display.FrameDC);
+    dc.SelectFont(Display.PanelFont);
+    return dc.GetTextExtent(text).width;
+  }
+};
+
+TEST_F(SpectrumPanelTest, CurveStaysInThePlotAndTheEraserRemovesTheLastOne) {
   for (int i = 0; i < 1024; ++i) levels[i] = i % 2 ? 500 : -500;  // far above and below the range
-  DrawSpectrum(Display.FrameDC, std::nullopt, Palette.SampleBPen, std::nullopt, levels.data(), nullptr, kX, kBottom,
-               kWidth, kHeight, 0);
+  Draw(std::nullopt, Palette.SampleBPen);
   int curve = 0;
   for (int y = 0; y < 600; ++y)
     for (int x = 0; x < 800; ++x) {
@@ -32,31 +46,26 @@ TEST_F(SpectrumPanelTest, CurveStaysInThePlot) {
   EXPECT_GT(curve, kWidth);
   EXPECT_EQ(Display.FrameDC.At(kX + 250, kTop), kSampleBIndex);
   EXPECT_TRUE(Display.FrameTexts.empty());  // no frame pen: no title
-}
 
-TEST_F(SpectrumPanelTest, EraserRemovesTheLastCurve) {
-  std::array<int16_t, 1024> previous{}, current{};
+  Levels previous;
   previous.fill(40);
-  current.fill(10);
+  levels.fill(10);
+  Clear();
   DrawSpectrum(Display.FrameDC, std::nullopt, Palette.FramePen, std::nullopt, previous.data(), nullptr, kX, kBottom,
                kWidth, kHeight, 0);
-  const int y40 = static_cast<int>(kPlotBottom - 40 * (381 / 80.0));
+  const int y40 = static_cast<int>(kPlotBottom - 40 * kPixelsPerDb);
   EXPECT_EQ(Display.FrameDC.At(kX + 250, y40), kFrameIndex);
-  DrawSpectrum(Display.FrameDC, Palette.EraserPen, Palette.FramePen, std::nullopt, current.data(), previous.data(), kX,
-               kBottom, kWidth, kHeight, 0);
+  Draw(std::nullopt, Palette.FramePen, Palette.EraserPen, previous.data());
   EXPECT_EQ(Display.FrameDC.At(kX + 250, y40), kBackgroundIndex);
-  EXPECT_EQ(Display.FrameDC.At(kX + 250, static_cast<int>(kPlotBottom - 10 * (381 / 80.0))), kFrameIndex);
+  EXPECT_EQ(Display.FrameDC.At(kX + 250, static_cast<int>(kPlotBottom - 10 * kPixelsPerDb)), kFrameIndex);
 }
 
 TEST_F(SpectrumPanelTest, GridRowsEvery10DbAndColumnsEveryKiloHertz) {
-  std::array<int16_t, 1024> levels{};
-  DrawSpectrum(Display.FrameDC, std::nullopt, Palette.FramePen, Palette.FramePen, levels.data(), nullptr, kX, kBottom,
-               kWidth, kHeight, 0);
-  const double pixelsPerDb = 381 / 80.0;
+  Draw();
   // Columns at 0..4 kHz (every 100 pixels), rows at 10..70 dB below the top.
   for (int k = 1; k <= 4; ++k)
     for (int j = 1; j <= 7; ++j) {
-      const int gx = kX + k * 100, gy = static_cast<int>(j * 10 * pixelsPerDb + kTop);
+      const int gx = kX + k * 100, gy = static_cast<int>(j * 10 * kPixelsPerDb + kTop);
       EXPECT_EQ(Display.FrameDC.At(gx, gy), kFrameIndex);
       EXPECT_EQ(Display.FrameDC.At(gx + 1, gy), kFrameIndex);
       EXPECT_EQ(Display.FrameDC.At(gx, gy + 1), kBackgroundIndex);  // narrow window: one row
@@ -65,99 +74,75 @@ TEST_F(SpectrumPanelTest, GridRowsEvery10DbAndColumnsEveryKiloHertz) {
   // Nothing inside the frame but the 4 x 7 dot pairs and the right halves of the 0 kHz pairs.
   EXPECT_EQ(Count(Display.FrameDC, kX + 1, kTop + 1, kX + kWidth - 1, kPlotBottom, kFrameIndex), 4 * 7 * 2 + 7);
   EXPECT_TRUE(HasText("Spectrum (A)   5 kHz"));
-}
 
-TEST_F(SpectrumPanelTest, WideWindowsGetTallerDots) {
+  // Wide windows get dots three rows tall.
   SetUpDisplay(1200, 800);
-  std::array<int16_t, 1024> levels{};
-  DrawSpectrum(Display.FrameDC, std::nullopt, Palette.FramePen, Palette.FramePen, levels.data(), nullptr, kX, kBottom,
-               kWidth, kHeight, 0);
-  const int th = Display.TextHeight;
-  const double pixelsPerDb = (kHeight - th - 4) / 80.0;
-  const int gy = static_cast<int>(10 * pixelsPerDb + kTop);
+  Draw();
+  const int gy = static_cast<int>(10 * (kHeight - Display.TextHeight - 4) / 80.0 + kTop);
   for (int dy = -1; dy <= 1; ++dy) EXPECT_EQ(Display.FrameDC.At(kX + 200, gy + dy), kFrameIndex) << dy;
 }
 
-TEST_F(SpectrumPanelTest, CursorAtZeroShowsNothing) {
+TEST_F(SpectrumPanelTest, FrequencyCursorReadoutAndCoupling) {
   Mode.Frozen = 1;
-  PanelCursors.SpectrumCursorA = 0;
-  std::array<int16_t, 1024> levels{};
-  DrawSpectrum(Display.FrameDC, std::nullopt, Palette.FramePen, Palette.FramePen, levels.data(), nullptr, kX, kBottom,
-               kWidth, kHeight, 0);
+  // At 0 Hz there is no cursor.
+  Draw();
   EXPECT_EQ(Count(Display.FrameDC, 0, 0, 800, 600, kCursorIndex), 0);
-  for (const auto& t : Display.FrameTexts) EXPECT_EQ(t.text.find("Cursor"), std::string::npos);
-}
+  EXPECT_FALSE(Text("Cursor"));
 
-TEST_F(SpectrumPanelTest, CursorReadoutAndLevelLimits) {
-  Mode.Frozen = 1;
   PanelCursors.SpectrumCursorA = 100;  // 1000 Hz: bin 92
-  std::array<int16_t, 1024> levels{};
   levels[92] = 30;
-  DrawSpectrum(Display.FrameDC, std::nullopt, Palette.FramePen, Palette.FramePen, levels.data(), nullptr, kX, kBottom,
-               kWidth, kHeight, 0);
+  Draw();
   EXPECT_TRUE(HasText("Cursor  -50 dB   1000 Hz  "));
   EXPECT_EQ(Display.FrameDC.At(kX + 100, kTop + 1), kCursorIndex);
   EXPECT_EQ(Display.FrameDC.At(kX + 100, kPlotBottom), kCursorIndex);
   EXPECT_EQ(Display.FrameDC.At(kX + 100, kTop), kFrameIndex);
   // The readout ends one character before the right edge.
   const auto& t = Display.FrameTexts.back();
-  canvas::DrawContext dc(&Display.FrameDC);
-  dc.SelectFont(Display.PanelFont);
-  EXPECT_EQ(t.x + dc.GetTextExtent(t.text).width, kX + kWidth - 6);
+  EXPECT_EQ(t.x + TextWidth(t.text), kX + kWidth - 6);
   EXPECT_EQ(t.y, kBottom - 15);
-
+  // The level is never positive nor below -AmplitudeScale; past the array it reads the last bin.
   levels[92] = 500;
   EXPECT_EQ(SpectrumCursorLevel(levels.data(), 1000), 0);
   levels[92] = -20;
   EXPECT_EQ(SpectrumCursorLevel(levels.data(), 1000), -80);
-  EXPECT_EQ(SpectrumCursorLevel(levels.data(), 1e9), -80);  // beyond the array: the last bin
-}
+  EXPECT_EQ(SpectrumCursorLevel(levels.data(), 1e9), -80);
 
-TEST_F(SpectrumPanelTest, CoupledCursorFollowsTheSpectrogram) {
-  Mode.Frozen = 1;
+  // The spectrogram leads: the cursor follows its frequency; the spectrum leads: it publishes its own.
+  levels.fill(0);
   Companions.DisplayMode = 0;
-  PanelCursors.CursorTarget = 2;  // the spectrogram leads
+  PanelCursors.CursorTarget = 2;
   PanelCursors.CursorFreqA = 2500;
   PanelCursors.SpectrumCursorA = 3;
-  std::array<int16_t, 1024> levels{};
-  DrawSpectrum(Display.FrameDC, std::nullopt, Palette.FramePen, Palette.FramePen, levels.data(), nullptr, kX, kBottom,
-               kWidth, kHeight, 0);
+  Draw();
   EXPECT_EQ(Display.FrameDC.At(kX + 250, kTop + 10), kCursorIndex);
   EXPECT_TRUE(HasText("Cursor  -80 dB   2500 Hz  "));
-  PanelCursors.CursorTarget = 1;  // the spectrum leads and publishes its frequency
-  DrawSpectrum(Display.FrameDC, std::nullopt, Palette.FramePen, Palette.FramePen, levels.data(), nullptr, kX, kBottom,
-               kWidth, kHeight, 0);
+  PanelCursors.CursorTarget = 1;
+  Draw();
   EXPECT_FLOAT_EQ(PanelCursors.CursorFreqA, 30);
 }
 
 TEST_F(SpectrumPanelTest, OverlayTitleMarksBInTheCurveColour) {
   Companions.ComparisonMode = 2;
   Mode.SampleBStored = 1;
-  std::array<int16_t, 1024> levels{};
-  DrawSpectrum(Display.FrameDC, std::nullopt, Palette.SampleBPen, Palette.FramePen, levels.data(), nullptr, 0, kBottom,
-               kWidth, kHeight, 0);
+  Draw(Palette.FramePen, Palette.SampleBPen, std::nullopt, nullptr, 0);
   ASSERT_EQ(Display.FrameTexts.size(), 2u);
   EXPECT_EQ(Display.FrameTexts[0].text, "Spectrum (A) & (B)   5 kHz");
   EXPECT_EQ(Display.FrameTexts[0].colour, kTextIndex);
   EXPECT_EQ(Display.FrameTexts[1].text, "(B)");
   EXPECT_EQ(Display.FrameTexts[1].colour, kSampleBIndex);
-  canvas::DrawContext dc(&Display.FrameDC);
-  dc.SelectFont(Display.PanelFont);
-  const int bx = 6 + dc.GetTextExtent("Spectrum (A) & ").width;
+  const int bx = 6 + TextWidth("Spectrum (A) & ");
   EXPECT_EQ(Display.FrameTexts[1].x, bx);
   // The marker's glyphs are in palette index 1 in the title strip.
   EXPECT_GT(Count(Display.FrameDC, bx, kBottom - 15, bx + 20, kBottom, kSampleBIndex), 10);
   // Without a stored Sample B the title is the plain A title.
   Mode.SampleBStored = 0;
-  DrawSpectrum(Display.FrameDC, std::nullopt, Palette.FramePen, Palette.FramePen, levels.data(), nullptr, 0, kBottom,
-               kWidth, kHeight, 0);
+  Draw(Palette.FramePen, Palette.FramePen, std::nullopt, nullptr, 0);
   EXPECT_EQ(Display.FrameTexts.back().text, "Spectrum (A)   5 kHz");
 }
 
 TEST_F(SpectrumPanelTest, F0ReadoutOnTheSecondLineOfItsOwnPanel) {
   AnalysisSettings.F0Measurement = ID_F0_ON;
   Samples.F0A = 123;
-  std::array<int16_t, 1024> levels{};
   const int bottom = 560, height = 280;  // a lower-half panel
   DrawSpectrum(Display.FrameDC, std::nullopt, Palette.FramePen, Palette.FramePen, levels.data(), nullptr, 0, bottom,
                400, height, 0);
