@@ -14,6 +14,7 @@
 #include "display/palette.h"
 #include "display/panel_state.h"
 #include "display/signal_panels.h"
+#include "interaction/image_rebuild.h"
 #include "display/sample_slots.h"
 #include "platform/messages.h"
 #include "platform/ui_model.h"
@@ -42,6 +43,7 @@ void ResetProgramState() {
   Output = OutputDeviceState{};
   SignalPlay = SignalPlaybackState{};
   ResetSignalPanelState();
+  ResetImageRebuildState();
   ResetUiModel();
   ResetMessageQueue();
 }
