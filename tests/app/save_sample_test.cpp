@@ -9,16 +9,6 @@
 
 namespace {
 
-class ChoosingBackend : public TestBackend {
- public:
-  std::optional<std::string> answer;
-  std::optional<std::string> ChooseFile(const FileDialogRequest& request) override {
-    lastRequest = request;
-    return answer;
-  }
-  FileDialogRequest lastRequest;
-};
-
 std::vector<uint8_t> ReadAll(const std::filesystem::path& p) {
   std::ifstream f(p, std::ios::binary);
   return {std::istreambuf_iterator<char>(f), {}};
@@ -28,30 +18,16 @@ uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
   return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
 }
 
-class SaveSampleTest : public ::testing::Test {
- protected:
-  ChoosingBackend backend;
-  void SetUp() override {
-    ResetProgramState();
-    SetBackend(&backend);
-  }
-  void TearDown() override {
-    for (int i = 0; i < 4 && Window.WindowExists; ++i) SendMainMessage(WM_CLOSE);
-    SetBackend(nullptr);
-    ResetProgramState();
-  }
-};
-
-TEST_F(SaveSampleTest, WritesTheWholeBufferWithItsHeader) {
-  CreateMainWindow(2);  // 4-second stereo samples, "tdx" dialog
+TEST_F(ShellTest, SaveSampleWritesTheWholeBufferWithItsHeader) {
+  Start(2);  // 4-second stereo samples, "tdx" dialog
   Samples.SampleB[0] = 0x34;
   Samples.SampleB[Samples.SampleBytes - 1] = 0x56;
   auto path = std::filesystem::temp_directory_path() / "tx-sample-b.tdx";
   std::filesystem::remove(path);
-  backend.answer = path.string();
+  backend.fileAnswer = path.string();
   SendMainMessage(WM_COMMAND, MENU_SAVE_SAMPLE_B, 0);
-  EXPECT_EQ(backend.lastRequest.title, "Record Taldrinex File");
-  EXPECT_EQ(backend.lastRequest.defaultExtension, "tdx");
+  EXPECT_EQ(backend.lastFileRequest.title, "Record Taldrinex File");
+  EXPECT_EQ(backend.lastFileRequest.defaultExtension, "tdx");
   auto bytes = ReadAll(path);
   ASSERT_EQ(bytes.size(), 46u + 22050u * 4 * 4);
   EXPECT_EQ(Le32(bytes, 4), 22050u * 4 * 4 + 38);
@@ -62,13 +38,12 @@ TEST_F(SaveSampleTest, WritesTheWholeBufferWithItsHeader) {
   EXPECT_TRUE(backend.boxes.empty());
 }
 
-TEST_F(SaveSampleTest, CancelledDialogWritesNothingAndUnwritablePathIsReported) {
-  CreateMainWindow(1);
-  backend.answer.reset();
-  SendMainMessage(WM_COMMAND, MENU_SAVE_SAMPLE_A, 0);
-  EXPECT_EQ(backend.lastRequest.title, "Record Wave File");
+TEST_F(ShellTest, SaveSampleCancelledWritesNothingAndUnwritablePathIsReported) {
+  Start(1);
+    SendMainMessage(WM_COMMAND, MENU_SAVE_SAMPLE_A, 0);
+  EXPECT_EQ(backend.lastFileRequest.title, "Record Wave File");
   EXPECT_TRUE(backend.boxes.empty());
-  backend.answer = "/nonexistent-folder/x.wav";
+  backend.fileAnswer = "/nonexistent-folder/x.wav";
   SendMainMessage(WM_COMMAND, MENU_SAVE_SAMPLE_A, 0);
   ASSERT_EQ(backend.boxes.size(), 1u);
   EXPECT_EQ(backend.boxes[0].text, "Cannot Open File");

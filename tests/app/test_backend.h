@@ -45,7 +45,12 @@ class TestBackend : public Backend {
     return 1;
   }
   void Beep() override { ++beeps; }
-  std::optional<std::string> ChooseFile(const FileDialogRequest&) override { return std::nullopt; }
+  std::optional<std::string> fileAnswer;  // the file dialog's answer; none: cancelled
+  FileDialogRequest lastFileRequest;
+  std::optional<std::string> ChooseFile(const FileDialogRequest& request) override {
+    lastFileRequest = request;
+    return fileAnswer;
+  }
   // Scripted answer for the next modal dialog: scroll actions on a bar, then OK or Cancel.
   struct ScrollAction {
     int control;
