@@ -1,14 +1,21 @@
 #include "audio/analysis_step.h"
 
 #include <algorithm>
+#include <cmath>
 
+#include "analysis/fft_tables.h"
 #include "analysis/power_spectrum.h"
+#include "audio/frozen_view.h"
 #include "audio/live_loop.h"
 #include "audio/ring_segment.h"
 #include "audio/spectrum_history.h"
+#include "display/display_frame.h"
+#include "display/display_state.h"
 #include "display/panel_state.h"
 #include "display/sample_slots.h"
+#include "platform/clock.h"
 #include "settings/analysis_settings.h"
+#include "settings/mode_state.h"
 
 namespace {
 
@@ -103,3 +110,40 @@ void AnalyseSegment(const SegmentView& view) {
   AudioSpectrum(view);
   if (st.SpectrumType == ID_SPECTRUM_DIFFERENCE) DifferenceSpectrum(view);
 }
+
+void ApplyAnalysisBandwidth() {
+  const auto& st = AnalysisSettings;
+  if (st.BandwidthMode == ID_BANDWIDTH_HZ) SetBandwidth(st.BandwidthHz, st.SampleRate);
+  if (st.BandwidthMode == ID_BANDWIDTH_PERCENT_F0)
+    SetBandwidth(st.BandwidthPercentF0 * LiveLoop.F0Tens * 10 / 100, st.SampleRate);
+}
+
+void NoteStepInterval(double intervalMs) {
+  auto& L = LiveLoop;
+  std::copy_backward(L.IntervalHistory.begin(), L.IntervalHistory.end() - 1, L.IntervalHistory.end());
+  L.IntervalHistory[0] = static_cast<int>(std::trunc(intervalMs));
+  int sum = 0;
+  for (int v : L.IntervalHistory) sum += v;
+  L.AchievedUpdatePeriodMs = sum / 32;
+  Companions.AchievedUpdatePeriodMs = static_cast<float>(L.AchievedUpdatePeriodMs);
+}
+
+bool FinishLoopStep(int displayTimeMs, void (*presentFrame)(int width, int height), void (*focusMainWindow)()) {
+  bool drawn = false;
+  if (Mode.FrameReady) {
+    DrawDisplayFrame(Display.FrameDC, displayTimeMs);
+    if (presentFrame) presentFrame(Display.PanelAreaWidth, Display.PanelAreaHeight + 6 + Display.TextHeight);
+    NoteFrameDrawn();
+    drawn = true;
+  }
+  if (LiveView.FocusReturnRequested) {
+    if (focusMainWindow) focusMainWindow();
+    LiveView.FocusReturnRequested = 0;
+  }
+  if (++LiveLoop.StepCounter >= 20) {
+    if (AnalysisSettings.BandwidthMode == ID_BANDWIDTH_PERCENT_F0) ApplyAnalysisBandwidth();
+    LiveLoop.StepCounter = 0;
+  }
+  return drawn;
+}
+

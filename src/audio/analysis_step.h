@@ -16,3 +16,16 @@ struct SegmentView {
 // Steps 9 to 11: F0 (when on, or in %F0 bandwidth mode), the audio spectrum and its average, the
 // displayed spectrum, the difference spectrum (Difference type only).
 void AnalyseSegment(const SegmentView& view);
+
+// Hands the analysis bandwidth of the settings to the window set-up: BandwidthHz, or in %F0 mode
+// BandwidthPercentF0 of the current F0 estimate (whole tens of Hz).
+void ApplyAnalysisBandwidth();
+
+// Keeps the mean of the last 32 step intervals (ms) as AchievedUpdatePeriodMs.
+void NoteStepInterval(double intervalMs);
+
+// The end of every loop step: draws the frame for `displayTimeMs` and shows it (when a frame
+// exists), gives the focus back after a closed options dialog, and lets the %F0 bandwidth follow
+// F0 every 20 steps. True when a frame was drawn.
+bool FinishLoopStep(int displayTimeMs, void (*presentFrame)(int width, int height), void (*focusMainWindow)());
+

@@ -27,23 +27,6 @@ constexpr int kNearEndSegments = 4;  // the display freezes this many segments b
 
 bool Stopping() { return Mode.StopRequested != 0; }
 
-void ApplyBandwidth() {
-  const auto& st = AnalysisSettings;
-  if (st.BandwidthMode == ID_BANDWIDTH_HZ) SetBandwidth(st.BandwidthHz, st.SampleRate);
-  if (st.BandwidthMode == ID_BANDWIDTH_PERCENT_F0)
-    SetBandwidth(st.BandwidthPercentF0 * LiveLoop.F0Tens * 10 / 100, st.SampleRate);
-}
-
-void NoteInterval(double intervalMs) {
-  auto& L = LiveLoop;
-  std::copy_backward(L.IntervalHistory.begin(), L.IntervalHistory.end() - 1, L.IntervalHistory.end());
-  L.IntervalHistory[0] = static_cast<int>(std::trunc(intervalMs));
-  int sum = 0;
-  for (int v : L.IntervalHistory) sum += v;
-  L.AchievedUpdatePeriodMs = sum / 32;
-  Companions.AchievedUpdatePeriodMs = static_cast<float>(L.AchievedUpdatePeriodMs);
-}
-
 int HalfFrames() { return FilePlay.ReadAheadBytes / 2 / FilePlay.BlockAlign; }
 uint8_t* Half(int which) { return FilePlay.StreamBlock.data() + (which ? FilePlay.ReadAheadBytes / 2 : 0); }
 
@@ -248,7 +231,7 @@ void RunFilePlaybackLoop(const FilePlaybackHooks& h, int resumeFrozen) {
     return;
   }
   L.F0 = F0TrackerState{};
-  ApplyBandwidth();
+  ApplyAnalysisBandwidth();
   AllocateLiveWorkArrays();
   const int mode = Companions.DisplayMode;
   L.MinStepPeriod = (mode == 0 || mode == 1 || mode == 2 || mode == 4) ? 0 : 20;
@@ -278,7 +261,7 @@ void RunFilePlaybackLoop(const FilePlaybackHooks& h, int resumeFrozen) {
         now = NowMs();
       }
       if (Stopping()) break;
-      NoteInterval(now - L.PrevStepTime);
+      NoteStepInterval(now - L.PrevStepTime);
       L.PrevStepTime = now;
       const int64_t c = ClockFrames(now);
       if (c >= F.PlayDataFrames - kSegmentFrames) {
@@ -315,20 +298,8 @@ void RunFilePlaybackLoop(const FilePlaybackHooks& h, int resumeFrozen) {
     }
     AnalyseSegment(view);
 
-    if (Mode.FrameReady) {
-      DrawDisplayFrame(Display.FrameDC, static_cast<int>(std::trunc(L.SinceLoopStart)));
-      if (h.presentFrame) h.presentFrame(Display.PanelAreaWidth, Display.PanelAreaHeight + 6 + Display.TextHeight);
-      NoteFrameDrawn();
+    if (FinishLoopStep(static_cast<int>(std::trunc(L.SinceLoopStart)), h.presentFrame, h.focusMainWindow))
       ++F.StepsDrawn;
-    }
-    if (LiveView.FocusReturnRequested) {
-      if (h.focusMainWindow) h.focusMainWindow();
-      LiveView.FocusReturnRequested = 0;
-    }
-    if (++L.StepCounter >= 20) {
-      if (AnalysisSettings.BandwidthMode == ID_BANDWIDTH_PERCENT_F0) ApplyBandwidth();
-      L.StepCounter = 0;
-    }
   }
   // A device still playing (stopped by the user or by the clock) is done with now; closing it
   // does what its end notice would.

@@ -22,23 +22,6 @@ namespace {
 
 bool Stopping() { return Mode.StopRequested != 0; }
 
-void ApplyBandwidth() {
-  const auto& st = AnalysisSettings;
-  if (st.BandwidthMode == ID_BANDWIDTH_HZ) SetBandwidth(st.BandwidthHz, st.SampleRate);
-  if (st.BandwidthMode == ID_BANDWIDTH_PERCENT_F0)
-    SetBandwidth(st.BandwidthPercentF0 * LiveLoop.F0Tens * 10 / 100, st.SampleRate);
-}
-
-void NoteInterval(double intervalMs) {
-  auto& L = LiveLoop;
-  std::copy_backward(L.IntervalHistory.begin(), L.IntervalHistory.end() - 1, L.IntervalHistory.end());
-  L.IntervalHistory[0] = static_cast<int>(std::trunc(intervalMs));
-  int sum = 0;
-  for (int v : L.IntervalHistory) sum += v;
-  L.AchievedUpdatePeriodMs = sum / 32;
-  Companions.AchievedUpdatePeriodMs = static_cast<float>(L.AchievedUpdatePeriodMs);
-}
-
 // The newest segment's place in the ring: by the device position when there is a device, by the
 // clock since the last returned buffer otherwise.
 RingSegment LocateLiveSegment(bool* haveRaw, int64_t* raw) {
@@ -135,7 +118,7 @@ LiveLoopEnd RunLiveLoop(const LiveLoopHooks& hooks) {
   PumpMessages();
   if (!EnsureFftTables()) return LiveLoopEnd::NoFftTables;
   L.F0 = F0TrackerState{};
-  ApplyBandwidth();
+  ApplyAnalysisBandwidth();
   AllocateLiveWorkArrays();
   const int mode = Companions.DisplayMode;
   L.MinStepPeriod = (mode == 0 || mode == 1 || mode == 2 || mode == 4) ? 0 : 20;
@@ -174,7 +157,7 @@ LiveLoopEnd RunLiveLoop(const LiveLoopHooks& hooks) {
 
     const bool frozen = Mode.Frozen != 0;
     if (!frozen) {
-      NoteInterval(now - previousStep);
+      NoteStepInterval(now - previousStep);
       if (!ring.usable) {
         // The segment would run past its buffer: try again after the next pump (never without
         // one, or a stop could not get through).
@@ -205,25 +188,9 @@ LiveLoopEnd RunLiveLoop(const LiveLoopHooks& hooks) {
     // 9 to 11. F0, spectra, averages, difference.
     AnalyseSegment(view);
 
-    // 12. Draw the frame and show it.
-    if (Mode.FrameReady) {
-      DrawDisplayFrame(Display.FrameDC, static_cast<int>(std::trunc(L.SinceLoopStart)) - 93);
-      if (h.presentFrame) h.presentFrame(Display.PanelAreaWidth, Display.PanelAreaHeight + 6 + Display.TextHeight);
-      NoteFrameDrawn();
+    // 12 to 14. Draw and show the frame, focus, the %F0 bandwidth.
+    if (FinishLoopStep(static_cast<int>(std::trunc(L.SinceLoopStart)) - 93, h.presentFrame, h.focusMainWindow))
       ++L.StepsDrawn;
-    }
-
-    // 13. Focus back from a closed options dialog.
-    if (LiveView.FocusReturnRequested) {
-      if (h.focusMainWindow) h.focusMainWindow();
-      LiveView.FocusReturnRequested = 0;
-    }
-
-    // 14. The %F0 bandwidth follows F0 every 20 steps.
-    if (++L.StepCounter >= 20) {
-      if (AnalysisSettings.BandwidthMode == ID_BANDWIDTH_PERCENT_F0) ApplyBandwidth();
-      L.StepCounter = 0;
-    }
   }
   return LiveLoopEnd::Stopped;
 }

@@ -27,13 +27,6 @@ bool Ending() { return Mode.SignalPlaybackDone != 0 || Mode.PlayingSignals == 0;
 const std::vector<uint8_t>& PlayedSample() { return Mode.PlaySelection == 1 ? Samples.SampleB : Samples.SampleA; }
 int HeldBytes() { return Mode.PlaySelection == 1 ? Samples.HeldBytesB : Samples.HeldBytesA; }
 
-void ApplyBandwidth() {
-  const auto& st = AnalysisSettings;
-  if (st.BandwidthMode == ID_BANDWIDTH_HZ) SetBandwidth(st.BandwidthHz, st.SampleRate);
-  if (st.BandwidthMode == ID_BANDWIDTH_PERCENT_F0)
-    SetBandwidth(st.BandwidthPercentF0 * LiveLoop.F0Tens * 10 / 100, st.SampleRate);
-}
-
 void SwapHistories() {
   auto& s = Samples;
   std::swap(s.HistoryBuffer1, SignalPlay.KeptHistory1);
@@ -113,7 +106,7 @@ void RunSignalPlaybackLoop(const SignalPlaybackHooks& h) {
   const bool tablesReady = EnsureFftTables();
   TakeFreshHistories();
   L.F0 = F0TrackerState{};
-  ApplyBandwidth();
+  ApplyAnalysisBandwidth();
   AllocateLiveWorkArrays();
   Mode.SignalPlaybackDone = 0;
   const int mode = Companions.DisplayMode;
@@ -154,20 +147,8 @@ void RunSignalPlaybackLoop(const SignalPlaybackHooks& h) {
       s.F0B = s.F0A;
       s.F0A = keptF0A;
     }
-    if (Mode.FrameReady) {
-      DrawDisplayFrame(Display.FrameDC, static_cast<int>(std::trunc(L.SinceLastBuffer)));
-      if (h.presentFrame) h.presentFrame(Display.PanelAreaWidth, Display.PanelAreaHeight + 6 + Display.TextHeight);
-      NoteFrameDrawn();
-    }
+    FinishLoopStep(static_cast<int>(std::trunc(L.SinceLastBuffer)), h.presentFrame, h.focusMainWindow);
     ++P.StepsDrawn;
-    if (LiveView.FocusReturnRequested) {
-      if (h.focusMainWindow) h.focusMainWindow();
-      LiveView.FocusReturnRequested = 0;
-    }
-    if (++L.StepCounter >= 20) {
-      if (AnalysisSettings.BandwidthMode == ID_BANDWIDTH_PERCENT_F0) ApplyBandwidth();
-      L.StepCounter = 0;
-    }
   }
   // Reset cancelled the playback while the sound still plays: it stops now.
   if (Output.Owner == PlaybackOwner::Signals) ClosePlaybackOutput();
