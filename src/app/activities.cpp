@@ -3,6 +3,7 @@
 #include "app/activities.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "app/control_states.h"
 #include "app/file_paths.h"
@@ -19,6 +20,7 @@
 #include "display/display_state.h"
 #include "display/sample_slots.h"
 #include "files/recording_reader.h"
+#include "interaction/save_bitmap.h"
 #include "files/recording_writer.h"
 #include "interaction/image_rebuild.h"
 #include "platform/backend.h"
@@ -339,7 +341,22 @@ void SaveSample(int which) {
     CurrentBackend().ShowMessageBox(error.empty() ? "Cannot Open File" : error, "Taldrinex", MessageIcon::Exclamation);
   }
 }
-void SaveBitmapCommand() {}
+void SaveBitmapCommand() {
+  if (!ChooseBitmapFile()) return;
+  // The file is created first, so a name that cannot be written is told before the dialog.
+  std::FILE* file = std::fopen(FilePaths.BitmapFileName.c_str(), "wb");
+  if (!file) {
+    CurrentBackend().ShowMessageBox("Cannot Open File", "Taldrinex", MessageIcon::Exclamation);
+    return;
+  }
+  std::fclose(file);
+  // The factor is used whatever the dialog returns: it changes live while the bar moves.
+  RunMagnificationDialog();
+  std::string message;
+  if (!WriteDisplayBitmap(FilePaths.BitmapFileName, Window.ClientWidth, Window.ClientHeight, Window.ScrollBarHeight,
+                          Window.ButtonHeight, &message))
+    CurrentBackend().ShowMessageBox(message, "Taldrinex", MessageIcon::Stop);
+}
 void PrintWindowCommand() {}
 void OpenOptionsDialog(int) {}
 void RepaintOptionsDialog() {}
