@@ -1,5 +1,6 @@
 #include "platform/backend.h"
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -7,7 +8,8 @@
 #include "platform/sound.h"
 
 namespace {
-Backend* activeBackend = nullptr;
+// Read from the sound devices' threads too (PostMainMessage wakes the backend).
+std::atomic<Backend*> activeBackend{nullptr};
 SoundSystem* activeSoundSystem = nullptr;
 
 double SteadyNowMs() {
@@ -18,22 +20,26 @@ double SteadyNowMs() {
 }  // namespace
 
 void SetBackend(Backend* backend) { activeBackend = backend; }
-Backend& CurrentBackend() { return *activeBackend; }
-bool HasBackend() { return activeBackend != nullptr; }
+Backend& CurrentBackend() { return *activeBackend.load(); }
+Backend* BackendOrNull() { return activeBackend.load(); }
+bool HasBackend() { return activeBackend.load() != nullptr; }
 
 void SetSoundSystem(SoundSystem* system) { activeSoundSystem = system; }
 SoundSystem* CurrentSoundSystem() { return activeSoundSystem; }
 
-double NowMs() { return activeBackend ? activeBackend->NowMs() : SteadyNowMs(); }
+double NowMs() {
+  Backend* b = activeBackend.load();
+  return b ? b->NowMs() : SteadyNowMs();
+}
 
 void SleepMs(double ms) {
-  if (activeBackend) {
-    activeBackend->SleepMs(ms);
+  if (Backend* b = activeBackend.load()) {
+    b->SleepMs(ms);
   } else if (ms > 0) {
     std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(ms));
   }
 }
 
 void NoteFrameDrawn() {
-  if (activeBackend) activeBackend->NoteFrameDrawn();
+  if (Backend* b = activeBackend.load()) b->NoteFrameDrawn();
 }

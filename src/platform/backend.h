@@ -90,3 +90,5 @@ class Backend {
 void SetBackend(Backend* backend);
 Backend& CurrentBackend();
 bool HasBackend();
+// The current backend or null, read once (safe from any thread).
+Backend* BackendOrNull();

@@ -55,7 +55,7 @@ void PostMainMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     std::lock_guard lock(q.mutex);
     q.posted.push_back({message, wParam, lParam});
   }
-  if (HasBackend()) CurrentBackend().WakeFromAnyThread();
+  if (Backend* b = BackendOrNull()) b->WakeFromAnyThread();
 }
 
 void PumpMessages() {
