@@ -23,6 +23,7 @@
 #include "interaction/save_bitmap.h"
 #include "files/recording_writer.h"
 #include "interaction/image_rebuild.h"
+#include "interaction/mouse_input.h"
 #include "platform/backend.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
@@ -361,8 +362,25 @@ void PrintWindowCommand() {}
 void OpenOptionsDialog(int) {}
 void RepaintOptionsDialog() {}
 void RebuildStoredImagesAfterResize() { RebuildStoredImages(Display.MainDC, 2); }
-intptr_t DispatchActivityMessage(uint32_t message, uintptr_t wParam, intptr_t) {
+intptr_t DispatchActivityMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
   switch (message) {
+    case WM_HSCROLL:
+      // The position bar, the main window's only scroll bar (the Left and Right keys send its
+      // line steps too).
+      OnPositionScroll(static_cast<unsigned>(wParam & 0xFFFF), static_cast<int>((wParam >> 16) & 0xFFFF));
+      return 0;
+    case WM_MOUSEMOVE:
+      OnMouseMove(PointX(lParam), PointY(lParam));
+      return 0;
+    case WM_LBUTTONDOWN:
+      OnLeftButtonDown(PointX(lParam), PointY(lParam));
+      return 0;
+    case WM_LBUTTONUP:
+      OnLeftButtonUp();
+      return 0;
+    case WM_RBUTTONDOWN:
+      OnRightButtonDown();
+      return 0;
     case MM_WIM_DATA: {
       const uint8_t* completed = OnCaptureBufferReturned(static_cast<int>(wParam), Mode.StopRequested != 0);
       if (completed && Mode.Recording) {

@@ -1,0 +1,375 @@
+// The mouse and the position scroll bar over the frozen view: which sample a click chooses, where
+// the cursors, the interval marks and the view position go, when nothing happens, and (in whole
+// runs) that a click and the scroll bar move the segment the frozen view analyses.
+#include "interaction/mouse_input.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "analysis/decibels.h"
+#include "app/program.h"
+#include "audio/live_fixture.h"
+#include "display/display_state.h"
+#include "display/panel_state.h"
+#include "display/sample_slots.h"
+#include "display/signal_panels.h"
+#include "interaction/image_rebuild.h"
+#include "platform/messages.h"
+#include "platform/ui_model.h"
+#include "settings/analysis_settings.h"
+#include "settings/mode_state.h"
+#include "support/signals.h"
+
+namespace {
+
+constexpr int kBackground = 5;
+
+// --- The time jump's arithmetic ----------------------------------------------------------------
+
+TEST(TimeJumpPosition, MapsThePanelWidthOntoTheScrollRangeAndRefusesWhatLiesOutside) {
+  struct Case {
+    int x, left, width;
+    bool ok;
+    int position;
+  } cases[] = {
+      {0, 0, 760, true, 0},         {190, 0, 760, true, 2000},   {760, 0, 760, true, 8000},
+      {761, 0, 760, false, 0},      {-1, 0, 760, false, 0},      {500, 380, 380, true, 2526},
+      {379, 380, 380, false, 0},    {100, 0, 0, false, 0},       {100, 0, -5, false, 0},
+  };
+  for (const Case& c : cases) {
+    float exact = -1;
+    int position = -1;
+    EXPECT_EQ(TimeJumpPosition(c.x, c.left, c.width, 8000, &exact, &position), c.ok) << c.x << " " << c.left;
+    if (c.ok) {
+      EXPECT_EQ(position, c.position) << c.x;
+      EXPECT_NEAR(exact, (c.x - c.left) * 8000.0 / c.width, 1e-3) << c.x;
+    } else {
+      EXPECT_EQ(position, -1) << "nothing written for " << c.x;
+    }
+  }
+}
+
+// --- Handlers over a hand-made frozen view ----------------------------------------------------
+
+std::vector<std::pair<uint32_t, uintptr_t>> Sent;
+intptr_t Recorder(uint32_t message, uintptr_t wParam, intptr_t) {
+  Sent.emplace_back(message, wParam);
+  return 0;
+}
+
+class MouseTest : public ::testing::Test {
+ protected:
+  static constexpr int kW = 760, kH = 500;
+  void SetUp() override {
+    ResetProgramState();
+    ResetMouseInputState();
+    Sent.clear();
+    SetMainWindowProcedure(Recorder);
+    Display.ScreenWidth = Display.ClientWidth = kW;
+    Display.ScreenHeight = 600;
+    Display.PanelAreaWidth = kW;
+    Display.PanelAreaHeight = kH;
+    MakeFrame();
+    Mode.Frozen = 1;
+    Mode.StopRequested = 0;
+    MainUi.scrollBar.maximum = 8000;
+    Samples.CursorX = 1000;
+    Samples.CursorXB = 5000;
+    LiveView.ViewPosition = 1000;
+    Layout(1, 0);  // F2
+  }
+  void TearDown() override {
+    SetMainWindowProcedure(nullptr);
+    ResetProgramState();
+    ResetMouseInputState();
+  }
+  // The panels as the layout draws them, as the mouse code reads them back.
+  void Layout(int displayMode, int comparisonMode) {
+    Companions.DisplayMode = displayMode;
+    Companions.ComparisonMode = comparisonMode;
+    const int side = 1;
+    auto sp = RebuildSpectrogramRect(displayMode, comparisonMode, side, kW, kH);
+    Display.Panels.Spectrogram = sp ? *sp : PanelRect{};
+    // The spectrum panel lies in the right half where a layout has one.
+    Display.Panels.Spectrum = {kW / 2, kH, kW / 2, kH / 2};
+  }
+  // Marks the frame and the focus so that a handler's finish can be seen.
+  void Dirty() {
+    canvas::DrawContext(&Display.FrameDC).SetPixel(3, 3, 77);
+    Display.FullRedraw = 0;
+    MainUi.hasFocus = false;
+  }
+  bool Finished() const {
+    return Display.FrameDC.Row(3)[3] == kBackground && Display.FullRedraw == 1 && MainUi.hasFocus;
+  }
+};
+
+TEST_F(MouseTest, ClicksAndDragsDoNothingOverALiveViewOrWhileAHeldSamplePlays) {
+  for (int which = 0; which < 2; ++which) {
+    Mode.Frozen = which == 0 ? 0 : 1;
+    Mode.PlayingSignals = which == 0 ? 0 : 1;
+    Dirty();
+    OnLeftButtonDown(190, 300);
+    OnMouseMove(300, 300);
+    EXPECT_EQ(SignalPanels.DragActive, 0) << which;
+    EXPECT_EQ(LiveView.ViewPosition, 1000) << which;
+    EXPECT_EQ(PanelCursors.CursorY, 0) << which;
+    EXPECT_EQ(PanelCursors.SpectrumCursorA, 0) << which;
+    EXPECT_EQ(SignalPanels.IntervalStartA, 0) << which;
+    EXPECT_EQ(Display.FullRedraw, 0) << which;
+    EXPECT_FALSE(MainUi.hasFocus) << which;
+  }
+}
+
+TEST_F(MouseTest, TheRightButtonFreezesOnlyWhileAnActivityRunsAndNothingIsRecorded) {
+  struct Case {
+    int idle;
+    uint8_t recording;
+    bool freezes;
+  } cases[] = {{0, 0, true}, {1, 0, false}, {0, 1, false}};
+  for (const Case& c : cases) {
+    Sent.clear();
+    Mode.IdleState = c.idle;
+    Mode.Recording = c.recording;
+    Dirty();
+    OnRightButtonDown();
+    if (c.freezes) {
+      EXPECT_EQ(Sent, (std::vector<std::pair<uint32_t, uintptr_t>>{{WM_COMMAND, CMD_FREEZE}}));
+    } else {
+      EXPECT_TRUE(Sent.empty()) << c.idle << " " << int{c.recording};
+    }
+    EXPECT_EQ(Display.FullRedraw, 0) << "the right button does nothing else";
+  }
+}
+
+TEST_F(MouseTest, AClickInF2JumpsToItsColumnAndPutsEveryCursorOfSampleAThere) {
+  PanelCursors.CursorTarget = 2;
+  Dirty();
+  OnLeftButtonDown(190, 300);
+  EXPECT_EQ(LiveView.ViewedSample, 0);
+  EXPECT_EQ(LiveView.ViewPosition, 2000);  // a quarter of the width
+  EXPECT_EQ(MainUi.scrollBar.position, 2000);
+  EXPECT_FLOAT_EQ(MouseInput.ViewPositionExact, 2000.0f);
+  EXPECT_EQ(PanelCursors.CursorTarget, 0);
+  EXPECT_EQ(PanelCursors.CursorY, 300);
+  EXPECT_EQ(PanelCursors.SpectrumCursorA, 190 - kW / 2);
+  EXPECT_EQ(SignalPanels.DragActive, 1);
+  EXPECT_EQ(SignalPanels.IntervalStartA, 190);
+  EXPECT_EQ(SignalPanels.IntervalEndA, 190);
+  EXPECT_EQ(SignalPanels.IntervalStartB + SignalPanels.IntervalEndB + PanelCursors.CursorYB, 0);
+  EXPECT_TRUE(Finished());
+  OnLeftButtonUp();
+  EXPECT_EQ(SignalPanels.DragActive, 0);
+}
+
+TEST_F(MouseTest, InAboveBelowTheLowerHalfChoosesSampleBAtItsOwnPosition) {
+  // F6 has no time axis, so the view stays where Sample B was looked at last.
+  Layout(5, 1);
+  OnLeftButtonDown(100, kH / 2 + 1);
+  EXPECT_EQ(LiveView.ViewedSample, 1);
+  EXPECT_EQ(SignalPanels.ViewedSample, 1);
+  EXPECT_EQ(LiveView.ViewPosition, 5000);
+  EXPECT_EQ(MainUi.scrollBar.position, 5000);
+  EXPECT_EQ(SignalPanels.IntervalStartB, 100);
+  EXPECT_EQ(SignalPanels.IntervalStartA, 0);
+  OnLeftButtonUp();
+  // The middle row itself still belongs to A, and so does everything without Above/Below.
+  OnLeftButtonDown(100, kH / 2);
+  EXPECT_EQ(LiveView.ViewedSample, 0);
+  EXPECT_EQ(LiveView.ViewPosition, 1000);
+  OnLeftButtonUp();
+  Layout(5, 0);
+  OnLeftButtonDown(100, kH - 1);
+  EXPECT_EQ(LiveView.ViewedSample, 0);
+  OnLeftButtonUp();
+  // In F2 the click in B's half jumps B's view and moves B's spectrogram row.
+  Layout(1, 1);
+  OnLeftButtonDown(380, 400);
+  EXPECT_EQ(LiveView.ViewPosition, 4000);
+  EXPECT_EQ(PanelCursors.CursorYB, 400);
+  EXPECT_EQ(PanelCursors.SpectrumCursorB, 0);
+}
+
+TEST_F(MouseTest, F1ChoosesTheLeadingCursorBySideAndIgnoresAJumpBeyondTheSpectrogram) {
+  Layout(0, 1);
+  struct Case {
+    int x, y, target, viewPosition;
+  } cases[] = {
+      {95, 100, 2, 2000},    // spectrogram side, A
+      {95, 400, 4, 2000},    // spectrogram side, B
+      {600, 100, 1, 1000},   // spectrum side, A: beyond the spectrogram, the view stays at A's
+      {600, 400, 3, 5000},   // spectrum side, B
+  };
+  for (const Case& c : cases) {
+    OnLeftButtonDown(c.x, c.y);
+    EXPECT_EQ(PanelCursors.CursorTarget, c.target) << c.x << "," << c.y;
+    EXPECT_EQ(LiveView.ViewPosition, c.viewPosition) << c.x << "," << c.y;
+    EXPECT_EQ(c.y > kH / 2 ? PanelCursors.CursorYB : PanelCursors.CursorY, c.y);
+    EXPECT_EQ(c.y > kH / 2 ? PanelCursors.SpectrumCursorB : PanelCursors.SpectrumCursorA, c.x - kW / 2);
+    OnLeftButtonUp();
+  }
+}
+
+TEST_F(MouseTest, F5MovesTheSpectrogramCursorOnlyOverTheSpectrogram) {
+  Layout(4, 0);
+  PanelCursors.CursorTarget = 1;
+  OnLeftButtonDown(500, 120);  // the signal panel side
+  EXPECT_EQ(PanelCursors.CursorTarget, 1);
+  EXPECT_EQ(PanelCursors.CursorY, 0);
+  EXPECT_EQ(LiveView.ViewPosition, 1000) << "beyond the spectrogram's width";
+  OnLeftButtonUp();
+  OnLeftButtonDown(95, 120);
+  EXPECT_EQ(PanelCursors.CursorTarget, 0);
+  EXPECT_EQ(PanelCursors.CursorY, 120);
+  EXPECT_EQ(LiveView.ViewPosition, 2000);
+  EXPECT_EQ(SignalPanels.DragX, 95);
+}
+
+TEST_F(MouseTest, ADragMovesTheIntervalEndAndTheCursorsButKeepsItsSampleAndStart) {
+  Layout(1, 1);
+  OnLeftButtonDown(100, 100);  // Sample A
+  Dirty();
+  OnMouseMove(380, 400);  // over B's half: the sample stays A
+  EXPECT_EQ(LiveView.ViewedSample, 0);
+  EXPECT_EQ(SignalPanels.IntervalStartA, 100);
+  EXPECT_EQ(SignalPanels.IntervalEndA, 380);
+  EXPECT_EQ(SignalPanels.IntervalEndB, 0);
+  EXPECT_EQ(SignalPanels.DragX, 380);
+  EXPECT_EQ(PanelCursors.CursorY, 400);
+  EXPECT_EQ(PanelCursors.CursorYB, 0);
+  EXPECT_EQ(PanelCursors.SpectrumCursorA, 0);
+  EXPECT_EQ(LiveView.ViewPosition, 4000);
+  EXPECT_TRUE(Finished());
+  // Dragged out of the window: the row stops at the top, the view where it was.
+  OnMouseMove(900, -20);
+  EXPECT_EQ(PanelCursors.CursorY, 0);
+  EXPECT_EQ(LiveView.ViewPosition, 4000);
+  EXPECT_EQ(SignalPanels.IntervalEndA, 900);
+  OnLeftButtonUp();
+  // A move with the button up changes nothing.
+  Dirty();
+  OnMouseMove(200, 200);
+  EXPECT_EQ(SignalPanels.IntervalEndA, 900);
+  EXPECT_EQ(Display.FullRedraw, 0);
+}
+
+TEST_F(MouseTest, AReleaseEndsADragThatAnUnfreezeInterrupted) {
+  OnLeftButtonDown(100, 100);
+  Mode.Frozen = 0;  // the user pressed Freeze (a key) with the button held
+  OnLeftButtonUp();
+  EXPECT_EQ(SignalPanels.DragActive, 0);
+  Mode.Frozen = 1;
+  OnMouseMove(300, 300);
+  EXPECT_EQ(SignalPanels.IntervalEndA, 100) << "a move with the button up is no drag";
+}
+
+TEST_F(MouseTest, ScrollStepsStayWithinTheRangeAndTheThumbFollows) {
+  struct Case {
+    int from;
+    unsigned code;
+    int thumb, to;
+  } cases[] = {
+      {0, SB_LINELEFT, 0, 0},          {10, SB_LINELEFT, 0, 9},         {7999, SB_LINERIGHT, 0, 8000},
+      {8000, SB_LINERIGHT, 0, 8000},   {3, SB_PAGELEFT, 0, 0},          {100, SB_PAGELEFT, 0, 96},
+      {7998, SB_PAGERIGHT, 0, 8000},   {100, SB_PAGERIGHT, 0, 104},     {100, SB_THUMBPOSITION, 1234, 1234},
+      {100, SB_THUMBTRACK, 4321, 4321}, {100, SB_ENDSCROLL, 9, 100},    {100, SB_LEFT, 0, 100},
+  };
+  for (const Case& c : cases) {
+    LiveView.ViewPosition = c.from;
+    MainUi.scrollBar.position = -1;
+    Dirty();
+    OnPositionScroll(c.code, c.thumb);
+    EXPECT_EQ(LiveView.ViewPosition, c.to) << c.from << " code " << c.code;
+    EXPECT_EQ(MainUi.scrollBar.position, c.to) << c.from << " code " << c.code;
+    EXPECT_TRUE(Finished()) << c.from << " code " << c.code;
+  }
+}
+
+TEST_F(MouseTest, TheOverlayIgnoresTheScrollBar) {
+  Layout(3, 2);
+  Dirty();
+  OnPositionScroll(SB_PAGERIGHT, 0);
+  OnPositionScroll(SB_THUMBTRACK, 6000);
+  EXPECT_EQ(LiveView.ViewPosition, 1000);
+  EXPECT_EQ(Display.FullRedraw, 0);
+}
+
+// --- Whole runs: the frozen view reads where the mouse and the bar put it ----------------------
+
+constexpr int kRate = 22050;
+constexpr double kBinHz = kRate / 2048.0;
+
+int PeakBin(const int16_t* spectrum) {
+  return static_cast<int>(std::max_element(spectrum + 4, spectrum + 1024) - spectrum);
+}
+
+class MouseRun : public LiveRunTest {
+ protected:
+  void SetUp() override {
+    LiveRunTest::SetUp();
+    ResetMouseInputState();
+    // 1.5 s of 440 Hz, then 1.5 s of 1000 Hz: after 3 s of sound the held sample's first
+    // half-second is 440 Hz and its third second 1000 Hz.
+    std::vector<int16_t> low = testsig::Sine(440, 8000, kRate, kRate * 3 / 2);
+    std::vector<int16_t> high = testsig::Sine(1000, 8000, kRate, kRate * 3 / 2);
+    low.insert(low.end(), high.begin(), high.end());
+    Hear(std::move(low), 1);
+  }
+  void TearDown() override {
+    LiveRunTest::TearDown();
+    ResetMouseInputState();
+  }
+};
+
+// One frozen step as presented: where it looked and what it found.
+struct Step {
+  int cursorX = 0, peakBin = 0, cursorY = 0;
+};
+
+TEST_F(MouseRun, AClickAndTheScrollBarMoveTheSegmentTheFrozenViewAnalyses) {
+  Open(1);  // F2: the spectrogram spans the panel area
+  const PanelRect sp = *RebuildSpectrogramRect(1, 0, 1, Display.PanelAreaWidth, Display.PanelAreaHeight);
+  const int x = sp.width / 16;  // about 0.5 s into the 8-second sample
+  const int y = sp.bottom - sp.height / 2;
+  float exact = 0;
+  int clicked = 0;
+  ASSERT_TRUE(TimeJumpPosition(x, sp.x, sp.width, 8000, &exact, &clicked));
+  constexpr int kScrolled = 2200;  // 2.2 s: the 1000 Hz part
+
+  std::vector<Step> steps;
+  int stepsAtClick = 0;
+  backend->onPresent = [&] {
+    if (!Mode.Frozen || Mode.FreezePending) return;
+    steps.push_back({Samples.CursorX, PeakBin(Samples.SpectrumA.data()), PanelCursors.CursorY});
+    // A few steps after the click the user drags the thumb.
+    if (Samples.CursorX == clicked && ++stepsAtClick == 3)
+      SendMainMessage(WM_HSCROLL, SB_THUMBTRACK | (static_cast<uintptr_t>(kScrolled) << 16), 0);
+  };
+  const std::string at = std::to_string(x) + " " + std::to_string(y);
+  Run("wait 3000\nmouse rdown 10 10\nwait 300\nmouse down " + at + "\nmouse up " + at + "\nwait 500\nkey Escape");
+
+  ASSERT_FALSE(steps.empty()) << "the right button froze the view";
+  int atClick = 0, atScroll = 0;
+  for (const Step& s : steps) {
+    if (s.cursorX == clicked) {
+      ++atClick;
+      EXPECT_NEAR(s.peakBin * kBinHz, 440, kBinHz) << "step at the clicked time";
+      EXPECT_EQ(s.cursorY, y);
+    } else if (s.cursorX == kScrolled) {
+      ++atScroll;
+      EXPECT_NEAR(s.peakBin * kBinHz, 1000, kBinHz) << "step at the scrolled time";
+    }
+  }
+  EXPECT_EQ(atClick, 3);
+  EXPECT_GT(atScroll, 3);
+  EXPECT_EQ(steps.back().cursorX, kScrolled);
+  // Before the click the view showed the freeze time, in the 1000 Hz part.
+  EXPECT_NEAR(steps.front().peakBin * kBinHz, 1000, kBinHz);
+}
+
+}  // namespace
