@@ -1,0 +1,292 @@
+// The key handler on its own: which command each key sends in which state and variant, and what
+// the keys that act directly do to the settings, the cursors and the levels. The main window is
+// replaced by a recorder, so every command a key sends is seen rather than carried out.
+#include "interaction/keyboard_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+#include "app/program.h"
+#include "app/window_state.h"
+#include "audio/frozen_view.h"
+#include "display/display_state.h"
+#include "display/panel_state.h"
+#include "display/sample_slots.h"
+#include "display/signal_panels.h"
+#include "interaction/keyboard_actions.h"
+#include "platform/headless/headless_backend.h"
+#include "platform/messages.h"
+#include "settings/analysis_settings.h"
+#include "settings/mode_state.h"
+
+namespace {
+
+struct Sent {
+  uint32_t message;
+  uintptr_t wParam;
+  bool operator==(const Sent&) const = default;
+};
+
+std::vector<Sent> sent;
+std::function<void(const Sent&)> react;  // the state change a real command would make
+std::vector<int> forwarded;              // commands forwarded to the options dialog
+
+intptr_t Recorder(uint32_t message, uintptr_t wParam, intptr_t) {
+  sent.push_back({message, wParam});
+  if (react) react(sent.back());
+  return 0;
+}
+
+void RecordForward(int id) { forwarded.push_back(id); }
+
+class KeyTable : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetProgramState();
+    sent.clear();
+    forwarded.clear();
+    react = nullptr;
+    backend = std::make_unique<HeadlessBackend>(HeadlessConfig{});
+    SetBackend(backend.get());
+    SetMainWindowProcedure(Recorder);
+    hooks.sendOptionsDialogCommand = RecordForward;
+  }
+  void TearDown() override {
+    react = nullptr;
+    SetMainWindowProcedure(MainWindowProc);
+    SetBackend(nullptr);
+    ResetProgramState();
+  }
+  void Variant(int v) {
+    AnalysisSettings.ProductVariant = v;
+    ApplyVariantStartValues(v);
+    DeriveModesFromSettings();
+  }
+  // Frozen on a held live view (no activity loop really runs under the recorder).
+  void Frozen() {
+    Mode.IdleState = 0;
+    Mode.StopRequested = 0;
+    Mode.Frozen = 1;
+  }
+  std::vector<Sent> Press(uint32_t key, bool shift = false, bool ctrl = false) {
+    sent.clear();
+    HandleKeyDown({key, shift, ctrl}, hooks);
+    return sent;
+  }
+  static std::vector<Sent> Cmd(int id) { return {{WM_COMMAND, static_cast<uintptr_t>(id)}}; }
+
+  std::unique_ptr<HeadlessBackend> backend;
+  KeyboardHooks hooks;
+};
+
+TEST_F(KeyTable, LettersSendTheButtonCommandsOfTheirState) {
+  Variant(1);
+  Mode.IdleState = 1;
+  EXPECT_EQ(Press('R'), Cmd(CMD_RUN));
+  EXPECT_EQ(Press('P'), Cmd(CMD_PLAY_FILE));
+  EXPECT_TRUE(Press('F').empty());  // nothing runs: nothing to freeze
+  EXPECT_TRUE(Press('A').empty());
+  // Idle with nothing running: Store and the options are open to the keys, Play B is not.
+  Mode.StopRequested = 1;
+  EXPECT_EQ(Press('S'), Cmd(CMD_STORE));
+  EXPECT_TRUE(Press('B').empty());
+  EXPECT_EQ(Press('N'), Cmd(MENU_ANALYSIS_OPTIONS));
+  Mode.AdvancedOptionsActive = 1;
+  EXPECT_EQ(Press('N'), Cmd(MENU_ADVANCED_OPTIONS));
+
+  // Running live: R records, F and A freeze and run, S waits for a frozen view.
+  Mode.IdleState = 0;
+  Mode.StopRequested = 0;
+  EXPECT_EQ(Press('R'), Cmd(CMD_RECORD));
+  EXPECT_EQ(Press('F'), Cmd(CMD_FREEZE));
+  EXPECT_EQ(Press('A'), Cmd(CMD_RUN));
+  EXPECT_TRUE(Press('S').empty());
+  EXPECT_EQ(Press(KEY_SPACE), Cmd(CMD_FREEZE));
+  EXPECT_EQ(Press('E'), Cmd(CMD_RESET));
+  EXPECT_EQ(Press(KEY_ESCAPE), Cmd(CMD_RESET));
+  // Recording holds Freeze, Run and Reset back.
+  Mode.Recording = 1;
+  for (uint32_t k : {uint32_t{'F'}, uint32_t{'A'}, uint32_t{'E'}, uint32_t{KEY_ESCAPE}}) EXPECT_TRUE(Press(k).empty()) << k;
+
+  // Frozen with a comparison: Store and Play B.
+  Mode.Recording = 0;
+  Mode.Frozen = 1;
+  SetComparisonModeButton(ID_COMPARISON_ABOVE_BELOW);
+  EXPECT_EQ(Press('S'), Cmd(CMD_STORE));
+  EXPECT_EQ(Press('B'), Cmd(CMD_PLAY_FILE));
+  Mode.PlayingSignals = 1;
+  EXPECT_TRUE(Press('B').empty());
+}
+
+TEST_F(KeyTable, OneRPressRunsThenRecordsWhenTheRunLeftTheIdleState) {
+  Variant(1);
+  Mode.IdleState = 1;
+  // Run returns with its activity still going (a nested start): the second row sees it.
+  react = [](const Sent& s) {
+    if (s.wParam == CMD_RUN) Mode.IdleState = 0;
+  };
+  EXPECT_EQ(Press('R'), (std::vector<Sent>{{WM_COMMAND, CMD_RUN}, {WM_COMMAND, CMD_RECORD}}));
+}
+
+TEST_F(KeyTable, SignalsVariantLettersChooseChannelAndPolarityAndPalette) {
+  Variant(2);
+  Frozen();
+  EXPECT_TRUE(Press('E').empty());  // E selects the EGG channel there, it never resets
+  EXPECT_EQ(AnalysisSettings.ListenChannel, 0);
+  Press('A');
+  EXPECT_EQ(AnalysisSettings.ListenChannel, 1);
+  Press('E', true);
+  Press('A', true);
+  EXPECT_EQ(AnalysisSettings.GlottogramPolarity, ID_GLOTTOGRAM_MINUS);
+  EXPECT_EQ(AnalysisSettings.AudioPolarity, ID_AUDIO_MINUS);
+  EXPECT_EQ(Display.ClearFrameRequest, 1);
+  Press('E', true);
+  EXPECT_EQ(AnalysisSettings.GlottogramPolarity, ID_GLOTTOGRAM_PLUS);
+  Press('C', true);
+  EXPECT_EQ(AnalysisSettings.PaletteChoice, ID_GRAY_SCALE);
+  Press('C', true);
+  EXPECT_EQ(AnalysisSettings.PaletteChoice, ID_COLOR_SCALE);
+  // Esc is the Stop button's key; S, B, N and the function keys are not this variant's.
+  EXPECT_EQ(Press(KEY_ESCAPE), Cmd(CMD_RESET));
+  for (uint32_t k : {uint32_t{'S'}, uint32_t{'B'}, uint32_t{'N'}}) EXPECT_TRUE(Press(k).empty()) << k;
+  const int mode = Companions.DisplayMode;
+  Press(KEY_F1 + 1);
+  EXPECT_EQ(Companions.DisplayMode, mode);
+}
+
+TEST_F(KeyTable, FunctionKeysActOnlyOnAStillFrozenViewAndGoToAnOpenDialog) {
+  Variant(0);
+  Mode.IdleState = 0;
+  Mode.StopRequested = 0;
+  Press(KEY_F1 + 2);
+  EXPECT_EQ(Companions.DisplayMode, 4);  // live: the start layout F5 stays
+  Frozen();
+  Press(KEY_F1 + 5);
+  EXPECT_EQ(AnalysisSettings.DisplayModeButton, ID_DISPLAY_F6);
+  // Ctrl+F3 only in F4; F1 then drops Overlay to Above/Below.
+  Press(KEY_F1 + 2, false, true);
+  EXPECT_EQ(Companions.ComparisonMode, 0);
+  Press(KEY_F1 + 3);
+  Press(KEY_F1 + 2, false, true);
+  EXPECT_EQ(Companions.ComparisonMode, 2);
+  Press(KEY_F1);
+  EXPECT_EQ(Companions.ComparisonMode, 1);
+  EXPECT_EQ(Companions.DisplayMode, 0);
+  // Ctrl+F2 must not also choose layout F2.
+  Press(KEY_F1 + 1, false, true);
+  EXPECT_EQ(Companions.DisplayMode, 0);
+
+  // With the options dialog open the keys become its radio commands; the display is the
+  // dialog's business then.
+  Mode.OptionsDialogOpen = 1;
+  Press(KEY_F1 + 5);
+  Press(KEY_F1, false, true);
+  Press(KEY_F1, true);
+  Press(KEY_RETURN);
+  EXPECT_EQ(forwarded, (std::vector<int>{ID_DISPLAY_F6, ID_COMPARISON_DISABLED, 1037, IDOK}));
+  EXPECT_EQ(Companions.DisplayMode, 0);
+  EXPECT_EQ(AnalysisSettings.ActiveConfiguration, ID_CONFIGURATION_1);
+  // F5..F8 are the full variant's only.
+  Mode.OptionsDialogOpen = 0;
+  Variant(1);
+  Frozen();
+  Press(KEY_F1 + 6);
+  EXPECT_EQ(AnalysisSettings.DisplayModeButton, ID_DISPLAY_F2);
+}
+
+TEST_F(KeyTable, ShiftF1SwitchesConfigurationAndItsScales) {
+  Variant(1);
+  AnalysisSettings.Config2FreqScaleHz = 8000;
+  AnalysisSettings.Config2AmplitudeScaleDb = 60;
+  Press(KEY_F1, true);
+  EXPECT_EQ(AnalysisSettings.ActiveConfiguration, ID_CONFIGURATION_2);
+  EXPECT_EQ(AnalysisSettings.FreqScaleHz, 8000);
+  EXPECT_EQ(AnalysisSettings.AmplitudeScaleDb, 60);
+  Press(KEY_F1, true);
+  EXPECT_EQ(AnalysisSettings.FreqScaleHz, AnalysisSettings.Config1FreqScaleHz);
+  // Live in F1 only the right half (the spectrum's scale) is cleared.
+  SetDisplayModeButton(ID_DISPLAY_F1);
+  Display.ClearFrameRequest = Display.ClearRightHalfRequest = 0;
+  Press(KEY_F1, true);
+  EXPECT_EQ(Display.ClearRightHalfRequest, 1);
+  EXPECT_EQ(Display.ClearFrameRequest, 0);
+  Press(KEY_F1, true, true);  // Ctrl+Shift+F1 is no key of ours
+  EXPECT_EQ(AnalysisSettings.ActiveConfiguration, ID_CONFIGURATION_2);
+}
+
+TEST_F(KeyTable, LeftRightScrollTheViewThroughTheScrollBarOrShiftTheAudio) {
+  Variant(0);
+  Frozen();
+  AnalysisSettings.LeftRightAssignment = ID_LR_AUDIO_EGG_SCROLL;
+  LiveView.ViewClampedAtStart = 1;
+  EXPECT_EQ(Press(KEY_LEFT), (std::vector<Sent>{{WM_HSCROLL, SB_LINELEFT}}));
+  EXPECT_EQ(backend->Beeps(), 1);  // the view stood at the start already
+  EXPECT_EQ(Press(KEY_RIGHT, true), (std::vector<Sent>{{WM_HSCROLL, SB_PAGERIGHT}}));
+  EXPECT_EQ(backend->Beeps(), 1);
+
+  AnalysisSettings.LeftRightAssignment = ID_LR_AUDIO_ONLY_SCROLL;
+  EXPECT_TRUE(Press(KEY_LEFT, true).empty());
+  EXPECT_EQ(Samples.AudioDelayA, -6);  // 0.3 ms earlier
+  LiveView.AudioClampedAtEnd = 1;
+  LiveView.ViewedSample = 1;
+  Press(KEY_RIGHT);
+  EXPECT_EQ(Samples.AudioDelayB, 1);  // the step is made even at the limit, with a beep
+  EXPECT_EQ(backend->Beeps(), 2);
+  Mode.PlayingSignals = 1;
+  Press(KEY_RIGHT);
+  EXPECT_EQ(Samples.AudioDelayB, 1);
+}
+
+TEST_F(KeyTable, UpDownMoveTheSpectrumCursorOfTheViewedSample) {
+  Variant(1);
+  Frozen();
+  AnalysisSettings.UpDownAssignment = ID_UD_SPECTRUM_CURSOR;
+  Display.Panels.Spectrum.width = 100;
+  SetDisplayModeButton(ID_DISPLAY_F1);
+  Press(KEY_UP, true);
+  EXPECT_EQ(PanelCursors.SpectrumCursorA, 4);
+  EXPECT_EQ(PanelCursors.CursorTarget, 1);
+  Press(KEY_DOWN, true);
+  Press(KEY_DOWN);
+  EXPECT_EQ(PanelCursors.SpectrumCursorA, 0);  // not below the panel's left edge
+  for (int i = 0; i < 30; ++i) Press(KEY_UP, true);
+  EXPECT_EQ(PanelCursors.SpectrumCursorA, 100);  // nor beyond its right edge
+  // F3: the spectrogram row moves with it, up is a smaller row; Sample B keeps its own row.
+  SetDisplayModeButton(ID_DISPLAY_F3);
+  LiveView.ViewedSample = 1;
+  PanelCursors.CursorYB = 200;
+  Press(KEY_DOWN, true);
+  EXPECT_EQ(PanelCursors.CursorYB, 204);
+  EXPECT_EQ(PanelCursors.CursorTarget, 0);
+  Press(KEY_UP);
+  EXPECT_EQ(PanelCursors.CursorYB, 203);
+  PanelCursors.CursorYB = 2;
+  Press(KEY_UP, true);
+  EXPECT_EQ(PanelCursors.CursorYB, 0);
+}
+
+TEST_F(KeyTable, UpDownMoveTheCriterionLineInTheSignalLayoutsEvenWhenLive) {
+  Variant(0);
+  Mode.IdleState = 0;
+  SignalPanels.CqLevelA = 0.3f;
+  for (int i = 0; i < 20; ++i) Press(KEY_DOWN);
+  EXPECT_FLOAT_EQ(SignalPanels.CqLevelA, 0.5f);
+  Press(KEY_UP);
+  EXPECT_NEAR(SignalPanels.CqLevelA, 0.49f, 1e-6);
+  SetDisplayModeButton(ID_DISPLAY_F4);  // no glottogram: the keys leave the line alone
+  Press(KEY_UP);
+  EXPECT_NEAR(SignalPanels.CqLevelA, 0.49f, 1e-6);
+}
+
+TEST(CqStep, IsTheBandPixelFormulaClampedAndSafeBeforeAnyPanelWasDrawn) {
+  for (int h : {0, 37, 241}) {
+    float level = 0;
+    for (int i = 0; i < 60; ++i) level = StepCqLevel(level, -0.01f, h);
+    EXPECT_FLOAT_EQ(level, -0.5f) << h;
+    EXPECT_NEAR(StepCqLevel(0.25f, 0.01f, h), 0.26f, 1e-6) << h;
+  }
+}
+
+}  // namespace

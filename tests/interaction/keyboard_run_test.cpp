@@ -1,0 +1,69 @@
+// The keys in whole-program runs on the headless backend: a user freezes live sound and works the
+// frozen view from the keyboard.
+#include <gtest/gtest.h>
+
+#include "audio/live_fixture.h"
+#include "display/display_state.h"
+#include "display/sample_slots.h"
+#include "display/signal_panels.h"
+#include "interaction/image_rebuild.h"
+#include "platform/ui_model.h"
+#include "settings/analysis_settings.h"
+#include "settings/mode_state.h"
+
+namespace {
+
+class KeyRun : public LiveRunTest {
+ protected:
+  void SetUp() override {
+    LiveRunTest::SetUp();
+    ResetImageRebuildState();
+  }
+  void TearDown() override {
+    LiveRunTest::TearDown();
+    ResetImageRebuildState();
+  }
+};
+
+TEST_F(KeyRun, LayoutAndComparisonKeysWaitForTheFreezeThenRebuildAndStore) {
+  sound->source.sineHz = 440;
+  Open(1);  // F2
+  bool playBOffBeforeStore = false;
+  int checks = 0;
+  backend->onPresent = [&] {
+    // Above/Below with nothing stored yet: Play B has nothing to play.
+    if (Mode.Frozen && Companions.ComparisonMode == 1 && !Mode.SampleBStored && checks++ == 0) {
+      const ButtonModel* b = FindButton(CMD_PLAY_FILE);
+      playBOffBeforeStore = b && !b->enabled && b->caption == "Play &B";
+    }
+  };
+  Run("wait 2000\nkey F4\nkey ctrl+F2\nwait 100\nkey Space\nwait 300\nkey F3\nwait 100\nkey ctrl+F2\n"
+      "wait 100\nkey S\nwait 100\nkey Escape");
+  EXPECT_EQ(Companions.DisplayMode, 2);  // F4 and Ctrl+F2 did nothing live
+  EXPECT_EQ(Companions.ComparisonMode, 1);
+  EXPECT_EQ(Mode.SampleBStored, 1);
+  EXPECT_TRUE(playBOffBeforeStore);
+  // F3 computed the held spectrogram rather than copying the F2 picture, and let the flag go.
+  EXPECT_GE(ImageRebuild.ColumnsRebuilt, Display.PanelAreaWidth);
+  EXPECT_EQ(Display.ForceImageRebuild, 0);
+  EXPECT_EQ(Mode.IdleState, 1);
+}
+
+TEST_F(KeyRun, ArrowKeysMoveTheCriterionLineAndTheAudioTraceOfTheFrozenSample) {
+  sound->source.sineHz = 220;
+  Open(0);  // F5, Up/Down the criterion line, Left/Right the audio trace
+  float levelWhileFrozen = 0;
+  int delayWhileFrozen = 0;
+  backend->onPresent = [&] {
+    if (Mode.Frozen) {
+      levelWhileFrozen = SignalPanels.CqLevelA;
+      delayWhileFrozen = Samples.AudioDelayA;
+    }
+  };
+  Run("wait 1500\nkey Space\nwait 300\nkey Down\nkey Down\nkey Down\nkey Up\nkey shift+Left\nkey Right\n"
+      "wait 200\nkey Escape");
+  EXPECT_FLOAT_EQ(levelWhileFrozen, 0.02f);
+  EXPECT_EQ(delayWhileFrozen, -5);
+}
+
+}  // namespace
