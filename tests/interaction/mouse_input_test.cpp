@@ -11,7 +11,6 @@
 #include <utility>
 #include <vector>
 
-#include "analysis/decibels.h"
 #include "app/program.h"
 #include "audio/live_fixture.h"
 #include "display/display_state.h"
@@ -195,39 +194,31 @@ TEST_F(MouseTest, InAboveBelowTheLowerHalfChoosesSampleBAtItsOwnPosition) {
   EXPECT_EQ(PanelCursors.SpectrumCursorB, 0);
 }
 
-TEST_F(MouseTest, F1ChoosesTheLeadingCursorBySideAndIgnoresAJumpBeyondTheSpectrogram) {
-  Layout(0, 1);
+TEST_F(MouseTest, F1AndF5ChooseTheLeadingCursorBySideAndIgnoreAJumpBeyondTheSpectrogram) {
   struct Case {
-    int x, y, target, viewPosition;
+    int mode, comparison, x, y, target, viewPosition;
+    bool rowMoves;
   } cases[] = {
-      {95, 100, 2, 2000},    // spectrogram side, A
-      {95, 400, 4, 2000},    // spectrogram side, B
-      {600, 100, 1, 1000},   // spectrum side, A: beyond the spectrogram, the view stays at A's
-      {600, 400, 3, 5000},   // spectrum side, B
+      {0, 1, 95, 100, 2, 2000, true},    // F1 spectrogram side, A
+      {0, 1, 95, 400, 4, 2000, true},    // F1 spectrogram side, B
+      {0, 1, 600, 100, 1, 1000, true},   // F1 spectrum side, A: beyond the spectrogram, A's view stays
+      {0, 1, 600, 400, 3, 5000, true},   // F1 spectrum side, B
+      {4, 0, 500, 120, 9, 1000, false},  // F5 signal side: the cursors keep their lead
+      {4, 0, 95, 120, 0, 2000, true},    // F5 spectrogram side
   };
   for (const Case& c : cases) {
+    Layout(c.mode, c.comparison);
+    PanelCursors.CursorTarget = 9;
+    PanelCursors.CursorY = PanelCursors.CursorYB = -7;
     OnLeftButtonDown(c.x, c.y);
-    EXPECT_EQ(PanelCursors.CursorTarget, c.target) << c.x << "," << c.y;
-    EXPECT_EQ(LiveView.ViewPosition, c.viewPosition) << c.x << "," << c.y;
-    EXPECT_EQ(c.y > kH / 2 ? PanelCursors.CursorYB : PanelCursors.CursorY, c.y);
-    EXPECT_EQ(c.y > kH / 2 ? PanelCursors.SpectrumCursorB : PanelCursors.SpectrumCursorA, c.x - kW / 2);
+    const bool b = c.comparison == 1 && c.y > kH / 2;
+    EXPECT_EQ(PanelCursors.CursorTarget, c.target) << c.mode << ": " << c.x << "," << c.y;
+    EXPECT_EQ(LiveView.ViewPosition, c.viewPosition) << c.mode << ": " << c.x << "," << c.y;
+    EXPECT_EQ(b ? PanelCursors.CursorYB : PanelCursors.CursorY, c.rowMoves ? c.y : -7) << c.mode << ": " << c.x;
+    EXPECT_EQ(b ? PanelCursors.SpectrumCursorB : PanelCursors.SpectrumCursorA, c.x - kW / 2);
+    EXPECT_EQ(SignalPanels.DragX, c.x);
     OnLeftButtonUp();
   }
-}
-
-TEST_F(MouseTest, F5MovesTheSpectrogramCursorOnlyOverTheSpectrogram) {
-  Layout(4, 0);
-  PanelCursors.CursorTarget = 1;
-  OnLeftButtonDown(500, 120);  // the signal panel side
-  EXPECT_EQ(PanelCursors.CursorTarget, 1);
-  EXPECT_EQ(PanelCursors.CursorY, 0);
-  EXPECT_EQ(LiveView.ViewPosition, 1000) << "beyond the spectrogram's width";
-  OnLeftButtonUp();
-  OnLeftButtonDown(95, 120);
-  EXPECT_EQ(PanelCursors.CursorTarget, 0);
-  EXPECT_EQ(PanelCursors.CursorY, 120);
-  EXPECT_EQ(LiveView.ViewPosition, 2000);
-  EXPECT_EQ(SignalPanels.DragX, 95);
 }
 
 TEST_F(MouseTest, ADragMovesTheIntervalEndAndTheCursorsButKeepsItsSampleAndStart) {
@@ -268,7 +259,7 @@ TEST_F(MouseTest, AReleaseEndsADragThatAnUnfreezeInterrupted) {
   EXPECT_EQ(SignalPanels.IntervalEndA, 100) << "a move with the button up is no drag";
 }
 
-TEST_F(MouseTest, ScrollStepsStayWithinTheRangeAndTheThumbFollows) {
+TEST_F(MouseTest, ScrollStepsStayWithinTheRangeAndTheThumbFollowsExceptInTheOverlay) {
   struct Case {
     int from;
     unsigned code;
@@ -288,14 +279,12 @@ TEST_F(MouseTest, ScrollStepsStayWithinTheRangeAndTheThumbFollows) {
     EXPECT_EQ(MainUi.scrollBar.position, c.to) << c.from << " code " << c.code;
     EXPECT_TRUE(Finished()) << c.from << " code " << c.code;
   }
-}
-
-TEST_F(MouseTest, TheOverlayIgnoresTheScrollBar) {
+  // The overlay comparison ignores the bar altogether.
   Layout(3, 2);
   Dirty();
   OnPositionScroll(SB_PAGERIGHT, 0);
   OnPositionScroll(SB_THUMBTRACK, 6000);
-  EXPECT_EQ(LiveView.ViewPosition, 1000);
+  EXPECT_EQ(LiveView.ViewPosition, 100);
   EXPECT_EQ(Display.FullRedraw, 0);
 }
 
