@@ -2,6 +2,9 @@
 // frozen view from the keyboard.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "audio/live_fixture.h"
 #include "display/display_state.h"
 #include "display/sample_slots.h"
@@ -64,6 +67,30 @@ TEST_F(KeyRun, ArrowKeysMoveTheCriterionLineAndTheAudioTraceOfTheFrozenSample) {
       "wait 200\nkey Escape");
   EXPECT_FLOAT_EQ(levelWhileFrozen, 0.02f);
   EXPECT_EQ(delayWhileFrozen, -5);
+}
+
+TEST_F(KeyRun, LeftAndRightStepTheViewAsTheScrollBarDoesAndBeepAtTheStart) {
+  sound->source.sineHz = 220;
+  Open(0);
+  AnalysisSettings.LeftRightAssignment = ID_LR_AUDIO_EGG_SCROLL;
+  std::vector<int> seen;  // the view position of each frozen frame, when it changed
+  int thumb = -1;
+  backend->onPresent = [&] {
+    if (!Mode.Frozen || Mode.FreezePending) return;
+    if (seen.empty() || seen.back() != LiveView.ViewPosition) seen.push_back(LiveView.ViewPosition);
+    thumb = MainUi.scrollBar.position;
+  };
+  // Shift+Right is a page (+4), Left a line (-1); then far enough left to stand at the start,
+  // where the next Left beeps and stays.
+  std::string script = "wait 1500\nkey Space\nwait 200\nkey shift+Right\nkey Left\nkey Left\nwait 200\n";
+  for (int i = 0; i < 400; ++i) script += "key shift+Left\n";
+  Run(script + "wait 200\nkey Left\nwait 200\nkey Escape");
+  ASSERT_GE(seen.size(), 3u);
+  EXPECT_GT(seen[0], 100);
+  EXPECT_EQ(seen[1], seen[0] + 2);
+  EXPECT_EQ(seen.back(), 0);
+  EXPECT_EQ(thumb, 0);
+  EXPECT_GE(backend->Beeps(), 1);
 }
 
 }  // namespace
