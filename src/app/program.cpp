@@ -15,6 +15,7 @@
 #include "display/panel_state.h"
 #include "display/signal_panels.h"
 #include "interaction/image_rebuild.h"
+#include "interaction/mouse_input.h"
 #include "display/sample_slots.h"
 #include "platform/messages.h"
 #include "platform/ui_model.h"
@@ -44,6 +45,7 @@ void ResetProgramState() {
   SignalPlay = SignalPlaybackState{};
   ResetSignalPanelState();
   ResetImageRebuildState();
+  ResetMouseInputState();
   ResetUiModel();
   ResetMessageQueue();
 }
