@@ -20,6 +20,7 @@
 #include "display/display_state.h"
 #include "display/sample_slots.h"
 #include "files/recording_reader.h"
+#include "interaction/print_window.h"
 #include "interaction/save_bitmap.h"
 #include "files/recording_writer.h"
 #include "interaction/image_rebuild.h"
@@ -358,7 +359,10 @@ void SaveBitmapCommand() {
                           Window.ButtonHeight, &message))
     CurrentBackend().ShowMessageBox(message, "Taldrinex", MessageIcon::Stop);
 }
-void PrintWindowCommand() {}
+void PrintWindowCommand() {
+  const ScreenInfo screen = CurrentBackend().Screen();
+  PrintDisplayWindow(Window.ClientWidth, Window.ClientHeight, screen.dpiY, screen.dpiY);
+}
 void OpenOptionsDialog(int) {}
 void RepaintOptionsDialog() {}
 void RebuildStoredImagesAfterResize() { RebuildStoredImages(Display.MainDC, 2); }

@@ -33,6 +33,12 @@ struct FileDialogRequest {
   bool createPrompt = false;
 };
 
+// The printer the user chose: its resolution and printable page in printer pixels.
+struct PrinterPage {
+  int dpiX = 0, dpiY = 0;
+  int widthPx = 0, heightPx = 0;
+};
+
 struct ScreenInfo {
   int width = 1024, height = 768;
   int dpiY = 96;
@@ -83,6 +89,17 @@ class Backend {
   virtual void ShowModelessDialog(DialogModel& dialog) = 0;
   virtual void CloseModelessDialog(DialogModel& dialog) = 0;
   virtual bool OpenDocument(const std::string& path) = 0;  // help: opens the file in a viewer
+  // The print dialog (one copy, page 1): the chosen printer, or nothing when the user cancels or
+  // there is no printer.
+  virtual std::optional<PrinterPage> ChoosePrinter() { return std::nullopt; }
+  // Prints one page of a document named `documentName` on the printer chosen last: `picture`
+  // through the 256-entry `palette`, stretched onto `destination` (printer pixels). False when the
+  // printer refuses the picture (the page and the document are ended anyway).
+  virtual bool PrintPage(const canvas::Surface& picture, const canvas::PaletteEntry* palette, UiRect destination,
+                         const std::string& documentName) {
+    (void)picture, (void)palette, (void)destination, (void)documentName;
+    return false;
+  }
   // Starting and ending a helper program (volume control) is the same for every backend:
   // see platform/process.h.
 };

@@ -182,3 +182,13 @@ TEST_F(ShellTest, HelpIsFoundBesideTheProgramNotInTheCurrentFolder) {
 }
 
 }  // namespace
+
+namespace {
+TEST_F(ShellTest, PrintWithNoPrinterChosenPrintsNothingAndSaysNothing) {
+  Start(1);
+  MakeFrame();
+  SendMainMessage(WM_COMMAND, MENU_PRINT_WINDOW, 0);
+  EXPECT_TRUE(backend.boxes.empty());
+  EXPECT_EQ(Mode.OpenBlockCount, 0);
+}
+}  // namespace

@@ -209,6 +209,15 @@ json BuildDump(const HeadlessBackend& backend) {
                 {"RecordFileName", FilePaths.RecordFileName},
                 {"BitmapFileName", FilePaths.BitmapFileName}};
 
+  json printed = json::array();
+  for (const auto& page : backend.PrintedPages())
+    printed.push_back({{"document", page.document},
+                       {"width", page.picture.Width()},
+                       {"height", page.picture.Height()},
+                       {"destination", {page.destination.x, page.destination.y, page.destination.width,
+                                        page.destination.height}}});
+  d["printed"] = printed;
+
   d["beeps"] = backend.Beeps();
   d["documents"] = backend.OpenedDocuments();
   d["frames_drawn"] = backend.FramesDrawn();

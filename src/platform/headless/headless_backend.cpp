@@ -337,3 +337,15 @@ bool HeadlessBackend::OpenDocument(const std::string& path) {
   std::error_code ec;
   return std::filesystem::is_regular_file(path, ec);
 }
+
+std::optional<PrinterPage> HeadlessBackend::ChoosePrinter() {
+  if (!config_.printerPresent) return std::nullopt;
+  return config_.printer;
+}
+
+bool HeadlessBackend::PrintPage(const canvas::Surface& picture, const canvas::PaletteEntry*, UiRect destination,
+                                const std::string& documentName) {
+  printedPages_.push_back({picture, destination, documentName});
+  return true;
+}
+

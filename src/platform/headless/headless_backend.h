@@ -18,6 +18,10 @@
 
 struct HeadlessConfig {
   ScreenInfo screen;
+  // The printer the print dialog offers (A4 at 600 dpi); with `printerPresent` false the dialog
+  // finds none and answers as a cancel.
+  PrinterPage printer{600, 600, 4960, 7016};
+  bool printerPresent = true;
   double pumpCostMs = 0.5;   // virtual time charged per pump of the message queue
   double frameCostMs = 4.0;  // virtual time charged per composed display frame
   int borderLeft = 8, borderRight = 8, borderBottom = 8;
@@ -86,6 +90,9 @@ class HeadlessBackend : public Backend {
   void ShowModelessDialog(DialogModel& dialog) override;
   void CloseModelessDialog(DialogModel& dialog) override;
   bool OpenDocument(const std::string& path) override;
+  std::optional<PrinterPage> ChoosePrinter() override;
+  bool PrintPage(const canvas::Surface& picture, const canvas::PaletteEntry* palette, UiRect destination,
+                 const std::string& documentName) override;
 
   // --- Clock ---
   // Moves the virtual clock forward and lets every listener follow.
@@ -117,6 +124,13 @@ class HeadlessBackend : public Backend {
   const std::vector<FileDialogRecord>& FileDialogs() const { return fileDialogs_; }
   const std::vector<ModalDialogRecord>& ModalDialogs() const { return modalDialogs_; }
   const std::vector<std::string>& OpenedDocuments() const { return openedDocuments_; }
+  // Every page printed: the picture (palette indexes), where it went on the page, the document.
+  struct PrintedPage {
+    canvas::Surface picture;
+    UiRect destination;
+    std::string document;
+  };
+  const std::vector<PrintedPage>& PrintedPages() const { return printedPages_; }
   int Beeps() const { return beeps_; }
   int FramesDrawn() const { return framesDrawn_; }
   int ClosesSent() const { return closesSent_; }
@@ -154,6 +168,7 @@ class HeadlessBackend : public Backend {
   std::vector<FileDialogRecord> fileDialogs_;
   std::vector<ModalDialogRecord> modalDialogs_;
   std::vector<std::string> openedDocuments_;
+  std::vector<PrintedPage> printedPages_;
   int beeps_ = 0;
   int framesDrawn_ = 0;
 };

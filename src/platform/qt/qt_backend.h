@@ -52,6 +52,9 @@ class QtBackend final : public Backend {
   void ShowModelessDialog(DialogModel& dialog) override;
   void CloseModelessDialog(DialogModel& dialog) override;
   bool OpenDocument(const std::string& path) override;
+  std::optional<PrinterPage> ChoosePrinter() override;
+  bool PrintPage(const canvas::Surface& picture, const canvas::PaletteEntry* palette, UiRect destination,
+                 const std::string& documentName) override;
 
   // Mirrors MainUi (and open dialogs) onto the widgets now if anything changed.
   void MirrorNow();

@@ -7,6 +7,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QUrl>
 #include <algorithm>
 #include <functional>
@@ -162,3 +165,45 @@ bool QtBackend::OpenDocument(const std::string& path) {
   if (!file.isFile()) return false;
   return QDesktopServices::openUrl(QUrl::fromLocalFile(file.absoluteFilePath()));
 }
+
+std::optional<PrinterPage> QtBackend::ChoosePrinter() {
+  State& s = *state_;
+  s.printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  s.printer->setCopyCount(1);
+  s.printer->setFromTo(1, 1);
+  QPrintDialog dialog(s.printer.get(), s.window.get());
+  dialog.setObjectName("printDialog");
+  dialog.setWindowModality(Qt::ApplicationModal);
+  bool finished = false;
+  QObject::connect(&dialog, &QDialog::finished, &dialog, [&finished] { finished = true; });
+  dialog.show();
+  ModalLoop(
+      s, [&finished] { return finished; }, nullptr);
+  if (dialog.result() != QDialog::Accepted) {
+    s.printer.reset();
+    return std::nullopt;
+  }
+  const QRect page = s.printer->pageLayout().paintRectPixels(s.printer->resolution());
+  return PrinterPage{s.printer->logicalDpiX(), s.printer->logicalDpiY(), page.width(), page.height()};
+}
+
+bool QtBackend::PrintPage(const canvas::Surface& picture, const canvas::PaletteEntry* palette, UiRect destination,
+                          const std::string& documentName) {
+  State& s = *state_;
+  if (!s.printer || picture.Empty()) return false;
+  s.printer->setDocName(QString::fromStdString(documentName));
+  QImage image(picture.Width(), picture.Height(), QImage::Format_Indexed8);
+  QList<QRgb> table(256);
+  for (int i = 0; i < 256; ++i) table[i] = qRgb(palette[i].red, palette[i].green, palette[i].blue);
+  image.setColorTable(table);
+  for (int y = 0; y < picture.Height(); ++y)
+    std::copy_n(picture.Row(y), picture.Width(), image.scanLine(y));
+  QPainter painter;
+  if (!painter.begin(s.printer.get())) return false;
+  // Lossless: a PDF printer would otherwise store the picture as JPEG.
+  painter.setRenderHint(QPainter::LosslessImageRendering, true);
+  painter.drawImage(QRect(destination.x, destination.y, destination.width, destination.height), image);
+  painter.end();
+  return true;
+}
+

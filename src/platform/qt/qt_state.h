@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QImage>
+#include <QPrinter>
 #include <QMainWindow>
 #include <QPushButton>
 #include <QRadioButton>
@@ -68,6 +69,9 @@ struct QtBackend::State {
   QImage picture;
   canvas::RgbLookup lut{};
   bool lutValid = false;
+
+  // The printer chosen in the last print dialog (kept for the page that follows it).
+  std::unique_ptr<QPrinter> printer;
 
   std::atomic<QAbstractEventDispatcher*> dispatcher{nullptr};
   QTimer waitTimer;
