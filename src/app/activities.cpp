@@ -7,6 +7,7 @@
 
 #include "app/control_states.h"
 #include "app/file_paths.h"
+#include "app/options_dialog.h"
 #include "app/small_dialogs.h"
 #include "app/window_state.h"
 #include "analysis/fft_tables.h"
@@ -363,8 +364,24 @@ void PrintWindowCommand() {
   const ScreenInfo screen = CurrentBackend().Screen();
   PrintDisplayWindow(Window.ClientWidth, Window.ClientHeight, screen.dpiY, screen.dpiY);
 }
-void OpenOptionsDialog(int) {}
-void RepaintOptionsDialog() {}
+void OpenOptionsDialog(int command) {
+  // Only the real-time variant has two dialogs; each command first closes the other one with OK.
+  if (AnalysisSettings.ProductVariant == 1 && command == MENU_ANALYSIS_OPTIONS) {
+    DialogModel* open = OpenOptionsDialogModel();
+    if (open && Mode.AdvancedOptionsActive && open->procedure)
+      open->procedure(*open, WM_COMMAND, IDOK, 0);
+    OpenSimpleOptionsDialog();
+    Mode.AdvancedOptionsActive = 0;
+  }
+  SetMainFocus();
+}
+void RepaintOptionsDialog() {
+  DialogModel* open = OpenOptionsDialogModel();
+  if (open && open->procedure) {
+    open->procedure(*open, WM_PAINT, 0, 0);
+    UiChanged();
+  }
+}
 void RebuildStoredImagesAfterResize() { RebuildStoredImages(Display.MainDC, 2); }
 intptr_t DispatchActivityMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
   switch (message) {

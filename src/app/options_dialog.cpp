@@ -1,0 +1,195 @@
+#include "app/options_dialog.h"
+
+#include <algorithm>
+
+#include "app/control_states.h"
+#include "app/window_state.h"
+#include "display/display_state.h"
+#include "interaction/image_rebuild.h"
+#include "platform/backend.h"
+#include "platform/messages.h"
+#include "settings/analysis_settings.h"
+#include "settings/mode_state.h"
+
+OptionsDialogState OptionsDialogs;
+
+void ResetOptionsDialogState() { OptionsDialogs = OptionsDialogState{}; }
+
+namespace {
+
+bool Shown(const DialogModel* d) { return std::find(MainUi.openDialogs.begin(), MainUi.openDialogs.end(), d) != MainUi.openDialogs.end(); }
+
+void Add(DialogModel& d, int id, DialogControlKind kind, const char* text, UiRect r) {
+  DialogControlModel c;
+  c.id = id;
+  c.kind = kind;
+  c.text = text;
+  c.rect = r;
+  d.controls.push_back(c);
+}
+
+constexpr int kSimpleWidth = 300;
+constexpr int kSimpleHeight = 250;
+
+DialogModel MakeSimpleDialog() {
+  DialogModel d;
+  d.resourceId = kSimpleOptionsDialog;
+  d.title = "Simple Analysis Options";
+  d.modal = false;
+  d.width = kSimpleWidth;
+  d.height = kSimpleHeight;
+  using K = DialogControlKind;
+  Add(d, -1, K::Group, "Display", {8, 6, 284, 104});
+  Add(d, ID_DISPLAY_F1, K::Radio, "F1", {18, 24, 60, 18});
+  Add(d, -1, K::Label, "Spectrogram,", {18, 44, 64, 14});
+  Add(d, -1, K::Label, "Audio Envelope", {18, 58, 64, 14});
+  Add(d, -1, K::Label, "Power Spectrum", {18, 72, 64, 14});
+  Add(d, ID_DISPLAY_F2, K::Radio, "F2", {86, 24, 60, 18});
+  Add(d, -1, K::Label, "Spectrogram,", {86, 44, 64, 14});
+  Add(d, -1, K::Label, "Audio Envelope", {86, 58, 64, 14});
+  Add(d, ID_DISPLAY_F3, K::Radio, "F3", {154, 24, 60, 18});
+  Add(d, -1, K::Label, "Spectrogram", {154, 44, 64, 14});
+  Add(d, ID_DISPLAY_F4, K::Radio, "F4", {222, 24, 60, 18});
+  Add(d, -1, K::Label, "Pwr Spectrum", {222, 44, 64, 14});
+  Add(d, -1, K::Group, "Display Comparison Mode", {8, 116, 284, 66});
+  Add(d, ID_COMPARISON_DISABLED, K::Radio, "Ctrl - F1", {18, 134, 84, 18});
+  Add(d, -1, K::Label, "Disabled", {18, 154, 84, 14});
+  Add(d, ID_COMPARISON_ABOVE_BELOW, K::Radio, "Ctrl - F2", {108, 134, 84, 18});
+  Add(d, -1, K::Label, "Above/Below", {108, 154, 84, 14});
+  Add(d, ID_COMPARISON_OVERLAY, K::Radio, "Ctrl - F3", {198, 134, 84, 18});
+  Add(d, -1, K::Label, "Overlay", {198, 154, 84, 14});
+  Add(d, kAdvancedOptionsButton, K::Button, "Advanced Analysis Options", {8, 194, 140, 26});
+  Add(d, IDOK, K::DefaultButton, "OK", {156, 194, 64, 26});
+  Add(d, IDCANCEL, K::Button, "Cancel", {228, 194, 64, 26});
+  return d;
+}
+
+void FocusMain() {
+  SetMainFocus();
+  UiChanged();
+}
+
+void SimplePaint(DialogModel& d) {
+  ApplyOverlayRule(d);
+  CheckRadioGroup(d, ID_COMPARISON_DISABLED, ID_COMPARISON_OVERLAY, AnalysisSettings.ComparisonModeButton);
+}
+
+intptr_t SimpleDialogProc(DialogModel& d, uint32_t message, uintptr_t wParam, intptr_t) {
+  switch (message) {
+    case WM_INITDIALOG:
+      // Always near the screen centre: this dialog remembers no position.
+      d.x = std::max(0, (Window.ScreenWidth - d.width) / 2);
+      d.y = std::max(0, (Window.ScreenHeight - d.height) / 2 - 30);
+      CheckRadioGroup(d, ID_DISPLAY_F1, ID_DISPLAY_F4, AnalysisSettings.DisplayModeButton);
+      SimplePaint(d);
+      Mode.OptionsDialogOpen = 1;
+      return 1;
+    case WM_PAINT:
+      SimplePaint(d);
+      return 1;
+    case WM_CLOSE:
+      CloseOptionsDialog(d);
+      return 1;
+    case WM_COMMAND: {
+      const int id = static_cast<int>(wParam & 0xFFFF);
+      if (id >= ID_DISPLAY_F1 && id <= ID_DISPLAY_F4) {
+        // Unlike the advanced dialog, no spectrum-type or bandwidth rule and the interval marks stay.
+        SetDisplayModeButton(id);
+        CheckRadioGroup(d, ID_DISPLAY_F1, ID_DISPLAY_F4, id);
+        SimplePaint(d);
+        RebuildImagesForComparison();
+        Display.ClearFrameRequest = 1;
+      } else if (id >= ID_COMPARISON_DISABLED && id <= ID_COMPARISON_OVERLAY) {
+        // A forwarded Ctrl+F3 outside F4 finds the radio disabled, as a click would.
+        const DialogControlModel* c = d.Control(id);
+        if (c && c->enabled) ApplyComparisonRadio(id);
+        SimplePaint(d);
+      } else if (id == IDOK || id == IDCANCEL) {
+        CloseOptionsDialog(d);
+      } else if (id == kAdvancedOptionsButton) {
+        CloseOptionsDialog(d);
+        SendMainMessage(WM_COMMAND, MENU_ADVANCED_OPTIONS, 0);
+      } else {
+        return 0;
+      }
+      FocusMain();
+      return 1;
+    }
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
+DialogModel* OpenOptionsDialogModel() {
+  if (!Mode.OptionsDialogOpen) return nullptr;
+  for (DialogModel* d : {&OptionsDialogs.Simple, &OptionsDialogs.Full})
+    if (!d->ended && Shown(d)) return d;
+  return nullptr;
+}
+
+void CheckRadioGroup(DialogModel& d, int lo, int hi, int checked) {
+  for (int id = lo; id <= hi; ++id)
+    if (d.Control(id)) d.SetChecked(id, id == checked);
+}
+
+void ApplyOverlayRule(DialogModel& d) {
+  const int mode = Companions.DisplayMode;
+  const bool noOverlay = mode == 0 || mode == 1 || mode == 2 || mode == 4;
+  if (noOverlay && AnalysisSettings.ComparisonModeButton == ID_COMPARISON_OVERLAY)
+    SetComparisonModeButton(ID_COMPARISON_ABOVE_BELOW);
+  d.SetEnabled(ID_COMPARISON_OVERLAY, !noOverlay);
+}
+
+void RebuildImagesForComparison() {
+  const int comparison = Companions.ComparisonMode;
+  if (comparison == 2) return;
+  // Forced: every column computed; the flag is put back because F2 keeps it set on purpose.
+  const int kept = Display.ForceImageRebuild;
+  Display.ForceImageRebuild = 1;
+  RebuildStoredImages(Display.MainDC, comparison == 0 ? 0 : 2);
+  Display.ForceImageRebuild = kept;
+}
+
+void ApplyComparisonRadio(int radioId) {
+  SetComparisonModeButton(radioId);
+  const int comparison = Companions.ComparisonMode;
+  const bool signalsVariant = AnalysisSettings.ProductVariant == 2;
+  if ((Mode.SampleBStored && comparison != 0) || signalsVariant) {
+    SetButtonCaption(CMD_PLAY_FILE, signalsVariant ? "&Play Zizivuv" : "Play &B");
+    EnableButton(CMD_PLAY_FILE, true);
+    EnableMenuItem(MENU_PLAY_FILE, true);
+  }
+  if (!signalsVariant && Mode.Frozen) {
+    SetButtonCaption(CMD_RUN, "Play &A");
+    EnableButton(CMD_RUN, true);
+    SetButtonCaption(CMD_PLAY_FILE, "Play &B");
+    EnableButton(CMD_PLAY_FILE, Mode.SampleBStored && comparison == 1);
+  }
+  RebuildImagesForComparison();
+  if (Mode.Frozen) ShowFrozenControls();
+  Display.ClearFrameRequest = 1;
+}
+
+void CloseOptionsDialog(DialogModel& d) {
+  Mode.OptionsDialogOpen = 0;
+  if (d.ended) return;
+  d.End(IDOK);
+  if (Shown(&d)) {
+    std::erase(MainUi.openDialogs, &d);
+    if (HasBackend()) CurrentBackend().CloseModelessDialog(d);
+  }
+  UiChanged();
+}
+
+void OpenSimpleOptionsDialog() {
+  if (OpenOptionsDialogModel()) return;
+  DialogModel& d = OptionsDialogs.Simple;
+  d = MakeSimpleDialog();
+  d.procedure = SimpleDialogProc;
+  d.procedure(d, WM_INITDIALOG, 0, 0);
+  MainUi.openDialogs.push_back(&d);
+  if (HasBackend()) CurrentBackend().ShowModelessDialog(d);
+  UiChanged();
+}
