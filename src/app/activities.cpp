@@ -365,13 +365,19 @@ void PrintWindowCommand() {
   PrintDisplayWindow(Window.ClientWidth, Window.ClientHeight, screen.dpiY, screen.dpiY);
 }
 void OpenOptionsDialog(int command) {
-  // Only the real-time variant has two dialogs; each command first closes the other one with OK.
-  if (AnalysisSettings.ProductVariant == 1 && command == MENU_ANALYSIS_OPTIONS) {
+  const int variant = AnalysisSettings.ProductVariant;
+  if (variant == 0 && command == MENU_ANALYSIS_OPTIONS) OpenFullOptionsDialog(kFullOptionsDialog);
+  // The real-time variant has two dialogs; each command first closes the other one with OK.
+  if (variant == 1 && (command == MENU_ANALYSIS_OPTIONS || command == MENU_ADVANCED_OPTIONS)) {
+    const bool advanced = command == MENU_ADVANCED_OPTIONS;
     DialogModel* open = OpenOptionsDialogModel();
-    if (open && Mode.AdvancedOptionsActive && open->procedure)
+    if (open && (Mode.AdvancedOptionsActive != 0) != advanced && open->procedure)
       open->procedure(*open, WM_COMMAND, IDOK, 0);
-    OpenSimpleOptionsDialog();
-    Mode.AdvancedOptionsActive = 0;
+    if (advanced)
+      OpenFullOptionsDialog(kAdvancedOptionsDialog);
+    else
+      OpenSimpleOptionsDialog();
+    Mode.AdvancedOptionsActive = advanced ? 1 : 0;
   }
   SetMainFocus();
 }

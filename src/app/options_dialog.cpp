@@ -135,8 +135,7 @@ void CheckRadioGroup(DialogModel& d, int lo, int hi, int checked) {
 }
 
 void ApplyOverlayRule(DialogModel& d) {
-  const int mode = Companions.DisplayMode;
-  const bool noOverlay = mode == 0 || mode == 1 || mode == 2 || mode == 4;
+  const bool noOverlay = Companions.DisplayMode != 3;
   if (noOverlay && AnalysisSettings.ComparisonModeButton == ID_COMPARISON_OVERLAY)
     SetComparisonModeButton(ID_COMPARISON_ABOVE_BELOW);
   d.SetEnabled(ID_COMPARISON_OVERLAY, !noOverlay);

@@ -21,6 +21,12 @@ struct OptionsDialogState {
   // model alive while its own procedure returns.
   DialogModel Simple;
   DialogModel Full;  // 111 or 112
+  // Where the full/advanced dialog stood when it was closed last (screen pixels); PositionSet 0
+  // until then, and the dialog opens centred.
+  int Left = 0, Top = 0;
+  uint8_t PositionSet = 0;
+  // The Time History bar moved; the next OK given while no activity runs makes the samples anew.
+  uint8_t StoredSecondsChanged = 0;
 };
 
 extern OptionsDialogState OptionsDialogs;
@@ -33,13 +39,15 @@ DialogModel* OpenOptionsDialogModel();
 
 // The simple dialog (114): opened by the Analysis Options command in the real-time variant.
 void OpenSimpleOptionsDialog();
+// The full dialog (111, full variant) or the advanced dialog (112, real-time variant).
+void OpenFullOptionsDialog(int resourceId);
 // Closes an open options dialog without applying anything more (the model stays for the caller).
 void CloseOptionsDialog(DialogModel& d);
 
 // Shared by the dialogs: a click on a display radio 1094..1101 or a comparison radio 1029..1031.
 void ApplyComparisonRadio(int radioId);
-// Overlay only where the layout can show it: in F1, F2, F3 and F5 it becomes Above/Below and the
-// Overlay radio is disabled; elsewhere the radio is enabled.
+// Overlay only in F4 (power spectrum alone), as the Ctrl+F3 key: in any other layout an Overlay
+// comparison becomes Above/Below and the Overlay radio is disabled; in F4 it is enabled.
 void ApplyOverlayRule(DialogModel& d);
 // Sets the radio group lo..hi so that only `checked` is checked.
 void CheckRadioGroup(DialogModel& d, int lo, int hi, int checked);

@@ -6,6 +6,9 @@
 #include "app/options_dialog.h"
 #include "app/shell_fixture.h"
 #include "display/display_state.h"
+#include "display/palette.h"
+#include "display/sample_slots.h"
+#include "display/signal_panels.h"
 #include "platform/ui_model.h"
 #include "settings/analysis_settings.h"
 #include "settings/mode_state.h"
@@ -28,6 +31,12 @@ class OptionsDialogTest : public ShellTest {
     ASSERT_NE(d, nullptr);
     d->procedure(*d, WM_COMMAND, static_cast<uintptr_t>(control), 0);
   }
+  void Scroll(int bar, uint32_t code, int thumb = 0) {
+    DialogModel* d = Open();
+    ASSERT_NE(d, nullptr);
+    d->procedure(*d, WM_HSCROLL, code | (static_cast<uintptr_t>(thumb) << 16), bar);
+  }
+  const DialogControlModel& C(int control) { return *Open()->Control(control); }
   bool Checked(int control) { return Open()->Control(control)->checked; }
   bool Enabled(int control) { return Open()->Control(control)->enabled; }
 };
@@ -138,6 +147,211 @@ TEST_F(OptionsDialogTest, ComparisonWhileFrozenSetsThePlayButtons) {
   Press(ID_COMPARISON_DISABLED);
   EXPECT_EQ(Companions.ComparisonMode, 0);
   EXPECT_FALSE(FindButton(CMD_PLAY_FILE)->enabled);
+}
+
+// The full and advanced dialogs.
+
+TEST_F(OptionsDialogTest, FullDialogScalesSnapToTheirGridAndFollowTheConfiguration) {
+  Start(0, 1280, 1024);
+  Click(MENU_ANALYSIS_OPTIONS);
+  DialogModel* d = Open();
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(d->resourceId, kFullOptionsDialog);
+  EXPECT_EQ(d->title, "Analysis Options");
+  EXPECT_EQ(d->x, (1280 - d->width) / 2);
+  EXPECT_EQ(d->y, (1024 - d->height) / 2);
+  EXPECT_EQ(C(1045).text, " U/D Closed Quotient");
+  EXPECT_EQ(C(1047).text, " L/R Audio Only Scroll");
+  EXPECT_EQ(C(1043).text, " Configuration #1");
+  EXPECT_EQ(C(1036).text, Companions.VariantTitle);
+  EXPECT_EQ(C(1014).minimum, 2000);
+  EXPECT_EQ(C(1014).maximum, 10000);
+
+  Display.ClearFrameRequest = 0;
+  Scroll(1014, SB_THUMBTRACK, 2999);
+  EXPECT_EQ(AnalysisSettings.FreqScaleHz, 2000);
+  EXPECT_EQ(AnalysisSettings.Config1FreqScaleHz, 2000);
+  EXPECT_EQ(C(1015).text, "2000");
+  EXPECT_EQ(Display.ClearFrameRequest, 1);
+  Scroll(1012, SB_THUMBPOSITION, 77);
+  EXPECT_EQ(AnalysisSettings.AmplitudeScaleDb, 75);
+  Scroll(1012, SB_THUMBPOSITION, 30);
+  Scroll(1012, SB_PAGELEFT);
+  EXPECT_EQ(AnalysisSettings.AmplitudeScaleDb, 20);
+  EXPECT_EQ(AnalysisSettings.Config1AmplitudeScaleDb, 20);
+  EXPECT_EQ(C(1012).position, 20);
+  Scroll(1002, SB_PAGERIGHT);
+  EXPECT_EQ(AnalysisSettings.SpectrumAverageCount, 20);
+  Scroll(1004, SB_RIGHT);
+  EXPECT_EQ(AnalysisSettings.AudioSegmentMs, 50);
+
+  Press(1037);
+  EXPECT_EQ(AnalysisSettings.ActiveConfiguration, ID_CONFIGURATION_2);
+  EXPECT_EQ(AnalysisSettings.FreqScaleHz, 8000);
+  EXPECT_EQ(AnalysisSettings.AmplitudeScaleDb, 80);
+  EXPECT_EQ(C(1043).text, " Configuration #2");
+  EXPECT_EQ(C(1015).text, "8000");
+  Press(1037);
+  EXPECT_EQ(AnalysisSettings.FreqScaleHz, 2000);
+  EXPECT_EQ(AnalysisSettings.AmplitudeScaleDb, 20);
+
+  Press(1038);
+  Press(1039);
+  EXPECT_EQ(AnalysisSettings.UpDownAssignment, ID_UD_SPECTRUM_CURSOR);
+  EXPECT_EQ(AnalysisSettings.LeftRightAssignment, ID_LR_AUDIO_EGG_SCROLL);
+  EXPECT_EQ(C(1045).text, " U/D Spectrum Cursor");
+  EXPECT_EQ(C(1047).text, " L/R Audio-EGG Scroll");
+}
+
+TEST_F(OptionsDialogTest, SpectrumTypeBandwidthAndF0RulesHoldTogether) {
+  Start(0);
+  Click(MENU_ANALYSIS_OPTIONS);
+  // F5: no difference spectrum, no %F0 bandwidth.
+  EXPECT_FALSE(Enabled(ID_SPECTRUM_DIFFERENCE));
+  EXPECT_FALSE(Enabled(ID_BANDWIDTH_PERCENT_F0));
+  Press(ID_SPECTRUM_DIFFERENCE);
+  EXPECT_EQ(AnalysisSettings.SpectrumType, ID_SPECTRUM_AUDIO);
+
+  Press(ID_DISPLAY_F4);
+  EXPECT_TRUE(Enabled(ID_SPECTRUM_DIFFERENCE));
+  EXPECT_TRUE(Enabled(ID_BANDWIDTH_PERCENT_F0));
+  Press(ID_SPECTRUM_DIFFERENCE);
+  EXPECT_EQ(AnalysisSettings.F0Measurement, ID_F0_ON);
+  EXPECT_TRUE(Checked(ID_F0_ON));
+  Press(ID_F0_OFF);
+  EXPECT_EQ(AnalysisSettings.F0Measurement, ID_F0_OFF);
+  EXPECT_EQ(AnalysisSettings.SpectrumType, ID_SPECTRUM_AUDIO);
+  EXPECT_EQ(AnalysisSettings.BandwidthMode, ID_BANDWIDTH_HZ);
+
+  Press(ID_BANDWIDTH_PERCENT_F0);
+  EXPECT_EQ(AnalysisSettings.F0Measurement, ID_F0_ON);
+  EXPECT_EQ(C(1005).minimum, 10);
+  EXPECT_EQ(C(1005).maximum, 100);
+  EXPECT_EQ(C(1006).text, "80");
+  Scroll(1005, SB_PAGERIGHT);
+  Scroll(1005, SB_PAGERIGHT);
+  Scroll(1005, SB_PAGERIGHT);
+  EXPECT_EQ(AnalysisSettings.BandwidthPercentF0, 100);
+  EXPECT_EQ(AnalysisSettings.BandwidthHz, 10);
+
+  // Leaving F4 forces the Audio spectrum and the Hz bandwidth back.
+  SignalPanels.IntervalStartA = 5;
+  Press(ID_DISPLAY_F1);
+  EXPECT_EQ(AnalysisSettings.BandwidthMode, ID_BANDWIDTH_HZ);
+  EXPECT_TRUE(Checked(ID_BANDWIDTH_HZ));
+  EXPECT_EQ(C(1005).maximum, 500);
+  EXPECT_EQ(C(1006).text, "10");
+  EXPECT_EQ(SignalPanels.IntervalStartA, 0);
+}
+
+TEST_F(OptionsDialogTest, TimeHistoryWaitsForAnOkWhileStopped) {
+  Start(0);
+  AllocateSamples(AnalysisSettings.SampleRate, 8, 2);
+  // While a capture runs the bar is locked.
+  Mode.StopRequested = 0;
+  Mode.CaptureStarted = 1;
+  Click(MENU_ANALYSIS_OPTIONS);
+  EXPECT_FALSE(Enabled(1016));
+  Scroll(1016, SB_LINELEFT);
+  EXPECT_EQ(AnalysisSettings.StoredSeconds, 8);
+  Press(IDOK);
+  Mode.StopRequested = 1;
+  Mode.CaptureStarted = 0;
+
+  Click(MENU_ANALYSIS_OPTIONS);
+  EXPECT_TRUE(Enabled(1016));
+  Scroll(1016, SB_LINELEFT);
+  EXPECT_EQ(AnalysisSettings.StoredSeconds, 7);
+  EXPECT_EQ(C(1017).text, "7");
+  DialogModel* d = Open();
+  d->procedure(*d, WM_CLOSE, 0, 0);  // Cancel: the samples keep their length
+  EXPECT_EQ(Samples.SampleSeconds, 8);
+  EXPECT_EQ(OptionsDialogs.StoredSecondsChanged, 1);
+
+  Mode.SampleBStored = 1;
+  Samples.TraceB1[0] = 3;
+  Samples.TraceB1[5] = 7;
+  Samples.SampleStartMs = 1500;
+  Click(MENU_ANALYSIS_OPTIONS);
+  Press(IDOK);
+  EXPECT_EQ(Samples.SampleSeconds, 7);
+  EXPECT_EQ(Samples.SampleA.size(), static_cast<size_t>(AnalysisSettings.SampleRate) * 7 * 2 * 2);
+  EXPECT_EQ(Samples.SampleB.size(), Samples.SampleA.size());
+  EXPECT_EQ(Mode.SampleBStored, 0);
+  EXPECT_EQ(Samples.TraceB1[5], 0);
+  EXPECT_EQ(Samples.TraceB1[0], 3);
+  EXPECT_EQ(Samples.SampleStartMs, 0);
+  EXPECT_EQ(OptionsDialogs.StoredSecondsChanged, 0);
+  EXPECT_EQ(AnalysisSettings.SpectrogramBins, ComputeSpectrogramBins(AnalysisSettings.FreqScaleHz,
+                                                                     AnalysisSettings.SampleRate));
+}
+
+TEST_F(OptionsDialogTest, LegendOnlyWithOkAndThePositionIsRemembered) {
+  Start(0);
+  const std::string title = Companions.VariantTitle;
+  Click(MENU_ANALYSIS_OPTIONS);
+  Open()->Control(1036)->text = "changed";
+  Open()->x = 11;
+  Open()->y = 22;
+  DialogModel* d = Open();
+  d->procedure(*d, WM_CLOSE, 0, 0);
+  EXPECT_EQ(Companions.VariantTitle, title);
+
+  Click(MENU_ANALYSIS_OPTIONS);
+  EXPECT_EQ(Open()->x, 11);
+  EXPECT_EQ(Open()->y, 22);
+  Open()->Control(1036)->text = std::string(100, 'x');
+  Press(IDOK);
+  EXPECT_EQ(Companions.VariantTitle, std::string(79, 'x'));
+  EXPECT_EQ(Display.LegendStripDirty, 1);
+}
+
+TEST_F(OptionsDialogTest, PaletteOnlyWhenStoppedOrFrozen) {
+  Start(0);
+  Mode.StopRequested = 0;
+  Click(MENU_ANALYSIS_OPTIONS);
+  EXPECT_FALSE(Enabled(ID_GRAY_SCALE));
+  Press(ID_GRAY_SCALE);
+  EXPECT_EQ(AnalysisSettings.PaletteChoice, ID_COLOR_SCALE);
+  Mode.Frozen = 1;
+  RepaintOptionsDialog();
+  EXPECT_TRUE(Enabled(ID_GRAY_SCALE));
+  Press(ID_GRAY_SCALE);
+  EXPECT_EQ(AnalysisSettings.PaletteChoice, ID_GRAY_SCALE);
+  EXPECT_EQ(Palette.GrayScaleShown, 1);
+  EXPECT_TRUE(Checked(ID_GRAY_SCALE));
+  EXPECT_FALSE(Checked(ID_COLOR_SCALE));
+}
+
+TEST_F(OptionsDialogTest, RealTimeVariantSwitchesBetweenSimpleAndAdvanced) {
+  Start(1);
+  Click(MENU_ANALYSIS_OPTIONS);
+  Press(kAdvancedOptionsButton);
+  ASSERT_NE(Open(), nullptr);
+  EXPECT_EQ(Open()->resourceId, kAdvancedOptionsDialog);
+  EXPECT_EQ(Open()->title, "Advanced Analysis Options");
+  EXPECT_EQ(OpenCount(), 1);
+  EXPECT_EQ(Mode.AdvancedOptionsActive, 1);
+  EXPECT_EQ(Open()->Control(ID_SPECTRUM_DIFFERENCE), nullptr);
+  EXPECT_EQ(Open()->Control(ID_DISPLAY_F5), nullptr);
+  EXPECT_EQ(Open()->Control(1004), nullptr);
+
+  // Back with the button: the advanced dialog ends as with OK (legend taken).
+  Open()->Control(1036)->text = "Mine";
+  Press(kSimpleOptionsButton);
+  ASSERT_NE(Open(), nullptr);
+  EXPECT_EQ(Open()->resourceId, kSimpleOptionsDialog);
+  EXPECT_EQ(OpenCount(), 1);
+  EXPECT_EQ(Mode.AdvancedOptionsActive, 0);
+  EXPECT_EQ(Companions.VariantTitle, "Mine");
+
+  // The menu command does the same from the simple dialog.
+  Click(MENU_ADVANCED_OPTIONS);
+  EXPECT_EQ(Open()->resourceId, kAdvancedOptionsDialog);
+  EXPECT_EQ(OpenCount(), 1);
+  Click(MENU_ANALYSIS_OPTIONS);
+  EXPECT_EQ(Open()->resourceId, kSimpleOptionsDialog);
+  EXPECT_EQ(OpenCount(), 1);
 }
 
 }  // namespace
