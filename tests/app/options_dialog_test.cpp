@@ -2,7 +2,9 @@
 // main window, clicks and scroll actions straight into the open dialog's procedure.
 #include <algorithm>
 
+#include "analysis/fft_tables.h"
 #include "app/activities.h"
+#include "audio/live_loop.h"
 #include "app/options_dialog.h"
 #include "app/shell_fixture.h"
 #include "display/display_state.h"
@@ -352,6 +354,27 @@ TEST_F(OptionsDialogTest, RealTimeVariantSwitchesBetweenSimpleAndAdvanced) {
   Click(MENU_ANALYSIS_OPTIONS);
   EXPECT_EQ(Open()->resourceId, kSimpleOptionsDialog);
   EXPECT_EQ(OpenCount(), 1);
+}
+
+TEST_F(OptionsDialogTest, BandwidthReachesTheAnalysisWindowOnceSetUp) {
+  ResetAnalysisState();  // the program reset leaves the FFT tables alone
+  Start(0);
+  Click(MENU_ANALYSIS_OPTIONS);
+  Press(ID_DISPLAY_F4);
+  const int16_t before = Analysis.WindowLength;
+  Scroll(1005, SB_THUMBPOSITION, 100);
+  EXPECT_EQ(AnalysisSettings.BandwidthHz, 100);
+  EXPECT_EQ(Analysis.WindowLength, before);  // no tables yet: nothing to hand over to
+
+  ASSERT_TRUE(EnsureFftTables());
+  Scroll(1005, SB_LINELEFT);
+  Scroll(1005, SB_LINERIGHT);
+  EXPECT_EQ(Analysis.WindowLength, 220);  // 22050 frames/s over 100 Hz
+  // In %F0 mode the bandwidth follows the F0 estimate: 80 % of 200 Hz.
+  LiveLoop.F0Tens = 20;
+  Press(ID_BANDWIDTH_PERCENT_F0);
+  EXPECT_EQ(Analysis.WindowLength, 137);
+  ResetAnalysisState();
 }
 
 }  // namespace
