@@ -377,4 +377,18 @@ TEST_F(OptionsDialogTest, BandwidthReachesTheAnalysisWindowOnceSetUp) {
   ResetAnalysisState();
 }
 
+TEST_F(OptionsDialogTest, KeysOfTheMainWindowReachTheOpenDialog) {
+  Start(1);
+  Click(MENU_ANALYSIS_OPTIONS);
+  Mode.Frozen = 1;
+  SendMainMessage(WM_KEYDOWN, KEY_F1 + 3, 0);  // F4
+  EXPECT_EQ(AnalysisSettings.DisplayModeButton, ID_DISPLAY_F4);
+  ASSERT_NE(Open(), nullptr);
+  EXPECT_TRUE(Checked(ID_DISPLAY_F4));
+  EXPECT_TRUE(Enabled(ID_COMPARISON_OVERLAY));
+  SendMainMessage(WM_KEYDOWN, KEY_RETURN, 0);  // Enter is OK
+  EXPECT_EQ(Open(), nullptr);
+  EXPECT_EQ(OpenCount(), 0);
+}
+
 }  // namespace
