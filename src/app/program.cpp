@@ -2,6 +2,7 @@
 
 #include "app/activities.h"
 #include "app/file_paths.h"
+#include "app/options_dialog.h"
 #include "app/window_state.h"
 #include "audio/capture_device.h"
 #include "audio/capture_recording.h"
@@ -46,6 +47,7 @@ void ResetProgramState() {
   ResetSignalPanelState();
   ResetImageRebuildState();
   ResetMouseInputState();
+  ResetOptionsDialogState();
   ResetUiModel();
   ResetMessageQueue();
 }
