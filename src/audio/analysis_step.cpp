@@ -147,3 +147,9 @@ bool FinishLoopStep(int displayTimeMs, void (*presentFrame)(int width, int heigh
   return drawn;
 }
 
+void KeepLastTraces(int channels) {
+  auto& s = Samples;
+  std::copy_n(s.TraceA1.begin(), kTraceLength / 2, s.TraceA1.begin() + kTraceLength / 2);
+  if (channels == 2) std::copy_n(s.TraceA2.begin(), kTraceLength / 2, s.TraceA2.begin() + kTraceLength / 2);
+}
+

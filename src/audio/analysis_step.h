@@ -29,3 +29,6 @@ void NoteStepInterval(double intervalMs);
 // F0 every 20 steps. True when a frame was drawn.
 bool FinishLoopStep(int displayTimeMs, void (*presentFrame)(int width, int height), void (*focusMainWindow)());
 
+// The traces keep the segment drawn last in their second half, for the panels' erase pass.
+void KeepLastTraces(int channels);
+

@@ -275,9 +275,7 @@ void RunFilePlaybackLoop(const FilePlaybackHooks& h, int resumeFrozen) {
     }
     L.SinceLoopStart = now - F.LoopStartTime;
 
-    auto& s = Samples;
-    std::copy_n(s.TraceA1.begin(), kTraceLength / 2, s.TraceA1.begin() + kTraceLength / 2);
-    if (channels == 2) std::copy_n(s.TraceA2.begin(), kTraceLength / 2, s.TraceA2.begin() + kTraceLength / 2);
+    KeepLastTraces(channels);
 
     SegmentView view;
     view.channels = channels;

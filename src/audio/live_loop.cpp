@@ -168,8 +168,7 @@ LiveLoopEnd RunLiveLoop(const LiveLoopHooks& hooks) {
 
     // 7. The traces keep the segment drawn last in their second half, for the erase pass.
     auto& s = Samples;
-    std::copy_n(s.TraceA1.begin(), kTraceLength / 2, s.TraceA1.begin() + kTraceLength / 2);
-    if (channels == 2) std::copy_n(s.TraceA2.begin(), kTraceLength / 2, s.TraceA2.begin() + kTraceLength / 2);
+    KeepLastTraces(channels);
 
     // 8. The segment.
     SegmentView view;

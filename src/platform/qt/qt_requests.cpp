@@ -44,6 +44,16 @@ void ModalLoop(QtBackend::State& s, const std::function<bool()>& done, DialogMod
   --s.modalDepth;
 }
 
+// Shows a Qt dialog application-modal and runs our loop until the user closes it.
+void RunUntilFinished(QtBackend::State& s, QDialog& dialog) {
+  dialog.setWindowModality(Qt::ApplicationModal);
+  bool finished = false;
+  QObject::connect(&dialog, &QDialog::finished, &dialog, [&finished] { finished = true; });
+  dialog.show();
+  ModalLoop(
+      s, [&finished] { return finished; }, nullptr);
+}
+
 QMessageBox::Icon IconOf(MessageIcon icon) {
   switch (icon) {
     case MessageIcon::Exclamation:
@@ -91,12 +101,7 @@ int QtBackend::ShowMessageBox(const std::string& text, const std::string& captio
   QMessageBox box(IconOf(icon), QString::fromStdString(caption), QString::fromStdString(text),
                   QMessageBox::Ok, s.window.get());
   box.setObjectName("messageBox");
-  box.setWindowModality(Qt::ApplicationModal);
-  bool finished = false;
-  QObject::connect(&box, &QDialog::finished, &box, [&finished] { finished = true; });
-  box.show();
-  ModalLoop(
-      s, [&finished] { return finished; }, nullptr);
+  RunUntilFinished(s, box);
   return IDOK;  // the box has only OK; closing it answers the same
 }
 
@@ -115,12 +120,7 @@ std::optional<std::string> QtBackend::ChooseFile(const FileDialogRequest& reques
   while (extension.startsWith('.')) extension.remove(0, 1);
   if (!extension.isEmpty()) dialog.setDefaultSuffix(extension);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, !(request.save && request.confirmOverwrite));
-  dialog.setWindowModality(Qt::ApplicationModal);
-  bool finished = false;
-  QObject::connect(&dialog, &QDialog::finished, &dialog, [&finished] { finished = true; });
-  dialog.show();
-  ModalLoop(
-      s, [&finished] { return finished; }, nullptr);
+  RunUntilFinished(s, dialog);
   if (dialog.result() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   QString path = QDir::toNativeSeparators(dialog.selectedFiles().front());
   // A name typed without an extension gets the default one (Qt's dialog does so too).
@@ -173,12 +173,7 @@ std::optional<PrinterPage> QtBackend::ChoosePrinter() {
   s.printer->setFromTo(1, 1);
   QPrintDialog dialog(s.printer.get(), s.window.get());
   dialog.setObjectName("printDialog");
-  dialog.setWindowModality(Qt::ApplicationModal);
-  bool finished = false;
-  QObject::connect(&dialog, &QDialog::finished, &dialog, [&finished] { finished = true; });
-  dialog.show();
-  ModalLoop(
-      s, [&finished] { return finished; }, nullptr);
+  RunUntilFinished(s, dialog);
   if (dialog.result() != QDialog::Accepted) {
     s.printer.reset();
     return std::nullopt;
