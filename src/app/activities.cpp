@@ -220,9 +220,9 @@ bool OpenFileForPlay(intptr_t lParam) {
   return true;
 }
 
-}  // namespace
-
-void StartLiveAnalysis(intptr_t lParam) {
+// One live run (lParam 1: the restart after a stored-signal playback, frozen, keeping the
+// controls and the frame). Returns whether capture is to start again after Play A or Play B.
+bool RunLiveOnce(intptr_t lParam) {
   auto& st = AnalysisSettings;
   const int channels = st.ProductVariant == 1 ? 1 : 2;
   st.Channels = channels;
@@ -241,7 +241,7 @@ void StartLiveAnalysis(intptr_t lParam) {
   if (!EnsureFftTables()) {
     CurrentBackend().ShowMessageBox(kFftSetupFailedText, "Taldrinex", MessageIcon::Exclamation);
     BackToIdle();
-    return;
+    return false;
   }
   switch (StartCapture(channels, st.SampleRate, ResetRunFlags)) {
     case CaptureStartResult::Started:
@@ -250,16 +250,16 @@ void StartLiveAnalysis(intptr_t lParam) {
     case CaptureStartResult::NoMemoryForUnrolled:
       CurrentBackend().ShowMessageBox("Not enough memory", "Taldrinex", MessageIcon::Exclamation);
       BackToIdle();
-      return;
+      return false;
     case CaptureStartResult::CannotOpenDevice:
       CurrentBackend().ShowMessageBox("Cannot Open Audio Device", "Taldrinex", MessageIcon::Stop);
       DeleteFrame();
       BackToIdle();
-      return;
+      return false;
     case CaptureStartResult::QueueFailed:
       DeleteFrame();
       BackToIdle();
-      return;
+      return false;
   }
 
   LiveLoopHooks hooks;
@@ -282,19 +282,25 @@ void StartLiveAnalysis(intptr_t lParam) {
     Mode.PlayingSignals = 0;
     CurrentBackend().ShowMessageBox("The audio device stopped delivering sound.", "Taldrinex", MessageIcon::Stop);
     ShowIdleControls();
-    return;
+    return false;
   }
   if (end == LiveLoopEnd::NoFftTables) {
     CurrentBackend().ShowMessageBox(kFftSetupFailedText, "Taldrinex", MessageIcon::Exclamation);
     BackToIdle();
-    return;
+    return false;
   }
-  if (Mode.PlayingSignals) {
-    Mode.SpectrogramColumn = Mode.SpectrogramLag = Mode.EnvelopeColumn = Mode.EnvelopeLag = 0;
-    Mode.SignalPlaybackDone = 0;
-    // Play A or Play B of the frozen live view; afterwards capture starts again, frozen.
-    if (PlayHeldSample()) SendMainMessage(WM_COMMAND, CMD_RUN, 1);
-  }
+  if (!Mode.PlayingSignals) return false;
+  Mode.SpectrogramColumn = Mode.SpectrogramLag = Mode.EnvelopeColumn = Mode.EnvelopeLag = 0;
+  Mode.SignalPlaybackDone = 0;
+  return PlayHeldSample();
+}
+
+}  // namespace
+
+void StartLiveAnalysis(intptr_t lParam) {
+  // Play A or Play B of the frozen view ends this run; afterwards capture starts again, frozen,
+  // round this loop rather than through a nested command, so the stack stays flat however often.
+  while (RunLiveOnce(lParam)) lParam = 1;
 }
 void StartFilePlayback(intptr_t lParam) {
   // Unfreezing restarts the file from the start of the held part; that comes round this loop

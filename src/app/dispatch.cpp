@@ -19,6 +19,10 @@ namespace {
 
 bool OptionsOpen() { return Mode.OptionsDialogOpen != 0; }
 
+bool RecordingMayStart() {
+  return Mode.CaptureStarted && !Mode.StopRequested && !Mode.Frozen && !Mode.FileSource && !Mode.RecordStopRequested;
+}
+
 void PlaySample(int selection) {
   Mode.StopRequested = 1;
   SetCursorShape(CursorShape::Wait);
@@ -31,7 +35,8 @@ void PlaySample(int selection) {
 }
 
 void Freeze() {
-  if (OptionsOpen()) return;
+  // While recording the Freeze button is disabled; the Space key must not freeze either.
+  if (OptionsOpen() || Mode.Recording) return;
   if (Mode.PlayingSignals) {
     ResetPlaybackDevice();
     return;
@@ -74,6 +79,9 @@ void Freeze() {
 
 void Store() {
   if (Mode.PlayingSignals || OptionsOpen()) return;
+  // A loop running unfrozen has no held sample to store; with nothing running (the S key) the
+  // copy is made from whatever Sample A holds.
+  if (!Mode.Frozen && !Mode.StopRequested) return;
   auto& s = Samples;
   s.SpectrumB = s.SpectrumA;
   s.SpectrumStored = s.SpectrumA;
@@ -96,8 +104,11 @@ void Store() {
   s.SampleStartMsB = s.SampleStartMs;
   s.StoredSecondsB = AnalysisSettings.StoredSeconds;
   Mode.SampleBStored = 1;
-  ShowFrozenControls();
-  FillFrame();
+  // Idle stays idle: only a frozen view shows the frozen controls (Play B may come on).
+  if (Mode.Frozen) {
+    ShowFrozenControls();
+    FillFrame();
+  }
   SetMainFocus();
 }
 
@@ -138,23 +149,29 @@ void OnCommand(int id, intptr_t lParam) {
         SendMainMessage(WM_COMMAND, Mode.AdvancedOptionsActive ? MENU_ADVANCED_OPTIONS : MENU_ANALYSIS_OPTIONS, 0);
       break;
     case CMD_RUN:
+      // Run starts from the idle state only; Play A plays a still frozen view. Anything else
+      // (a key during a run or a playback) would nest a second activity in the running one.
       if (OptionsOpen()) break;
-      if (Mode.Frozen && lParam != 1) {
+      if (Mode.Frozen && !Mode.PlayingSignals) {
         PlaySample(0);
-      } else {
-        StartLiveAnalysis(lParam);
+      } else if (Mode.IdleState == 1 && !Mode.Frozen && !Mode.PlayingSignals) {
+        StartLiveAnalysis(0);
       }
       break;
     case CMD_PLAY_FILE:
       if (Mode.PlayingSignals || OptionsOpen()) break;
       if (lParam != 3 && Mode.Frozen && Mode.SampleBStored) {
         PlaySample(1);
-      } else {
+      } else if (lParam != 0 || (Mode.IdleState == 1 && !Mode.Frozen)) {
+        // The program's own restarts carry a code; the button, menu and P key start a file only
+        // from the idle state, never inside a running loop.
         StartFilePlayback(lParam);
       }
       break;
     case CMD_RECORD:
       if (Mode.PlayingSignals || OptionsOpen()) break;
+      // A recording starts only over running, unfrozen live capture; Stop Record always works.
+      if (!Mode.RecordArmed && !RecordingMayStart()) break;
       ToggleRecording();
       break;
     case CMD_FREEZE:

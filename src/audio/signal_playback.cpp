@@ -90,7 +90,11 @@ bool OpenSignalPlaybackDevice(double nowMs) {
   P.Channels = s.SampleChannels > 0 ? s.SampleChannels : AnalysisSettings.Channels;
   P.SampleRate = s.SampleRateMade > 0 ? s.SampleRateMade : AnalysisSettings.SampleRate;
   const auto& sample = PlayedSample();
-  const size_t bytes = sample.size() / static_cast<size_t>(2 * P.Channels) * static_cast<size_t>(2 * P.Channels);
+  // Only the part that holds sound is played (a file frozen early holds a fraction of a second);
+  // a sample with no held length recorded plays whole.
+  const int held = HeldBytes();
+  const size_t length = held > 0 ? std::min(sample.size(), static_cast<size_t>(held)) : sample.size();
+  const size_t bytes = length / static_cast<size_t>(2 * P.Channels) * static_cast<size_t>(2 * P.Channels);
   const SoundFormat format{P.Channels, P.SampleRate, 16};
   return OpenPlaybackDevice(format, sample.data(), bytes, 1, PlaybackOwner::Signals, nowMs);
 }

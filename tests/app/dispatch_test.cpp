@@ -38,12 +38,12 @@ TEST_P(DispatchTest, FreezeStoreAndResetInTheIdleState) {
   EXPECT_EQ(Samples.FreezeElapsedB, 1234.5f);
   EXPECT_EQ(Samples.StoredSecondsB, AnalysisSettings.StoredSeconds);
 
-  // Store shows the frozen controls, so the first Reset returns to idle; the next closes.
-  EXPECT_EQ(Mode.IdleState, 0);
-  Click(CMD_RESET);
+  // The program stays idle: Freeze and Store remain off, and the close box ends the program.
   EXPECT_EQ(Mode.IdleState, 1);
+  EXPECT_FALSE(FindButton(CMD_FREEZE)->enabled);
+  EXPECT_FALSE(FindButton(CMD_FREEZE)->pressed);
   EXPECT_FALSE(QuitPosted());
-  Click(CMD_RESET);
+  SendMainMessage(WM_CLOSE);
   EXPECT_TRUE(QuitPosted());
   EXPECT_TRUE(backend.destroyed);
 }

@@ -123,6 +123,60 @@ TEST_F(PlaybackTest, AnOutputDeviceThatCannotBeOpenedEndsPlayAAndReturnsToTheFro
   EXPECT_TRUE(sound->Writes().empty());
 }
 
+// Keys reach commands whose buttons are disabled; each handler refuses what its button would not
+// allow. Play A cycles over the live view come back to it without going one call deeper each time.
+TEST_F(PlaybackTest, KeysOfDisabledButtonsDoNothingAndPlayCyclesOverALiveViewKeepTheStackFlat) {
+  Open(0);
+  bool storedWhileLive = false;
+  size_t seenWrites = 0;
+  std::vector<uintptr_t> depthAfterPlay;  // stack position of the first frozen step after each playback
+  backend->onPresent = [&] {
+    if (!Mode.Frozen && Mode.CaptureStarted && Mode.SampleBStored) storedWhileLive = true;
+    if (Mode.Frozen && !Mode.PlayingSignals && Mode.CaptureStarted && sound->Writes().size() > seenWrites) {
+      seenWrites = sound->Writes().size();
+      depthAfterPlay.push_back(reinterpret_cast<uintptr_t>(__builtin_frame_address(0)));
+    }
+  };
+  // A and S while live, R while frozen, A and P while A plays: all refused.
+  std::string script = "wait 1000\nkey A\nkey S\nwait 200\nkey Space\nwait 300\nkey R\n";
+  for (int cycle = 0; cycle < 4; ++cycle) script += "key A\nwait 200\nkey A\nkey P\nwait 8500\n";
+  Run(script + "key Escape");
+  EXPECT_FALSE(storedWhileLive);
+  EXPECT_TRUE(backend->FileDialogs().empty());  // neither a record file nor a file to play was asked for
+  ASSERT_EQ(sound->Writes().size(), 4u);
+  for (const auto& w : sound->Writes()) EXPECT_TRUE(w.completed);
+  // One input open for the run and one after each playback, nothing nested in between.
+  int inputs = 0;
+  for (const auto& o : sound->Opens()) inputs += o.input ? 1 : 0;
+  EXPECT_EQ(inputs, 5);
+  ASSERT_EQ(depthAfterPlay.size(), 4u);
+  for (uintptr_t d : depthAfterPlay) EXPECT_EQ(d, depthAfterPlay[0]);
+  EXPECT_EQ(Mode.IdleState, 1);
+}
+
+// A file frozen half a second in holds half a second: Play A and Play B sound that part only. Run
+// and Record are refused while the file plays (no capture, no record file).
+TEST_F(PlaybackTest, PlayAAndPlayBOfAFileFrozenEarlySoundOnlyTheHeldPart) {
+  Open(0);
+  const std::string path = Recording("five.wav", testsig::IndexRamp(5 * kRate, 2), 2);
+  PlayFile(path,
+           "wait 200\nkey A\nkey R\nwait 300\nkey Space\nwait 200\nkey ctrl+F2\nkey S\nkey A\nwait 1500\n"
+           "key B\nwait 1500\nkey Escape");
+  EXPECT_EQ(backend->FileDialogs().size(), 1u);  // the Open dialog only
+  for (const auto& o : sound->Opens()) EXPECT_FALSE(o.input);
+  ASSERT_EQ(sound->Writes().size(), 3u);  // the file, Play A, Play B
+  const int held = Samples.HeldBytesA;
+  EXPECT_GT(held, kRate * 4 / 4);
+  EXPECT_LT(held, kRate * 4);
+  EXPECT_EQ(Samples.HeldBytesB, held);
+  for (size_t w = 1; w < 3; ++w) {
+    EXPECT_EQ(sound->Writes()[w].data.size(), static_cast<size_t>(held)) << w;
+    EXPECT_TRUE(sound->Writes()[w].completed) << w;
+    EXPECT_EQ(Heard(w, 100), RampValue(Samples.SampleStartMs * kRate / 1000 + 100)) << w;
+  }
+  EXPECT_EQ(Mode.IdleState, 1);
+}
+
 TEST(PlaybackVolume, TheTableByVariantChannelsAndListenChannel) {
   EXPECT_EQ(PlaybackVolume(0, 2, 1).left, 0xF000);
   EXPECT_EQ(PlaybackVolume(0, 2, 1).right, 0);
