@@ -14,15 +14,6 @@
 
 namespace {
 
-char AsciiLower(uint8_t c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c); }
-
-// Tags compare without regard to case: some writers put "FMT " and "DATA".
-bool TagAt(const uint8_t* p, const char* tag) {
-  for (int i = 0; i < 4; ++i)
-    if (AsciiLower(p[i]) != tag[i]) return false;
-  return true;
-}
-
 // Reads exactly `bytes` bytes at `offset` unless the file ends first; -1 on a read error.
 int64_t ReadAt(int fd, int64_t offset, uint8_t* dst, int64_t bytes) {
   int64_t done = 0;
@@ -63,36 +54,17 @@ int PlayLengthSecondsOf(int64_t playDataBytes, int sampleRate, int blockAlign) {
   return static_cast<int>((2 * playDataBytes + perSecond) / (2 * perSecond));
 }
 
-RecordingInfo ScanRecordingHead(const uint8_t* head, size_t headBytes, int64_t fileBytes) {
-  // Scan a zero-filled block of fixed size, so a short file simply finds no tag in the zeros.
-  std::array<uint8_t, kScanBlockBytes> scan{};
-  std::copy_n(head, std::min(headBytes, scan.size()), scan.begin());
-
+RecordingInfo FindRecordingFormat(const uint8_t* head, size_t headBytes, int64_t fileBytes,
+                                  const WaveReadAt& readAt) {
   RecordingInfo info;
   info.fileBytes = std::max<int64_t>(fileBytes, 0);
   info.dataOffset = 0;
   info.declaredDataBytes = info.fileBytes;
   info.dataBytes = info.fileBytes;
+  info.chunks = FindWaveChunks(head, headBytes, info.fileBytes, readAt);
+  if (!info.chunks.found) return info;  // headerless: 11025 Hz mono 16-bit from byte 0
 
-  int fmtPos = -1;
-  for (int p = 0; p < kFmtScanPositions; ++p) {
-    if (TagAt(&scan[p], "fmt ")) {
-      fmtPos = p;
-      break;
-    }
-  }
-  int dataPos = -1;
-  if (fmtPos >= 0) {
-    for (int q = fmtPos + 1; q <= fmtPos + kDataScanPositions; ++q) {
-      if (TagAt(&scan[q], "data")) {
-        dataPos = q;
-        break;
-      }
-    }
-  }
-  if (fmtPos < 0 || dataPos < 0) return info;  // headerless: 11025 Hz mono 16-bit from byte 0
-
-  const uint8_t* fmt = &scan[fmtPos + 8];
+  const uint8_t* fmt = info.chunks.format.data();
   info.headerless = false;
   info.formatTag = ReadLe16(fmt + 0);
   info.channels = ReadLe16(fmt + 2);
@@ -101,12 +73,23 @@ RecordingInfo ScanRecordingHead(const uint8_t* head, size_t headBytes, int64_t f
   info.bitsPerSample = ReadLe16(fmt + 14);
   info.bytesPerSample = info.bitsPerSample / 8;
   info.blockAlign = info.bytesPerSample * info.channels;
-  info.declaredDataBytes = ReadLe32(&scan[dataPos + 4]);
-  info.dataOffset = dataPos + 8;
+  info.declaredDataBytes = info.chunks.dataBytes;
+  info.dataOffset = info.chunks.dataOffset;
   // A header may promise more than the file holds (a copy cut short, a writer that never came back
   // to fill in the size): play what is there, never stale memory.
   info.dataBytes = std::clamp<int64_t>(info.fileBytes - info.dataOffset, 0, info.declaredDataBytes);
   return info;
+}
+
+RecordingInfo ScanRecordingHead(const uint8_t* head, size_t headBytes, int64_t fileBytes) {
+  const size_t held = std::min<size_t>(head != nullptr ? headBytes : 0, kScanBlockBytes);
+  auto readHead = [head, held](int64_t offset, uint8_t* dst, int64_t bytes) -> int64_t {
+    if (offset < 0 || offset >= static_cast<int64_t>(held)) return 0;
+    const int64_t n = std::min<int64_t>(bytes, static_cast<int64_t>(held) - offset);
+    std::copy_n(head + offset, n, dst);
+    return n;
+  };
+  return FindRecordingFormat(head, held, fileBytes, readHead);
 }
 
 std::string CheckRecordingFormat(const RecordingInfo& info) {
@@ -114,7 +97,6 @@ std::string CheckRecordingFormat(const RecordingInfo& info) {
   if (info.bitsPerSample != 16) return kMsgNeeds16Bit;
   if (info.channels < 1 || info.channels > 2) return kMsgBadChannels;
   if (info.sampleRate < 1 || info.sampleRate > kMaxSampleRate) return kMsgBadSampleRate;
-  if (info.headerBlockAlign != info.blockAlign) return kMsgBadBlockAlign;
   return {};
 }
 
@@ -137,7 +119,8 @@ RecordingPlayback OpenRecordingForPlay(const std::string& path, int64_t startOff
   const int64_t headBytes = ReadAt(fd, 0, head.data(), std::min<int64_t>(fileBytes, kScanBlockBytes));
   if (headBytes < 0) return Rejected(std::move(p), kMsgCannotReadFile);
 
-  p.info = ScanRecordingHead(head.data(), static_cast<size_t>(headBytes), fileBytes);
+  auto readFile = [fd](int64_t offset, uint8_t* dst, int64_t bytes) { return ReadAt(fd, offset, dst, bytes); };
+  p.info = FindRecordingFormat(head.data(), static_cast<size_t>(headBytes), fileBytes, readFile);
   std::string problem = CheckRecordingFormat(p.info);
   if (!problem.empty()) {
     RecordingPlayback r = Rejected(std::move(p), "");
@@ -146,7 +129,8 @@ RecordingPlayback OpenRecordingForPlay(const std::string& path, int64_t startOff
   }
   p.playStartOffset = startOffset;
   ComputePlayable(p);
-  if (p.playDataBytes < kMinPlayableBytes) return Rejected(std::move(p), kMsgSampleTooShort);
+  const int64_t shortest = p.info.headerless ? p.info.blockAlign : kMinPlayableBytes;
+  if (p.playDataBytes < shortest) return Rejected(std::move(p), kMsgSampleTooShort);
   p.ok = true;
   return p;
 }

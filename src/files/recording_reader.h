@@ -1,7 +1,8 @@
 #pragma once
 // The reader Play File uses, as steps the caller drives:
 //   1. OpenRecordingForPlay(path, startOffset): opens the file, finds its format and data by tag
-//      scanning (or takes it as headerless raw data), checks it and computes the playable part.
+//      scanning or, for a RIFF/WAVE file the scan cannot read, by walking its chunks (or takes it as
+//      headerless raw data), checks it and computes the playable part.
 //   2. When needsStartDialog is set and the caller shows the Starting Point dialog: on OK call
 //      SetPlayStartSecond(...); on Cancel just drop the result (the file closes with it).
 //   3. ReadNextPlayData(...) for the first half-block and each refill in turn, ReadPlayData(...) at
@@ -16,6 +17,7 @@
 #include <string>
 
 #include "files/file_handle.h"
+#include "files/wave_chunks.h"
 
 struct AnalysisSettingsRecord;
 
@@ -25,16 +27,15 @@ inline constexpr const char* kMsgNeeds16Bit = "16 bit sampling is required";
 inline constexpr const char* kMsgSampleTooShort = "Sample is too short";
 inline constexpr const char* kMsgBadChannels = "Only files with 1 or 2 channels can be played";
 inline constexpr const char* kMsgBadSampleRate = "The sample rate of this file is not valid";
-inline constexpr const char* kMsgBadBlockAlign = "The frame size of this file does not match its format";
 inline constexpr const char* kMsgCannotReadFile = "Cannot Read File";
 
-// Scan limits of the tag search.
-inline constexpr int kScanBlockBytes = 2048;
-inline constexpr int kFmtScanPositions = 512;    // "fmt " at byte 0..511
-inline constexpr int kDataScanPositions = 1024;  // "data" within 1024 bytes after "fmt "
-// The shortest playable data: one second of 22050 Hz mono.
+// The shortest playable data of a file with a header: one second of 22050 Hz mono. Headerless data
+// only need one whole frame: the file says nothing of its format, so a byte count meant for
+// 16-bit files of any rate would refuse a second of it; the loop ends at once when too little
+// remains.
 inline constexpr int64_t kMinPlayableBytes = 44100;
-// Files longer than this (whole seconds, rounded half up) ask for a starting point.
+// Files longer than this (whole seconds, rounded half up) ask for a starting point; headerless
+// ones as well (their length is the file size at 11025 Hz mono).
 inline constexpr int kStartDialogSeconds = 8;
 // Accepted sample rates; above the top the buffer sizes derived from it would overflow.
 inline constexpr int kMaxSampleRate = 1000000;
@@ -45,13 +46,14 @@ struct RecordingInfo {
   int bitsPerSample = 16;
   int bytesPerSample = 2;
   int blockAlign = 2;      // bytes per frame = bytesPerSample * channels
-  bool headerless = true;  // no "fmt "/"data" tags found: 11025 Hz mono 16-bit from byte 0
+  bool headerless = true;  // no "fmt "/"data" found: 11025 Hz mono 16-bit from byte 0
   int64_t fileBytes = 0;
   int64_t dataOffset = 0;         // file offset of the first sample (DataOffset)
   int64_t declaredDataBytes = 0;  // data size as the header gives it (file size when headerless)
   int64_t dataBytes = 0;          // data bytes that are really in the file (declared, cut at the file end)
   int formatTag = 1;              // as found; not checked (extensible PCM plays as well)
-  int headerBlockAlign = 2;       // block align field as found; must equal blockAlign
+  int headerBlockAlign = 2;       // block align field as found; not used (frames are blockAlign)
+  WaveChunks chunks;              // where the format record and the data were found
 };
 
 struct RecordingPlayback {
@@ -91,8 +93,11 @@ void ApplyRecordingFormat(const RecordingInfo& info, AnalysisSettingsRecord& set
 // The playable length in whole seconds, rounded half up (0 for a rate or frame size of 0).
 int PlayLengthSecondsOf(int64_t playDataBytes, int sampleRate, int blockAlign);
 
-// The scanning step on its own (tests and tools): finds the format and data in the first bytes of
-// a file of `fileBytes` bytes. `head` holds the first min(fileBytes, 2048) bytes.
+// The finding step on its own (tests and tools): the format and data of a file of `fileBytes`
+// bytes whose first min(fileBytes, 2048) bytes are `head`. The chunk walk sees only those bytes.
 RecordingInfo ScanRecordingHead(const uint8_t* head, size_t headBytes, int64_t fileBytes);
+// The same over the whole file, read through readAt.
+RecordingInfo FindRecordingFormat(const uint8_t* head, size_t headBytes, int64_t fileBytes,
+                                  const WaveReadAt& readAt);
 // The checks on a scanned file, in the order the user meets them. Empty when it can be played.
 std::string CheckRecordingFormat(const RecordingInfo& info);

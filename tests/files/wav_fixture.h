@@ -62,14 +62,23 @@ struct WavSpec {
   const char* fmtTag = "fmt ";
   const char* dataTag = "data";
   uint32_t fmtSize = 16;          // 16 (plain PCM) or 18 (with the extra-bytes field)
+  std::vector<uint8_t> leading;   // chunks between "WAVE" and "fmt " (see Chunk)
   size_t listChunkBytes = 0;      // a LIST chunk of this payload between "fmt " and "data"
   std::vector<uint8_t> trailing;  // bytes after the data (another chunk)
 };
 
+// A chunk of `bytes` filler bytes, with the pad byte an odd size needs unless told otherwise.
+inline std::vector<uint8_t> Chunk(const char* id, uint32_t bytes, bool pad = true) {
+  std::vector<uint8_t> c(8 + bytes + (pad ? bytes % 2 : 0), 'z');
+  std::memcpy(c.data(), id, 4);
+  WriteLe32(&c[4], bytes);
+  return c;
+}
+
 // A RIFF/WAVE image laid out as a writer from elsewhere would do it.
 inline std::vector<uint8_t> MakeWav(const WavSpec& s) {
   std::vector<uint8_t> f;
-  f.reserve(64 + s.listChunkBytes + s.dataBytes + s.trailing.size());
+  f.reserve(64 + s.leading.size() + s.listChunkBytes + s.dataBytes + s.trailing.size());
   auto tag = [&f](const char* t) {
     for (int i = 0; i < 4; ++i) f.push_back(static_cast<uint8_t>(t[i]));
   };
@@ -89,6 +98,7 @@ inline std::vector<uint8_t> MakeWav(const WavSpec& s) {
   tag("RIFF");
   u32(0);  // patched below
   tag("WAVE");
+  f.insert(f.end(), s.leading.begin(), s.leading.end());
   tag(s.fmtTag);
   u32(s.fmtSize);
   u16(1);
