@@ -6,3 +6,4 @@ class App;
 void AddSpectrumCommand(CLI::App& app, int& status);  // cli_spectrum.cpp
 void AddRunCommand(CLI::App& app, int& status);       // cli_run.cpp
 void AddRenderCommand(CLI::App& app, int& status);    // cli_render.cpp
+void AddMeasureCommand(CLI::App& app, int& status);   // cli_measure.cpp
