@@ -27,7 +27,9 @@ struct DialogSpec {
 };
 
 constexpr DialogSpec kOpenDialog{"Open Wave File", "Taldrinex and Wave Files (*.tdx *.wav)|*.tdx;*.wav|All Files (*.*)|*.*|", "", false};
-constexpr DialogSpec kBitmapDialog{"Save Bitmap", "Bitmap Files (*.bmp)|*.bmp|All Files (*.*)|*.*||", "bmp", true};
+// The chosen type (or a typed extension) decides how Save Bitmap writes the picture.
+constexpr DialogSpec kBitmapDialog{"Save Bitmap", "PNG image (*.png)|*.png|Bitmap (*.bmp)|*.bmp||", "png",
+                                   true};
 constexpr DialogSpec kRecordDialog{"Record Taldrinex File", "Taldrinex Files (*.tdx)|*.tdx|All Files (*.*)|*.*||", "tdx", true};
 constexpr DialogSpec kWaveRecordDialog{"Record Wave File", "Wave Files (*.wav)|*.wav|All Files (*.*)|*.*||", "wav", true};
 

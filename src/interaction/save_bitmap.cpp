@@ -1,11 +1,14 @@
 #include "interaction/save_bitmap.h"
 
+#include <cctype>
 #include <cstdio>
+#include <filesystem>
 
 #include "display/bitmap_writer.h"
 #include "display/display_frame.h"
 #include "display/display_state.h"
 #include "display/palette.h"
+#include "display/png_writer.h"
 #include "settings/analysis_settings.h"
 
 namespace {
@@ -20,6 +23,12 @@ BitmapSize BaseBitmapSize(int clientWidth, int clientHeight, int scrollBarHeight
 
 BitmapSize MagnifiedBitmapSize(BitmapSize base, int magnificationPercent) {
   return {base.width * magnificationPercent / 100 / 4 * 4, base.height * magnificationPercent / 100};
+}
+
+bool IsBitmapFileName(const std::string& path) {
+  std::string extension = std::filesystem::path(path).extension().string();
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return extension == ".bmp";
 }
 
 bool WriteDisplayBitmap(const std::string& path, int clientWidth, int clientHeight, int scrollBarHeight,
@@ -41,7 +50,9 @@ bool WriteDisplayBitmap(const std::string& path, int clientWidth, int clientHeig
     canvas::DrawContext(&magnified).StretchBlt(0, 0, saved.width, saved.height, picture, 0, 0, base.width, base.height);
     picture = std::move(magnified);
   }
-  if (!WriteBitmap8(path, picture, Palette.DisplayPalette)) {
+  const bool written = IsBitmapFileName(path) ? WriteBitmap8(path, picture, Palette.DisplayPalette)
+                                              : WritePng8(path, picture, Palette.DisplayPalette);
+  if (!written) {
     *message = "Error Writing File";
     return false;
   }

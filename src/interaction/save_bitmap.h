@@ -1,6 +1,7 @@
 #pragma once
 // Save Bitmap: the display frame drawn again into a bitmap of the panel area's size, magnified
-// by BitmapMagnification, written as an 8-bit bitmap file through the display palette.
+// by BitmapMagnification, written through the display palette as a palette-indexed PNG, or as an
+// 8-bit bitmap file when the name ends in ".bmp".
 #include <string>
 
 // Base size: the client width rounded down to a multiple of 4 plus 4, and the client height less
@@ -11,6 +12,9 @@ struct BitmapSize {
 };
 BitmapSize BaseBitmapSize(int clientWidth, int clientHeight, int scrollBarHeight, int buttonHeight);
 BitmapSize MagnifiedBitmapSize(BitmapSize base, int magnificationPercent);
+
+// True when `path` names a bitmap file (".bmp", any case): the other names are written as PNG.
+bool IsBitmapFileName(const std::string& path);
 
 // Draws the frame at display time 0 into a new bitmap and writes the file. On failure returns
 // false with *message set to what the user is told ("Not Enough Memory For Bitmap",

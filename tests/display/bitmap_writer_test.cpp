@@ -1,12 +1,14 @@
 // 8-bit bitmap files: header fields, row order and padding, round trip, and failures.
+#include "display/bitmap_writer.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 
-#include "display/bitmap_writer.h"
 #include "display/palette.h"
+#include "display/png_writer.h"
 #include "settings/analysis_settings.h"
 
 namespace {
@@ -77,7 +79,12 @@ TEST(BitmapWriter, FailuresAreReportedNotThrown) {
   EXPECT_FALSE(std::filesystem::exists(TempPath("empty.bmp")));
   if (std::filesystem::exists("/dev/full")) {
     EXPECT_FALSE(WriteBitmap8("/dev/full", s, palette));  // the write fails on flush
+    EXPECT_FALSE(WritePng8("/dev/full", s, palette));
   }
+  EXPECT_FALSE(WritePng8("/nonexistent-folder/x.png", s, palette));
+  EXPECT_FALSE(WritePng8(TempPath("empty.png").string(), s, palette, canvas::Rect{10, 10, 20, 20}));
+  EXPECT_TRUE(EncodePng8(s, palette, canvas::Rect{-5, -5, 0, 8}).empty());
+  EXPECT_FALSE(EncodePng8(s, palette, canvas::Rect{0, 0, 8, 8}).empty());
 
   // The reader refuses what it cannot read fully.
   auto bytes = EncodeBitmap8(s, palette, canvas::Rect{0, 0, 8, 8});

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -119,8 +120,10 @@ TEST_F(RequestsTest, MessageBoxShowsTextAndIconWhilePostedMessagesFlow) {
 TEST_F(RequestsTest, SaveDialogOffersTheFiltersAndAppendsTheDefaultExtension) {
   FileDialogRequest request{.save = true,
                             .title = "Save Bitmap",
-                            .filters = {{"Bitmap Files (*.bmp)", {"*.bmp"}}, {"Recordings", {"*.tdx;*.wav"}}},
-                            .defaultExtension = "bmp"};
+                            .filters = {{"PNG image (*.png)", {"*.png"}},
+                                        {"Bitmap (*.bmp)", {"*.bmp"}},
+                                        {"Recordings", {"*.tdx;*.wav"}}},
+                            .defaultExtension = "png"};
   QStringList filters;
   QString title;
   Script([&] {
@@ -128,6 +131,12 @@ TEST_F(RequestsTest, SaveDialogOffersTheFiltersAndAppendsTheDefaultExtension) {
     if (!dialog) return false;
     filters = dialog->nameFilters();
     title = dialog->windowTitle();
+    // The chosen type gives a name typed without an extension its extension.
+    auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
+    if (!types) return false;
+    types->setCurrentIndex(1);
+    emit types->activated(1);  // as the user chooses it
+    emit types->textActivated(types->currentText());
     dialog->selectFile("gui-test-picture");
     QMetaObject::invokeMethod(dialog, "accept");
     return true;
@@ -136,7 +145,7 @@ TEST_F(RequestsTest, SaveDialogOffersTheFiltersAndAppendsTheDefaultExtension) {
   ASSERT_TRUE(chosen.has_value());
   EXPECT_EQ(std::filesystem::path(*chosen).filename(), "gui-test-picture.bmp");
   EXPECT_EQ(title, "Save Bitmap");
-  EXPECT_EQ(filters, (QStringList{"Bitmap Files (*.bmp)", "Recordings (*.tdx *.wav)"}));
+  EXPECT_EQ(filters, (QStringList{"PNG image (*.png)", "Bitmap (*.bmp)", "Recordings (*.tdx *.wav)"}));
 
   // Cancel answers nothing.
   Script([] {

@@ -1,5 +1,8 @@
-// Save Bitmap: the frame drawn again at the panel area's size, magnified, as an 8-bit file.
+// Save Bitmap: the frame drawn again at the panel area's size, magnified, as a palette-indexed
+// PNG or an 8-bit bitmap file.
 #include "interaction/save_bitmap.h"
+
+#include <png.h>
 
 #include "app/window_state.h"
 #include "audio/playback_fixture.h"
@@ -8,6 +11,29 @@
 #include "settings/analysis_settings.h"
 
 namespace {
+
+// A PNG file decoded by libpng into its palette and indexes; nothing unless palette-indexed.
+std::optional<DecodedBitmap> ReadPalettePng(const std::string& path) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) return std::nullopt;
+  if (!(image.format & PNG_FORMAT_FLAG_COLORMAP)) {
+    png_image_free(&image);
+    return std::nullopt;
+  }
+  image.format = PNG_FORMAT_RGB_COLORMAP;
+  DecodedBitmap result;
+  result.width = static_cast<int>(image.width);
+  result.height = static_cast<int>(image.height);
+  result.pixels = canvas::Surface(result.width, result.height);
+  std::vector<uint8_t> colormap(256 * 3);
+  if (image.colormap_entries > 256 ||
+      !png_image_finish_read(&image, nullptr, result.pixels.Pixels().data(), 0, colormap.data()))
+    return std::nullopt;
+  for (int i = 0; i < 256; ++i)
+    result.colours[i] = {colormap[3 * i], colormap[3 * i + 1], colormap[3 * i + 2]};
+  return result;
+}
 
 TEST(SaveBitmapSize, BaseAndMagnifiedSizes) {
   const BitmapSize base = BaseBitmapSize(797, 600, 16, 20);
@@ -27,12 +53,14 @@ class SaveBitmapRun : public PlaybackTest {};
 
 TEST_F(SaveBitmapRun, TheFrozenFrameIsSavedMagnifiedThroughTheDisplayPalette) {
   Open(0);
-  const std::string path = (dir / "frame").string();  // the dialog adds ".bmp"
+  const std::string path = (dir / "frame").string();  // the dialog adds ".png"
+  // The same frame twice: as PNG, then with ".bmp" typed (the factor dialog answered by OK).
   Run("wait 2000\nclick 105\nwait 300\nanswer file " + path +
-      "\nanswer scroll 1040 pageright\nanswer dialog cancel\nmenu 40003\nwait 100\nkey Escape");
+      "\nanswer scroll 1040 pageright\nanswer dialog cancel\nmenu 40003\nwait 100\nanswer file " + path +
+      ".BMP\nmenu 40003\nwait 100\nkey Escape");
   // Cancel still saves, with the factor the bar showed.
   EXPECT_EQ(AnalysisSettings.BitmapMagnification, 200);
-  auto bitmap = ReadBitmap8(path + ".bmp");
+  auto bitmap = ReadBitmap8(path + ".BMP");
   ASSERT_TRUE(bitmap.has_value());
   const BitmapSize base = BaseBitmapSize(Window.ClientWidth, Window.ClientHeight, Window.ScrollBarHeight,
                                          Window.ButtonHeight);
@@ -51,6 +79,15 @@ TEST_F(SaveBitmapRun, TheFrozenFrameIsSavedMagnifiedThroughTheDisplayPalette) {
   EXPECT_GT(frameLines, 1000);
   EXPECT_GT(text, 100);
   EXPECT_TRUE(backend->MessageBoxes().empty());
+  EXPECT_FALSE(ReadPalettePng(path + ".BMP").has_value());
+
+  // The PNG holds the same palette and the same indexes.
+  const auto png = ReadPalettePng(path + ".png");
+  ASSERT_TRUE(png.has_value());
+  EXPECT_EQ(png->colours, bitmap->colours);
+  ASSERT_EQ(png->width, bitmap->width);
+  ASSERT_EQ(png->height, bitmap->height);
+  EXPECT_EQ(png->pixels.Pixels(), bitmap->pixels.Pixels());
 }
 
 TEST_F(SaveBitmapRun, AFileThatCannotBeCreatedIsToldAndNothingIsWritten) {

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QUrl>
 #include <algorithm>
 #include <functional>
@@ -118,12 +119,20 @@ std::optional<std::string> QtBackend::ChooseFile(const FileDialogRequest& reques
   if (!filters.isEmpty()) dialog.setNameFilters(filters);
   QString extension = QString::fromStdString(request.defaultExtension);
   while (extension.startsWith('.')) extension.remove(0, 1);
-  if (!extension.isEmpty()) dialog.setDefaultSuffix(extension);
+  if (!extension.isEmpty()) {
+    dialog.setDefaultSuffix(extension);
+    // The default extension follows the chosen type, so the type decides a name typed without one.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+      const QRegularExpressionMatch m = QRegularExpression(R"(\(\*\.(\w+)\)$)").match(filter);
+      if (m.hasMatch()) dialog.setDefaultSuffix(m.captured(1));
+    });
+  }
   dialog.setOption(QFileDialog::DontConfirmOverwrite, !(request.save && request.confirmOverwrite));
   RunUntilFinished(s, dialog);
   if (dialog.result() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   QString path = QDir::toNativeSeparators(dialog.selectedFiles().front());
   // A name typed without an extension gets the default one (Qt's dialog does so too).
+  extension = dialog.defaultSuffix();
   if (!extension.isEmpty() && QFileInfo(path).suffix().isEmpty()) path += '.' + extension;
   return path.toStdString();
 }
