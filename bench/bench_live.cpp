@@ -25,9 +25,9 @@
 #include "bench_reference.h"
 #include "display/sample_slots.h"
 #include "platform/headless/headless_backend.h"
-#include "platform/headless/script.h"
 #include "platform/headless/sim_sound.h"
 #include "platform/messages.h"
+#include "scripting/script.h"
 #include "settings/analysis_settings.h"
 #include "settings/mode_state.h"
 

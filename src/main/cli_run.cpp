@@ -4,9 +4,9 @@
 #include <sstream>
 
 #include "main/cli_commands.h"
-#include "platform/headless/session.h"
 #include "platform/portaudio/portaudio_sound.h"
 #include "platform/sound.h"
+#include "scripting/session.h"
 
 namespace {
 

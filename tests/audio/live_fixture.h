@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,9 +17,9 @@
 #include "audio/live_loop.h"
 #include "platform/backend.h"
 #include "platform/headless/headless_backend.h"
-#include "platform/headless/script.h"
 #include "platform/headless/sim_sound.h"
 #include "platform/messages.h"
+#include "scripting/session.h"
 
 class ObservingBackend : public HeadlessBackend {
  public:
@@ -41,6 +42,8 @@ class LiveRunTest : public ::testing::Test {
     config.frameCostMs = 20;  // about 50 steps per virtual second keeps the runs short
     backend = std::make_unique<ObservingBackend>(config);
     sound = std::make_unique<SimSoundSystem>(*backend);
+    actions = std::make_unique<ProgramActions>(*backend, std::cout);  // `set` lines
+    backend->SetProgramActions(actions.get());
     SetBackend(backend.get());
     SetSoundSystem(sound.get());
   }
@@ -69,4 +72,5 @@ class LiveRunTest : public ::testing::Test {
 
   std::unique_ptr<ObservingBackend> backend;
   std::unique_ptr<SimSoundSystem> sound;
+  std::unique_ptr<ProgramActions> actions;
 };

@@ -184,10 +184,15 @@ TEST_F(SimSoundTest, OpeningCanBeMadeToFailAndEveryOpenIsRecorded) {
   ok.reset();
   EXPECT_EQ(sound.ActiveInput(), nullptr);
 
-  // The script line switches the same thing.
-  backend.Execute(ParseScript("device output ok").lines.at(0));
+  // The `device` line switches the same thing.
+  ScriptLine line;
+  line.op = ScriptOp::Device;
+  line.name = "output";
+  backend.Execute(line);
   EXPECT_FALSE(sound.failOutput);
-  backend.Execute(ParseScript("device input fail").lines.at(0));
+  line.name = "input";
+  line.value = 1;
+  backend.Execute(line);
   EXPECT_TRUE(sound.failInput);
 }
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless/session.h"
+#include "scripting/session.h"
 
 struct ScenarioResult {
   int status = 0;

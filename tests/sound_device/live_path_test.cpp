@@ -9,9 +9,9 @@
 #include <nlohmann/json.hpp>
 
 #include "display/sample_slots.h"
-#include "platform/headless/session.h"
 #include "platform/portaudio/portaudio_sound.h"
 #include "pulse_server.h"
+#include "scripting/session.h"
 #include "support/signals.h"
 
 namespace {

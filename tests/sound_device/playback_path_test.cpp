@@ -8,9 +8,9 @@
 #include <nlohmann/json.hpp>
 
 #include "files/recording_writer.h"
-#include "platform/headless/session.h"
 #include "platform/portaudio/portaudio_sound.h"
 #include "pulse_server.h"
+#include "scripting/session.h"
 
 namespace {
 

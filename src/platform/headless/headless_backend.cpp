@@ -8,10 +8,8 @@
 #include <filesystem>
 #include <iostream>
 
-#include "platform/headless/dump.h"
 #include "platform/headless/sim_sound.h"
 #include "platform/messages.h"
-#include "settings/analysis_settings.h"
 
 HeadlessBackend::HeadlessBackend(HeadlessConfig config) : config_(std::move(config)) {
   realStartMs_ = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -160,22 +158,18 @@ void HeadlessBackend::Execute(const ScriptLine& line) {
       nextDueMs_ = now_ + line.ms;
       break;
     case ScriptOp::Set:
-      if (!SetSettingByName(line.name, line.value)) Fail(line, "value out of range for " + line.name);
+    case ScriptOp::Dump:
+    case ScriptOp::SaveFrame: {
+      std::string reason = "not available without the program";
+      if (!programActions_ || !programActions_->Run(line, &reason)) Fail(line, reason);
       break;
+    }
     case ScriptOp::Answer:
       answers_.push_back(line.answer);
-      break;
-    case ScriptOp::Dump:
-      WriteDump(*this, dumpOut_ ? *dumpOut_ : std::cout);
       break;
     case ScriptOp::Mouse:
       SendMainMessage(line.mouseMessage, 0, MakePoint(line.x, line.y));
       break;
-    case ScriptOp::SaveFrame: {
-      std::string reason;
-      if (!SaveLastPicture(*this, line.path, &reason)) Fail(line, reason);
-      break;
-    }
     case ScriptOp::Device:
       if (!sound_)
         Fail(line, "no simulated sound devices in this run");

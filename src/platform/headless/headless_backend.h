@@ -7,7 +7,6 @@
 // bottom; 43 px at the top (23 caption + 20 menu bar). An outer 796 x 596 gives a client of
 // 780 x 545; 736 x 552 gives 720 x 501.
 #include <deque>
-#include <iosfwd>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,6 +43,15 @@ class VirtualTimeListener {
   virtual ~VirtualTimeListener() = default;
   // The clock moved forward to nowMs. May post messages; must not send them.
   virtual void AdvanceTo(double nowMs) = 0;
+};
+
+// Lines that reach past the platform (`set`, `dump`, `save-frame`) are run by the scripting module
+// above the program; the backend only times them.
+class ProgramScriptActions {
+ public:
+  virtual ~ProgramScriptActions() = default;
+  // Runs one such line now; false with a reason when it failed.
+  virtual bool Run(const ScriptLine& line, std::string* reason) = 0;
 };
 
 struct ShownMessageBox {
@@ -111,7 +119,8 @@ class HeadlessBackend : public Backend {
   void NoteProgramEnded();
   // The first error of a run ("line N: ..."), empty when none.
   const std::string& ScriptError() const { return error_; }
-  void SetDumpStream(std::ostream* out) { dumpOut_ = out; }
+  // Who runs `set`, `dump` and `save-frame` (not owned; none: those lines fail the run).
+  void SetProgramActions(ProgramScriptActions* actions) { programActions_ = actions; }
   // The simulated devices of this run: `device` lines and dumps reach them through this.
   void AttachSound(SimSoundSystem* sound) { sound_ = sound; }
   SimSoundSystem* Sound() const { return sound_; }
@@ -154,7 +163,7 @@ class HeadlessBackend : public Backend {
   bool resizePending_ = false;
   std::deque<ScriptAnswer> answers_;
   std::string error_;
-  std::ostream* dumpOut_ = nullptr;
+  ProgramScriptActions* programActions_ = nullptr;
   uint32_t modifiers_ = 0;
   bool windowAlive_ = false;
   int closesSent_ = 0;

@@ -1,4 +1,4 @@
-#include "platform/headless/script.h"
+#include "scripting/script.h"
 
 #include <cctype>
 #include <charconv>

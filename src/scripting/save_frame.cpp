@@ -2,8 +2,8 @@
 #include <fstream>
 
 #include "display/bitmap_writer.h"
-#include "platform/headless/dump.h"
 #include "platform/headless/headless_backend.h"
+#include "scripting/dump.h"
 
 // `save-frame`: the window picture as the user last saw it, as an 8-bit BMP. The display's
 // encoder knows the 236 palette entries; the window also shows the system colours above them

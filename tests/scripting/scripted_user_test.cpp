@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <vector>
@@ -11,9 +12,10 @@
 #include "app/mode_state.h"
 #include "display/bitmap_writer.h"
 #include "platform/clock.h"
-#include "platform/headless/dump.h"
 #include "platform/messages.h"
 #include "platform/ui_model.h"
+#include "scripting/dump.h"
+#include "scripting/session.h"
 #include "settings/analysis_settings.h"
 
 namespace {
@@ -60,9 +62,6 @@ intptr_t FakeProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
   return 0;
 }
 
-// Runs one script line at once, as the script runner would.
-void Exec(HeadlessBackend& b, const std::string& line) { b.Execute(ParseScript(line).lines.at(0)); }
-
 class HeadlessBackendTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -83,6 +82,7 @@ class HeadlessBackendTest : public ::testing::Test {
     ParsedScript p = ParseScript(script);
     EXPECT_EQ(p.error, "");
     backend.SetScript(p.lines);
+    Connect(backend);
     SetBackend(&backend);
     Fake.backend = &backend;
     backend.MoveMainWindow(0, 0, 796, 596);
@@ -102,7 +102,18 @@ class HeadlessBackendTest : public ::testing::Test {
     for (std::string line; std::getline(lines, line);) out.push_back(nlohmann::json::parse(line));
     return out;
   }
+  // Runs one script line at once, as the script runner would.
+  void Exec(HeadlessBackend& b, const std::string& line) {
+    Connect(b);
+    b.Execute(ParseScript(line).lines.at(0));
+  }
+  // `set`, `dump` and `save-frame` lines reach the program state; dumps go to dumps_.
+  void Connect(HeadlessBackend& backend) {
+    actions_ = std::make_unique<ProgramActions>(backend, dumps_);
+    backend.SetProgramActions(actions_.get());
+  }
   std::ostringstream dumps_;
+  std::unique_ptr<ProgramActions> actions_;
 };
 
 TEST_F(HeadlessBackendTest, ClockMovesOnlyBySleepsPumpsAndFrames) {
@@ -120,7 +131,7 @@ TEST_F(HeadlessBackendTest, ClockMovesOnlyBySleepsPumpsAndFrames) {
   // With a line due later, waiting stops at its due time; with none, after the longest wait.
   b.SetScript(ParseScript("wait 100\ndump\n").lines);
   b.ShowMainWindow();
-  b.SetDumpStream(&dumps_);
+  Connect(b);
   PumpMessages();  // runs the wait line
   const double due = NowMs() + 100;
   b.WaitForInput(30);
@@ -161,7 +172,7 @@ TEST_F(HeadlessBackendTest, LinesRunInOrderAtTheirDueTimesWithTheirModifiers) {
 
 TEST_F(HeadlessBackendTest, AClickThatStartsALoopKeepsTheScriptGoingFromTheLoopsPumps) {
   HeadlessBackend b;
-  b.SetDumpStream(&dumps_);
+  Connect(b);
   Run(b, "click 102\nwait 200\ndump\nclick 107\nwait 10\ndump\n");
   EXPECT_GT(Fake.loopsPumped, 50);
   const auto dumps = Dumps();
@@ -213,7 +224,7 @@ TEST_F(HeadlessBackendTest, TheLeavingUserClosesModelessDialogsFirst) {
 
 TEST_F(HeadlessBackendTest, ABadValueStopsTheScriptWithAnErrorNamingTheLine) {
   HeadlessBackend b;
-  b.SetDumpStream(&dumps_);
+  Connect(b);
   Run(b, "set AudioSegmentMs 30\nset AudioSegmentMs 51\ndump\n");
   EXPECT_EQ(b.ScriptError(), "line 2: value out of range for AudioSegmentMs: set AudioSegmentMs 51");
   EXPECT_EQ(AnalysisSettings.AudioSegmentMs, 30);

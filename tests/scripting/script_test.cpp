@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/backend.h"
-#include "platform/headless/script.h"
 #include "platform/messages.h"
+#include "scripting/script.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/headless/dump.h"
+#include "scripting/dump.h"
 
 #include <ostream>
 

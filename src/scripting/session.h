@@ -5,8 +5,21 @@
 #include <string>
 
 #include "platform/headless/headless_backend.h"
+#include "scripting/script.h"
 
 class SoundSystem;
+
+// Runs the script lines that reach the program: `set` changes a setting, `dump` writes the state
+// as a user sees it, `save-frame` writes the last picture.
+class ProgramActions : public ProgramScriptActions {
+ public:
+  ProgramActions(const HeadlessBackend& backend, std::ostream& dumps) : backend_(backend), dumps_(dumps) {}
+  bool Run(const ScriptLine& line, std::string* reason) override;
+
+ private:
+  const HeadlessBackend& backend_;
+  std::ostream& dumps_;
+};
 
 struct SessionOptions {
   std::string script;                 // the script's text

@@ -1,4 +1,4 @@
-#include "platform/headless/session.h"
+#include "scripting/session.h"
 
 #include <iostream>
 
@@ -6,6 +6,25 @@
 #include "files/recording_file.h"
 #include "platform/headless/sim_sound.h"
 #include "platform/messages.h"
+#include "scripting/dump.h"
+#include "settings/analysis_settings.h"
+
+bool ProgramActions::Run(const ScriptLine& line, std::string* reason) {
+  switch (line.op) {
+    case ScriptOp::Set:
+      if (SetSettingByName(line.name, line.value)) return true;
+      *reason = "value out of range for " + line.name;
+      return false;
+    case ScriptOp::Dump:
+      WriteDump(backend_, dumps_);
+      return true;
+    case ScriptOp::SaveFrame:
+      return SaveLastPicture(backend_, line.path, reason);
+    default:
+      *reason = "not a program line";
+      return false;
+  }
+}
 
 int RunHeadlessSession(const SessionOptions& options) {
   std::ostream& out = options.out ? *options.out : std::cout;
@@ -32,7 +51,8 @@ int RunHeadlessSession(const SessionOptions& options) {
     sound.source.samples = std::move(recording->samples);
     sound.source.channels = recording->channels;
   }
-  backend.SetDumpStream(&out);
+  ProgramActions actions(backend, out);
+  backend.SetProgramActions(&actions);
   backend.SetScript(std::move(parsed.lines));
 
   SetBackend(&backend);
