@@ -1,5 +1,6 @@
 // The simulated sound devices follow the virtual clock exactly: buffers come back after exactly
 // their length in time, positions count whole frames, and the output keeps what was played.
+// (Feeding a recording and cutting a playback short are pinned by the whole-program audio tests.)
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -106,25 +107,6 @@ TEST_F(SimSoundTest, StopKeepsThePositionResetReturnsBuffersAndRestartsIt) {
   EXPECT_FALSE(in->AddBuffer(0, a.data(), a.size()));
 }
 
-TEST_F(SimSoundTest, ARecordingFeedsTheChannelsAskedFor) {
-  // A mono recording of frame numbers, 100 frames long, looping.
-  sound.source.samples = testsig::IndexRamp(100, 1);
-  sound.source.channels = 1;
-  auto in = sound.OpenInput({2, 11025, 16});
-  std::vector<uint8_t> buf(150 * 4);
-  in->AddBuffer(0, buf.data(), buf.size());
-  in->Start();
-  Step(1000.0 * 150 / 11025 + 0.01);
-  ASSERT_EQ(Notes.size(), 1u);
-  for (size_t i = 0; i < 300; ++i)
-    ASSERT_EQ(SampleAt(buf, i), static_cast<int16_t>(i / 2 % 100)) << i;  // duplicated
-  // A stereo recording asked for one channel gives Audio (channel 0).
-  sound.source.samples = testsig::Interleave({1, 2, 3}, {-1, -2, -3});
-  sound.source.channels = 2;
-  EXPECT_EQ(sound.source.Value(4, 0, 22050), 2);
-  EXPECT_EQ(sound.source.Value(4, 1, 22050), -2);
-}
-
 TEST_F(SimSoundTest, OutputPlaysLoopsRecordsWhatWasHeardAndReportsTheEnd) {
   auto out = sound.OpenOutput({1, 1000, 16});  // 1 frame per ms keeps the arithmetic plain
   ASSERT_TRUE(out);
@@ -148,22 +130,6 @@ TEST_F(SimSoundTest, OutputPlaysLoopsRecordsWhatWasHeardAndReportsTheEnd) {
   EXPECT_EQ(w.heard[15], 99);
   EXPECT_EQ(w.heard[29], 19);
   EXPECT_EQ(SampleAt(w.data, 5), 15);  // the write record keeps the block as it was written
-}
-
-TEST_F(SimSoundTest, ResetCutsPlaybackShortAndReportsItDone) {
-  auto out = sound.OpenOutput({2, 1000, 16});
-  std::vector<int16_t> block(200, 7);  // 100 stereo frames
-  out->Write(reinterpret_cast<const uint8_t*>(block.data()), block.size() * 2, 1);
-  Step(40);
-  out->Reset();
-  DeliverPostedMessages();
-  ASSERT_EQ(Notes.size(), 1u);
-  EXPECT_EQ(Notes[0].message, uint32_t{MM_WOM_DONE});
-  EXPECT_EQ(out->PositionFrames(), 0);
-  EXPECT_FALSE(sound.Writes()[0].completed);
-  EXPECT_EQ(sound.Writes()[0].heard.size(), 80u);  // 40 frames of 2 channels
-  Step(1000);
-  EXPECT_EQ(Notes.size(), 1u);  // nothing more after the reset
 }
 
 TEST_F(SimSoundTest, OpeningCanBeMadeToFailAndEveryOpenIsRecorded) {

@@ -1,5 +1,5 @@
 // Whole-program scripted runs of live analysis: the dump's loop figures after a freeze, closing the
-// window while the analysis runs, and Run with no capture device.
+// window while the analysis runs. (Run with no capture device: tests/audio/live_run_test.cpp.)
 #include <gtest/gtest.h>
 
 #include "app/mode_state.h"
@@ -33,19 +33,6 @@ TEST(LiveScenario, FreezeShowsTheLoopFiguresAndClosingDuringARunFreezesThenReset
   // with every block released and no beep.
   EXPECT_EQ(Mode.OpenBlockCount, 0);
   EXPECT_EQ(Mode.StopRequested, 1);
-}
-
-TEST(LiveScenario, RunWithoutACaptureDeviceSaysSoAndStaysIdle) {
-  ScenarioResult r = RunScenario("device input fail\nclick 102\ndump\n", 1);
-  ASSERT_EQ(r.status, 0) << r.errors;
-  const auto& d = r.dumps.at(0);
-  ASSERT_EQ(d["messages"].size(), 1u);
-  EXPECT_EQ(d["messages"][0]["text"], "Cannot Open Audio Device");
-  EXPECT_EQ(d["messages"][0]["icon"], "stop");
-  EXPECT_EQ(d["mode"]["IdleState"], 1);
-  EXPECT_EQ(d["buttons"]["102"]["enabled"], true);
-  EXPECT_EQ(d["mode"]["OpenBlockCount"], 0);
-  EXPECT_EQ(d["beeps"], 0);
 }
 
 }  // namespace

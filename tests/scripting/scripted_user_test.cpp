@@ -384,38 +384,4 @@ TEST_F(HeadlessBackendTest, PresentKeepsTheLastPictureAndPalette) {
   EXPECT_NE(b.ScriptError().find("line 1: cannot create"), std::string::npos) << b.ScriptError();
 }
 
-TEST_F(HeadlessBackendTest, DumpNamesEveryFlagSettingAndControl) {
-  HeadlessBackend b;
-  SetBackend(&b);
-  MainUi.caption = "TX-RadaDuza version 2.5";
-  MainUi.buttons.push_back({102, "&Run", {1, 2, 3, 4}, true, true, true, true});
-  MainUi.menu.push_back({"&Project", {{40011, "&Run Audio", false}, {0, "", true}}});
-  Mode.Frozen = 1;
-  AnalysisSettings.FreqScaleHz = 7000;
-  std::ostringstream out;
-  WriteDump(b, out);
-  const std::string text = out.str();
-  ASSERT_EQ(std::count(text.begin(), text.end(), '\n'), 1);  // one line
-  nlohmann::json d = nlohmann::json::parse(text);
-  int flags = 0;
-  ForEachModeFlag(Mode, [&](const char* name, auto) {
-    ++flags;
-    EXPECT_TRUE(d["mode"].contains(name)) << name;
-  });
-  EXPECT_EQ(d["mode"].size(), static_cast<size_t>(flags));
-  EXPECT_EQ(d["mode"]["Frozen"], 1);
-  int count = 0;
-  const char* const* names = SettingNames(&count);
-  for (int i = 0; i < count; ++i) EXPECT_TRUE(d["settings"].contains(names[i])) << names[i];
-  EXPECT_EQ(d["settings"]["FreqScaleHz"], 7000);
-  for (const char* key : {"DisplayMode", "VariantTitle"}) EXPECT_TRUE(d["settings"].contains(key)) << key;
-  EXPECT_EQ(d["buttons"]["102"]["caption"], "&Run");
-  EXPECT_EQ(d["buttons"]["102"]["pressed"], true);
-  EXPECT_EQ(d["menu"]["40011"]["enabled"], false);
-  EXPECT_FALSE(d["menu"].contains("0"));  // separators are not items
-  EXPECT_EQ(d["caption"], "TX-RadaDuza version 2.5");
-  for (const char* key : {"variant", "texts", "clock_ms", "window", "dialogs", "file_dialogs", "messages"})
-    EXPECT_TRUE(d.contains(key)) << key;
-}
-
 }  // namespace
