@@ -1,5 +1,5 @@
 // The keys in whole-program runs on the headless backend: a user freezes live sound and works the
-// frozen view from the keyboard.
+// frozen view from the keyboard (what each arrow key does: keyboard_commands_test.cpp).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,7 +8,6 @@
 #include "audio/live_fixture.h"
 #include "display/display_state.h"
 #include "display/sample_slots.h"
-#include "display/signal_panels.h"
 #include "interaction/image_rebuild.h"
 #include "platform/ui_model.h"
 #include "settings/analysis_settings.h"
@@ -50,23 +49,6 @@ TEST_F(KeyRun, LayoutAndComparisonKeysWaitForTheFreezeThenRebuildAndStore) {
   EXPECT_GE(ImageRebuild.ColumnsRebuilt, Display.PanelAreaWidth);
   EXPECT_EQ(Display.ForceImageRebuild, 0);
   EXPECT_EQ(Mode.IdleState, 1);
-}
-
-TEST_F(KeyRun, ArrowKeysMoveTheCriterionLineAndTheAudioTraceOfTheFrozenSample) {
-  sound->source.sineHz = 220;
-  Open(0);  // F5, Up/Down the criterion line, Left/Right the audio trace
-  float levelWhileFrozen = 0;
-  int delayWhileFrozen = 0;
-  backend->onPresent = [&] {
-    if (Mode.Frozen) {
-      levelWhileFrozen = SignalPanels.CqLevelA;
-      delayWhileFrozen = Samples.AudioDelayA;
-    }
-  };
-  Run("wait 1500\nkey Space\nwait 300\nkey Down\nkey Down\nkey Down\nkey Up\nkey shift+Left\nkey Right\n"
-      "wait 200\nkey Escape");
-  EXPECT_FLOAT_EQ(levelWhileFrozen, 0.02f);
-  EXPECT_EQ(delayWhileFrozen, -5);
 }
 
 TEST_F(KeyRun, LeftAndRightStepTheViewAsTheScrollBarDoesAndBeepAtTheStart) {
