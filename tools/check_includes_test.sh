@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # check_includes_test.sh [ROOT]: the include check passes on ROOT's tree, and fails on a copy of it
-# with one wrong include added (each case on a fresh copy); an allowed include keeps it passing.
+# with one wrong include added (one case at a time); an allowed include keeps it passing.
 set -u
 root=$(cd "${1:-$(dirname "$0")/..}" && pwd)
 check=$root/tools/check_includes.sh
@@ -22,15 +22,17 @@ cases=(
   '0|src/files/fine.cpp|#include "settings/analysis_settings.h"'
   '0|src/scripting/fine.cpp|#include "app/program.h"'
 )
+mkdir -p "$tmp/tree" && cp -r "$root/src" "$tmp/tree/"
 for c in "${cases[@]}"; do
   IFS='|' read -r want file line <<<"$c"
-  rm -rf "$tmp/tree" && mkdir -p "$tmp/tree/tools" && cp -r "$root/src" "$tmp/tree/"
-  mkdir -p "$(dirname "$tmp/tree/$file")" && echo "$line" >>"$tmp/tree/$file"
+  dir=$(dirname "$tmp/tree/$file") && fresh=0 && [ -d "$dir" ] || fresh=1
+  mkdir -p "$dir" && echo "$line" >"$tmp/tree/$file"
   "$check" "$tmp/tree" >"$tmp/out" 2>&1
   got=$?
   if [ "$got" != "$want" ]; then
     echo "FAIL: $file with '$line': exit $got, want $want"; cat "$tmp/out"; fail=1
   fi
+  rm -f "$tmp/tree/$file"; [ $fresh -eq 1 ] && rmdir "$dir"
 done
 [ $fail -eq 0 ] && echo "include check: ${#cases[@]} cases as expected"
 exit $fail
