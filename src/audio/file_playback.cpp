@@ -184,12 +184,9 @@ PlayingSegment CopyPlayingSegment(const FilePlaybackHooks& h) {
 
 void LimitFrequencyScaleToRate(int sampleRate) {
   auto& st = AnalysisSettings;
-  if (sampleRate / 2 < st.FreqScaleHz) {
-    st.FreqScaleHz = sampleRate / 2 / 1000 * 1000;
-    st.Config1FreqScaleHz = std::min(st.Config1FreqScaleHz, st.FreqScaleHz);
-    st.Config2FreqScaleHz = std::min(st.Config2FreqScaleHz, st.FreqScaleHz);
-  }
-  st.SpectrogramBins = ComputeSpectrogramBins(st.FreqScaleHz, sampleRate);
+  st.SampleRate = sampleRate;
+  // The shown range follows the rate by itself; the user's scales stay as they are.
+  RecomputeSpectrogramBins();
 }
 
 FilePlaybackStart BeginFilePlayback(RecordingPlayback&& playback, double nowMs, int64_t maxBlockBytes) {

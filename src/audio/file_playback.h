@@ -33,8 +33,9 @@ struct FilePlaybackState {
 
 extern FilePlaybackState FilePlay;
 
-// Step 6 of Play File: half a low sample rate caps the frequency scale (in whole thousands) and the
-// two configured scales; the spectrogram's bin count follows.
+// Step 6 of Play File: the spectrogram's bin count for the file's rate. Half a low rate limits the
+// range the panels show (ShownFreqScaleHz) while that rate is in force; FreqScaleHz and the two
+// configured scales are not touched.
 void LimitFrequencyScaleToRate(int sampleRate);
 
 enum class FilePlaybackStart {

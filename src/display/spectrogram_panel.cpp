@@ -42,7 +42,7 @@ void DrawPanelFrame(canvas::DrawContext& dc, canvas::Pen pen, int x, int bottom,
 }
 
 void TitleText(char* text, size_t size, bool sampleB) {
-  const unsigned kHz = static_cast<unsigned>(std::max(AnalysisSettings.FreqScaleHz, 0) / 1000);
+  const unsigned kHz = static_cast<unsigned>(std::max(ShownFreqScaleHz(), 0) / 1000);
   if (sampleB) {
     std::snprintf(text, size, "Spectrogram (B)   %-1u kHz", kHz);
   } else {
@@ -60,7 +60,7 @@ bool CursorLayout() {
 void DrawCrossHair(canvas::DrawContext& dc, int x, int bottom, int width, int height, bool sampleB) {
   const int th = Display.TextHeight;
   const int plotHeight = height - th - 4, top = bottom - height;
-  const double range = AnalysisSettings.FreqScaleHz;
+  const double range = ShownFreqScaleHz();
   const double scroll = PanelCursors.ScrollRange > 0 ? PanelCursors.ScrollRange : 1;
   const double fx = (sampleB ? Samples.CursorXB : Samples.CursorX) * static_cast<double>(width) / scroll;
   const int cx = static_cast<int>(fx);

@@ -39,7 +39,7 @@ void DrawFrameAndGrid(canvas::DrawContext& dc, canvas::Pen pen, const SpectrumSc
   panel::Line(dc, pen, x, s.PlotBottom, x + width, s.PlotBottom);
   panel::Line(dc, pen, x, s.PanelTop, x + width, s.PanelTop);
 
-  const int kHz = AnalysisSettings.FreqScaleHz / 1000;
+  const int kHz = ShownFreqScaleHz() / 1000;
   const int rows = AnalysisSettings.AmplitudeScaleDb / 10;
   const bool tall = Display.ClientWidth > 1024;  // wide windows get 2 x 3 dots
   for (int k = 0; k < kHz; ++k) {
@@ -55,7 +55,7 @@ void DrawFrameAndGrid(canvas::DrawContext& dc, canvas::Pen pen, const SpectrumSc
 }
 
 void DrawTitle(canvas::DrawContext& dc, int x, int bottom, int sampleFlag) {
-  const unsigned kHz = static_cast<unsigned>(std::max(AnalysisSettings.FreqScaleHz, 0) / 1000);
+  const unsigned kHz = static_cast<unsigned>(std::max(ShownFreqScaleHz(), 0) / 1000);
   char text[96];
   const int comparison = Companions.ComparisonMode;
   if (comparison == 2 && Mode.SampleBStored) {
@@ -95,7 +95,7 @@ bool CursorShown(int sampleFlag) {
 
 void DrawCursor(canvas::DrawContext& dc, const int16_t* levels, const SpectrumScales& s, int x, int bottom, int width,
                 int sampleFlag) {
-  const double range = AnalysisSettings.FreqScaleHz;
+  const double range = ShownFreqScaleHz();
   const int offset = sampleFlag ? PanelCursors.SpectrumCursorB : PanelCursors.SpectrumCursorA;
   int cx = x + offset;
   double f = static_cast<double>(offset) * range / width;
@@ -128,7 +128,7 @@ void DrawCursor(canvas::DrawContext& dc, const int16_t* levels, const SpectrumSc
 
 SpectrumScales ComputeSpectrumScales(int bottom, int width, int height) {
   SpectrumScales s;
-  const double range = AnalysisSettings.FreqScaleHz;
+  const double range = ShownFreqScaleHz();
   s.HzPerPixel = range / width;
   s.PlotHeight = height - Display.TextHeight - 4;
   s.PlotBottom = bottom - Display.TextHeight - 4;
@@ -153,7 +153,7 @@ void DrawSpectrum(canvas::Surface& hdc, std::optional<canvas::Pen> eraserPen, ca
                   int bottom, int width, int height, int sampleFlag) {
   canvas::DrawContext dc = panel::Context(hdc);
   Display.Panels.Spectrum = {x, bottom, width, height};
-  if (width <= 0 || AnalysisSettings.FreqScaleHz <= 0 || AnalysisSettings.AmplitudeScaleDb <= 0 ||
+  if (width <= 0 || ShownFreqScaleHz() <= 0 || AnalysisSettings.AmplitudeScaleDb <= 0 ||
       AnalysisSettings.SampleRate <= 0)
     return;
   const SpectrumScales s = ComputeSpectrumScales(bottom, width, height);

@@ -1,5 +1,6 @@
 #include "settings/analysis_settings.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -71,8 +72,15 @@ int ComputeSpectrogramBins(int freqScaleHz, int sampleRate) {
   return RoundHalfUp(static_cast<double>(freqScaleHz) * 2048.0 / sampleRate);
 }
 
+int ShownFreqScaleHz() {
+  const auto& s = AnalysisSettings;
+  const int half = s.SampleRate / 2;
+  if (half >= s.FreqScaleHz) return s.FreqScaleHz;
+  return std::max(half / 1000 * 1000, 1000);
+}
+
 void RecomputeSpectrogramBins() {
-  AnalysisSettings.SpectrogramBins = ComputeSpectrogramBins(AnalysisSettings.FreqScaleHz, AnalysisSettings.SampleRate);
+  AnalysisSettings.SpectrogramBins = ComputeSpectrogramBins(ShownFreqScaleHz(), AnalysisSettings.SampleRate);
 }
 
 int AnalysisBandwidthHz(int f0Hz) {

@@ -100,7 +100,13 @@ void DeriveModesFromSettings();
 // Round half up: truncate, then add 1 when the dropped fraction is at least 0.5 (x >= 0).
 int RoundHalfUp(double x);
 
-// SpectrogramBins = FreqScaleHz * 2048 / SampleRate, rounded half up.
+// The frequency range the panels show (Hz): FreqScaleHz, except while the sound analysed (a low-rate
+// file, its frozen view, its samples) has less than that below half its rate: then half the rate
+// rounded down to a whole thousand, at least 1000. The user's scales are never changed for a file,
+// so the next sound at a higher rate shows them again.
+int ShownFreqScaleHz();
+
+// SpectrogramBins = ShownFreqScaleHz() * 2048 / SampleRate, rounded half up.
 int ComputeSpectrogramBins(int freqScaleHz, int sampleRate);
 void RecomputeSpectrogramBins();
 

@@ -137,14 +137,34 @@ TEST_F(PlaybackTest, AnOutputDeviceThatCannotBeOpenedEndsPlayFileWithAMessage) {
   EXPECT_TRUE(FilePlay.StreamBlock.empty());
 }
 
-TEST_F(PlaybackTest, AFileAtALowRateLowersTheFrequencyScale) {
+// A low-rate file limits the range shown while it is analysed; the user's scales stay in their
+// 2000..10000 range, and live input shows them again.
+TEST_F(PlaybackTest, ALowRateFileLimitsTheShownRangeOnlyWhileItIsAnalysed) {
   Open(1);
-  const std::string path = Recording("low.wav", testsig::IndexRamp(3 * 8000, 1), 1, 8000);
-  PlayFile(path, "wait 500\nkey Escape");
-  EXPECT_EQ(AnalysisSettings.FreqScaleHz, 4000);
-  EXPECT_EQ(AnalysisSettings.Config2FreqScaleHz, 4000);
-  EXPECT_EQ(AnalysisSettings.SpectrogramBins, ComputeSpectrogramBins(4000, 8000));
-  EXPECT_EQ(sound->Writes().at(0).format.sampleRate, 8000);
+  std::string title;
+  backend->onPresent = [&] {
+    for (const auto& t : LastFrameTexts())
+      if (t.text.find("kHz") != std::string::npos) title = t.text;
+  };
+  for (auto [rate, shown] : {std::pair{8000, 4000}, {3000, 1000}, {1500, 1000}}) {
+    SCOPED_TRACE(rate);
+    const std::string path = Recording("low.wav", testsig::IndexRamp(8 * rate, 2), 2, rate);  // 8 s, 44100 bytes or more
+    title.clear();
+    PlayFile(path, "wait 500\nkey Escape");
+    EXPECT_EQ(sound->Writes().back().format.sampleRate, rate);
+    EXPECT_EQ(std::make_tuple(AnalysisSettings.FreqScaleHz, AnalysisSettings.Config1FreqScaleHz,
+                              AnalysisSettings.Config2FreqScaleHz),
+              std::make_tuple(5000, 5000, 8000));
+    EXPECT_EQ(ShownFreqScaleHz(), shown);
+    EXPECT_EQ(AnalysisSettings.SpectrogramBins, ComputeSpectrogramBins(shown, rate));
+    EXPECT_NE(title.find(std::to_string(shown / 1000) + " kHz"), std::string::npos) << title;
+  }
+  // Configuration 2 (Shift+F1) and live input at 22050 Hz: the user's 8 kHz.
+  title.clear();
+  Run("key shift+F1\nwait 300\nkey Escape");
+  EXPECT_EQ(AnalysisSettings.FreqScaleHz, 8000);
+  EXPECT_EQ(ShownFreqScaleHz(), 8000);
+  EXPECT_NE(title.find("8 kHz"), std::string::npos) << title;
 }
 
 }  // namespace
