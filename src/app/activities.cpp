@@ -90,6 +90,9 @@ void DropIncompatibleSamples(int channels, int rate) {
     SetComparisonModeButton(ID_COMPARISON_DISABLED);
   }
   AllocateSamples(rate, AnalysisSettings.StoredSeconds, channels);
+  // The samples now have the length the Time History bar asked for: a later OK has nothing to redo
+  // (and must not drop a Sample B stored in the meantime).
+  OptionsDialogs.StoredSecondsChanged = 0;
   Samples.SampleStartMs = Samples.SampleStartMsB = 0;
 }
 

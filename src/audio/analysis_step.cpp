@@ -36,7 +36,7 @@ void EstimateF0(const SegmentView& view) {
   const int count = AverageCount();
   if (!view.frozen) PushHistory(Samples.HistoryBuffer3.data(), L.F0Segment.data(), count, kPoints);
   AverageHistory(Samples.HistoryBuffer3.data(), count, kPoints, false, L.F0Average.data());
-  const int k = F0PeakBin(L.F0Average.data(), kPoints, 2);
+  const int k = F0PeakBin(L.F0Average.data(), kPoints, view.loop == AnalysisLoop::File ? 0 : 2);
   const float candidate = k >= 0 ? static_cast<float>(k) * AnalysisSettings.SampleRate / 2048.0f : L.F0.F0Candidate;
   Samples.F0A = UpdateF0(L.F0, candidate);
   L.F0Tens = Samples.F0A / 10;
@@ -53,7 +53,7 @@ void AudioSpectrum(const SegmentView& view) {
     std::copy_n(L.AudioSegment.begin(), kPoints, DisplayInputs.SpectrogramColumnData.begin());
     PushHistory(s.HistoryBuffer1.data(), L.LatestSpectrum.data(), count, kPoints);
   }
-  AverageHistory(s.HistoryBuffer1.data(), count, kPoints, true, L.AveragedSpectrum.data());
+  AverageHistory(s.HistoryBuffer1.data(), count, kPoints, view.loop == AnalysisLoop::Live, L.AveragedSpectrum.data());
 
   const auto& settings = AnalysisSettings;
   const bool averaged = !view.frozen ||
@@ -108,7 +108,9 @@ void AnalyseSegment(const SegmentView& view) {
   const auto& st = AnalysisSettings;
   if (st.F0Measurement == ID_F0_ON || st.BandwidthMode == ID_BANDWIDTH_PERCENT_F0) EstimateF0(view);
   AudioSpectrum(view);
-  if (st.SpectrumType == ID_SPECTRUM_DIFFERENCE) DifferenceSpectrum(view);
+  // Played sound without an EGG channel shows its plain averaged spectrum.
+  if (st.SpectrumType == ID_SPECTRUM_DIFFERENCE && (view.loop == AnalysisLoop::Live || view.channels == 2))
+    DifferenceSpectrum(view);
 }
 
 void ApplyAnalysisBandwidth() {

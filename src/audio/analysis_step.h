@@ -6,7 +6,15 @@
 // Allocates (once more) and zeroes the work arrays of LiveLoop.
 void AllocateLiveWorkArrays();
 
+// The loop a step belongs to: their rules differ in three points.
+//                        F0 peak moved right   difference spectrum   negative spectrum averages
+//   Live                 up to 2 bins          any channel count     set to 0
+//   File                 not moved             2 channels only       kept
+//   Signals (Play A/B)   up to 2 bins          2 channels only       kept
+enum class AnalysisLoop { Live, File, Signals };
+
 struct SegmentView {
+  AnalysisLoop loop = AnalysisLoop::Live;
   bool frozen = false;        // a held sample is viewed: histories are not advanced
   int viewedSample = 0;       // 0 A, 1 B (frozen only)
   bool inCapturedPart = true; // frozen only: the view lies in the part of the sample holding sound
@@ -14,7 +22,7 @@ struct SegmentView {
 };
 
 // Steps 9 to 11: F0 (when on, or in %F0 bandwidth mode), the audio spectrum and its average, the
-// displayed spectrum, the difference spectrum (Difference type only).
+// displayed spectrum, the difference spectrum (Difference type only), by the rules of view.loop.
 void AnalyseSegment(const SegmentView& view);
 
 // Hands the analysis bandwidth of the settings to the window set-up: BandwidthHz, or in %F0 mode

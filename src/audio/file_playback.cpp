@@ -70,9 +70,11 @@ void FreezeDuringPlayback(const FilePlaybackHooks& h, double now) {
   s.FreezeElapsedA = static_cast<float>(now - F.LoopStartTime);
   const int64_t b =
       static_cast<int64_t>(std::trunc(F.SampleRate * (now - Output.LastBufferTime) * ch * 2 / 1000.0)) & ~int64_t{3};
-  const int64_t r = std::max<int64_t>(
-      0, b - static_cast<int64_t>(AnalysisSettings.StoredSeconds) * F.SampleRate * 2 * ch - int64_t{kSegmentFrames} * ch);
-  const int64_t held = std::min<int64_t>({std::max<int64_t>(b, 0), s.SampleBytes, static_cast<int64_t>(s.SampleA.size())});
+  // The samples' allocated length, not the Time History setting (a change of it waits for an OK):
+  // the start and the copy must agree, as in the live freeze.
+  const int64_t sampleBytes = std::min<int64_t>(s.SampleBytes, static_cast<int64_t>(s.SampleA.size()));
+  const int64_t r = std::max<int64_t>(0, b - sampleBytes - int64_t{kSegmentFrames} * ch);
+  const int64_t held = std::min<int64_t>(std::max<int64_t>(b, 0), sampleBytes);
   std::fill(s.SampleA.begin(), s.SampleA.end(), 0);
   int64_t read = 0;
   if (F.StreamOpen && held > 0) read = std::max<int64_t>(ReadPlayData(F.Stream, r, s.SampleA.data(), held), 0);
@@ -275,6 +277,7 @@ void RunFilePlaybackLoop(const FilePlaybackHooks& h, int resumeFrozen) {
     KeepLastTraces(channels);
 
     SegmentView view;
+    view.loop = AnalysisLoop::File;
     view.channels = channels;
     view.frozen = frozen;
     if (frozen) {

@@ -143,6 +143,7 @@ void RunSignalPlaybackLoop(const SignalPlaybackHooks& h) {
     const auto keptSpectrumA = s.SpectrumA;
     const int keptF0A = s.F0A;
     SegmentView view;
+    view.loop = AnalysisLoop::Signals;
     view.channels = P.Channels;
     AnalyseSegment(view);
     if (P.Target == 1) {

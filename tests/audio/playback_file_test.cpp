@@ -2,6 +2,7 @@
 // where playing resumes, and files that claim more than they hold.
 #include <fstream>
 
+#include "app/options_dialog.h"
 #include "display/sample_slots.h"
 #include "playback_fixture.h"
 #include "settings/analysis_settings.h"
@@ -165,6 +166,48 @@ TEST_F(PlaybackTest, ALowRateFileLimitsTheShownRangeOnlyWhileItIsAnalysed) {
   EXPECT_EQ(AnalysisSettings.FreqScaleHz, 8000);
   EXPECT_EQ(ShownFreqScaleHz(), 8000);
   EXPECT_NE(title.find("8 kHz"), std::string::npos) << title;
+}
+
+// A mono file after a stereo run: the stored Sample B cannot stay, both samples are made anew in
+// the file's format, and that remake also settles a sample length changed earlier, so a later OK
+// of the options dialog leaves the next stored sample alone.
+TEST_F(PlaybackTest, AFileOfAnotherFormatDropsSampleBOnceAndSettlesAPendingSampleLength) {
+  Open(0);
+  Run("wait 1500\nclick 105\nwait 200\nclick 106\nwait 200\nkey Escape");
+  ASSERT_EQ(Mode.SampleBStored, 1);
+  ASSERT_EQ(Samples.SampleChannels, 2);
+  OptionsDialogs.StoredSecondsChanged = 1;  // the Time History bar moved while something ran
+  PlayFile(Recording("mono.wav", testsig::IndexRamp(3 * kRate, 1), 1), "wait 3000\nclick 106\nwait 200\nkey Escape");
+  ASSERT_EQ(backend->MessageBoxes().size(), 1u);
+  EXPECT_EQ(backend->MessageBoxes()[0].text, "Delete Incompatible Stored Sample");
+  EXPECT_EQ(std::make_tuple(Samples.SampleChannels, Samples.SampleRateMade), std::make_tuple(1, kRate));
+  EXPECT_EQ(OptionsDialogs.StoredSecondsChanged, 0);
+  ASSERT_EQ(Mode.SampleBStored, 1);  // stored again from the frozen file view
+
+  SendMainMessage(WM_COMMAND, MENU_ANALYSIS_OPTIONS, 0);
+  DialogModel* d = OpenOptionsDialogModel();
+  ASSERT_NE(d, nullptr);
+  d->procedure(*d, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(Mode.SampleBStored, 1);
+  EXPECT_EQ(backend->MessageBoxes().size(), 1u);
+}
+
+// The freeze reads back as much as the samples hold, not what the Time History setting says while
+// its change waits for an OK: the held part starts where the sample's length puts it.
+TEST_F(PlaybackTest, AFileFreezeStartsAndCopiesByTheAllocatedSampleLength) {
+  Open(1);
+  Run("wait 300\nkey Escape");  // the samples are made: 8 s
+  ASSERT_EQ(Samples.SampleBytes, 8 * kRate * 2);
+  AnalysisSettings.StoredSeconds = 4;
+  OptionsDialogs.StoredSecondsChanged = 1;
+  PlayFile(Recording("six.wav", testsig::IndexRamp(6 * kRate, 1), 1), "wait 5000\nclick 105\nwait 200\nkey Escape");
+  const auto& s = Samples;
+  EXPECT_EQ(s.SampleStartMs, 0);
+  EXPECT_NEAR(s.HeldBytesA, 5 * kRate * 2, kRate / 5);
+  for (int f = 0; f < s.HeldBytesA / 2; f += 997) {
+    const int16_t v = static_cast<int16_t>(s.SampleA[f * 2] | (s.SampleA[f * 2 + 1] << 8));
+    ASSERT_EQ(v, RampValue(f)) << f;
+  }
 }
 
 }  // namespace
