@@ -289,6 +289,8 @@ void OnScroll(DialogModel& d, int bar, uint32_t code, int thumb) {
     case kFreqBar:
       (second ? st.Config2FreqScaleHz : st.Config1FreqScaleHz) = st.FreqScaleHz;
       Display.ClearFrameRequest = 1;
+      // Held images were drawn for the old range: computed again, as the configuration switch does.
+      if (Mode.Frozen && !Mode.PlayingSignals) RedrawAfterConfigurationSwitch();
       break;
     case kAmplitudeBar: (second ? st.Config2AmplitudeScaleDb : st.Config1AmplitudeScaleDb) = st.AmplitudeScaleDb; break;
     case kHistoryBar: OptionsDialogs.StoredSecondsChanged = 1; break;

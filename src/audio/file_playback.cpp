@@ -67,7 +67,6 @@ void FreezeDuringPlayback(const FilePlaybackHooks& h, double now) {
   auto& F = FilePlay;
   auto& s = Samples;
   const int ch = F.Channels;
-  s.FreezeElapsedA = static_cast<float>(now - F.LoopStartTime);
   const int64_t b =
       static_cast<int64_t>(std::trunc(F.SampleRate * (now - Output.LastBufferTime) * ch * 2 / 1000.0)) & ~int64_t{3};
   // The samples' allocated length, not the Time History setting (a change of it waits for an OK):
@@ -78,8 +77,12 @@ void FreezeDuringPlayback(const FilePlaybackHooks& h, double now) {
   std::fill(s.SampleA.begin(), s.SampleA.end(), 0);
   int64_t read = 0;
   if (F.StreamOpen && held > 0) read = std::max<int64_t>(ReadPlayData(F.Stream, r, s.SampleA.data(), held), 0);
-  // Only what the file really gave holds sound.
+  // Only what the file really gave holds sound. Its length in time, not the time since the loop
+  // began, bounds the view: the sound (and the played bytes the view position comes from) may have
+  // started well before the loop did, a slow device open on a desktop taking longer than the
+  // 93 ms the view stays behind.
   s.HeldBytesA = static_cast<int>(read);
+  s.FreezeElapsedA = static_cast<float>(read * 1000.0 / (static_cast<double>(F.SampleRate) * 2 * ch));
   if (h.playStartOffset) {
     *h.playStartOffset = std::max<long long>(*h.playStartOffset + r, 0);
     s.SampleStartMs = static_cast<float>(std::trunc(*h.playStartOffset * 1000.0 / (ch * 2.0 * F.SampleRate)));

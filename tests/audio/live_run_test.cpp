@@ -5,7 +5,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "app/options_dialog.h"
 #include "audio/live_fixture.h"
+#include "display/display_state.h"
 #include "display/panel_state.h"
 #include "display/sample_slots.h"
 #include "platform/clock.h"
@@ -170,6 +172,44 @@ TEST_F(LiveRunTest, WithOneSpectrumAveragedTheDisplayedSpectrumIsTheNewestWithNe
   EXPECT_GT(compared, 20);
   EXPECT_GT(negatives, 0) << "the signal must give negative bins for this test to mean anything";
   EXPECT_EQ(mismatches, 0);
+}
+
+// The frequency scale changed while frozen (the options dialog's bar): the held spectrogram is
+// computed again for the new range, so a 3.7 kHz tone sits where the new scale says.
+TEST_F(LiveRunTest, AScaleChangeWhileFrozenRebuildsTheHeldSpectrogram) {
+  sound->source.sineHz = 3700;
+  Open(0);
+  SetSettingByName("DisplayModeButton", ID_DISPLAY_F1);
+  // The mean frequency of the brightest rows of a held column, by the scale in force.
+  auto toneHz = [] {
+    const PanelRect p = Display.Panels.Spectrogram;
+    const int plotHeight = p.height - Display.TextHeight - 4, top = p.bottom - p.height;
+    const int x = p.x + p.width / 10;
+    int best = 0;
+    double sum = 0, count = 0;
+    for (int y = top; y <= top + plotHeight; ++y) {
+      const int v = Display.FrameDC.Row(y)[x];
+      if (v > best) best = v, sum = count = 0;
+      if (v == best) sum += top + plotHeight - y, ++count;
+    }
+    return sum / count / plotHeight * AnalysisSettings.FreqScaleHz;
+  };
+  double before = 0, after = 0;
+  backend->onPresent = [&] {
+    if (!Mode.Frozen || Mode.FreezePending) return;
+    DialogModel* d = OpenOptionsDialogModel();
+    if (!d) {
+      before = toneHz();
+    } else if (AnalysisSettings.FreqScaleHz == 5000) {
+      for (int i = 0; i < 3; ++i) d->procedure(*d, WM_HSCROLL, SB_LINERIGHT, 1014);
+    } else {
+      after = toneHz();
+    }
+  };
+  Run("wait 1500\nclick 105\nwait 300\nmenu 40007\nwait 300\nkey Escape");
+  EXPECT_EQ(AnalysisSettings.FreqScaleHz, 8000);
+  EXPECT_NEAR(before, 3700, 100);
+  EXPECT_NEAR(after, 3700, 100);
 }
 
 TEST_F(LiveRunTest, SegmentsReadAcrossTheBufferBoundariesAreContinuous) {

@@ -210,4 +210,32 @@ TEST_F(PlaybackTest, AFileFreezeStartsAndCopiesByTheAllocatedSampleLength) {
   }
 }
 
+// On a desktop the sound starts a while before the loop does (the device takes its time to open):
+// after the near-end freeze the view still lies in the held part, so the traces and the spectrum
+// at the cursor show the sound the spectrogram shows, for mono files too.
+TEST_F(PlaybackTest, AfterTheNearEndFreezeTheViewShowsTheHeldSoundWhenTheDeviceStartedEarly) {
+  Open(0);
+  for (auto [channels, display] : {std::pair{2, ID_DISPLAY_F1}, {1, ID_DISPLAY_F5}}) {
+    SCOPED_TRACE(channels);
+    SetSettingByName("DisplayModeButton", display);
+    const std::vector<int16_t> sine = testsig::Sine(440, 8000, kRate, 3 * kRate);
+    const std::vector<int16_t> frames = channels == 2 ? testsig::Interleave(sine, sine) : sine;
+    bool started = false;
+    int frozenSteps = 0, audioSteps = 0, spectrumSteps = 0;
+    backend->onPresent = [&] {
+      if (!Mode.FileSource) return;
+      if (!started) Output.LastBufferTime -= 150;  // the sound began 150 ms before the loop
+      started = true;
+      if (!Mode.Frozen || Mode.FreezePending || Output.PlaybackDevice) return;
+      ++frozenSteps;
+      audioSteps += *std::max_element(Samples.TraceA1.begin() + 1, Samples.TraceA1.begin() + 2048) > 4000;
+      spectrumSteps += *std::max_element(Samples.SpectrumA.begin(), Samples.SpectrumA.end()) > 60;
+    };
+    PlayFile(Recording("sine.wav", frames, channels), "wait 4000\nkey Escape");
+    EXPECT_GT(frozenSteps, 10);
+    EXPECT_EQ(audioSteps, frozenSteps);
+    EXPECT_EQ(spectrumSteps, frozenSteps);
+  }
+}
+
 }  // namespace
