@@ -122,30 +122,59 @@ ParabolicPeak Extreme(std::span<const float> x, int from, int to, double sign, i
 // signal reaches up to the Nyquist frequency, and a parabola would favour lags that happen to fall
 // near whole samples.
 constexpr int kSincDepth = 8;
-double SincAt(const std::vector<double>& y, double x) {
+template <typename Values>
+double SincAt(const Values& y, double x) {
   const int centre = static_cast<int>(std::floor(x));
+  // sin(pi (x - k)) = (-1)^k sin(pi x): one sine for all taps.
+  const double sinX = std::sin(kPi * x);
   double sum = 0;
   for (int k = centre - kSincDepth + 1; k <= centre + kSincDepth; ++k) {
     if (k < 0 || k >= static_cast<int>(y.size())) continue;
     const double d = x - k;
-    const double sinc = std::abs(d) < 1e-12 ? 1 : std::sin(kPi * d) / (kPi * d);
+    const double sinc = std::abs(d) < 1e-9 ? 1 : ((k & 1) ? -sinX : sinX) / (kPi * d);
     sum += y[k] * sinc * (0.5 + 0.5 * std::cos(kPi * d / kSincDepth));
   }
   return sum;
 }
 
-// The maximum of SincAt near the whole-sample maximum at `lag`: a 0.05-sample grid, then a parabola.
-ParabolicPeak RefinePeak(const std::vector<double>& y, int lag) {
-  constexpr int kSteps = 10;
-  double values[2 * kSteps + 1];
-  int best = kSteps;
-  for (int i = 0; i <= 2 * kSteps; ++i) {
-    values[i] = SincAt(y, lag + (i - kSteps) * 0.5 / kSteps);
-    if (values[i] > values[best]) best = i;
+// The maximum of SincAt near the whole-sample maximum at `lag`: a parabola through three lags
+// gives a first guess; SincAt at the guess and 0.1 either side, walking uphill while the middle is
+// not the highest, gives the answer through one more parabola.
+template <typename Values>
+ParabolicPeak RefinePeak(const Values& y, int lag) {
+  constexpr double kStep = 0.1;
+  double x = lag + InterpolatePeak(y[lag - 1], y[lag], y[lag + 1]).offset;
+  double a = SincAt(y, x - kStep), b = SincAt(y, x), c = SincAt(y, x + kStep);
+  for (int walk = 0; walk < 6 && (a > b || c > b); ++walk) {
+    if (a > c) {
+      x -= kStep;
+      c = b;
+      b = a;
+      a = SincAt(y, x - kStep);
+    } else {
+      x += kStep;
+      a = b;
+      b = c;
+      c = SincAt(y, x + kStep);
+    }
   }
-  if (best == 0 || best == 2 * kSteps) return {(best - kSteps) * 0.5 / kSteps, values[best]};
-  const ParabolicPeak p = InterpolatePeak(values[best - 1], values[best], values[best + 1]);
-  return {(best - kSteps + p.offset) * 0.5 / kSteps, p.value};
+  const ParabolicPeak p = InterpolatePeak(a, b, c);
+  return {x + p.offset * kStep - lag, p.value};
+}
+
+// The largest (sign +1) or smallest (-1) value in [from, to) of a channel sampled near its band
+// limit, refined between the samples with the windowed sinc.
+double BandLimitedExtreme(std::span<const float> x, int from, int to, double sign) {
+  int index = 0;
+  const ParabolicPeak rough = Extreme(x, from, to, sign, &index);
+  if (index <= 0 || index + 1 >= static_cast<int>(x.size())) return sign * rough.value;
+  std::vector<double> local(2 * kSincDepth + 3);
+  const int first = index - kSincDepth - 1;
+  for (int i = 0; i < static_cast<int>(local.size()); ++i) {
+    const int k = std::clamp(first + i, 0, static_cast<int>(x.size()) - 1);
+    local[i] = sign * x[k];
+  }
+  return sign * RefinePeak(local, index - first).value;
 }
 
 }  // namespace
@@ -232,7 +261,8 @@ std::vector<PitchFrame> TrackPitch(std::span<const float> x, double rate, const 
   return track;
 }
 
-AudioPeriods FindAudioPeriods(std::span<const float> x, double rate, const std::vector<PitchFrame>& track,
+AudioPeriods FindAudioPeriods(std::span<const float> x, double rate, std::span<const float> reduced,
+                              double reducedRate, const std::vector<PitchFrame>& track,
                               const VoiceMeasureOptions& options) {
   AudioPeriods out;
   const double frameStep = track.size() > 1 ? track[1].timeS - track[0].timeS : 0.01;
@@ -269,11 +299,11 @@ AudioPeriods FindAudioPeriods(std::span<const float> x, double rate, const std::
       row.startS = mark / rate;
       row.periodMs = 1000 * m.lag / rate;
       row.f0Hz = rate / m.lag;
-      const int a = static_cast<int>(std::lround(mark - m.lag / 2));
-      const int b = static_cast<int>(std::lround(mark + m.lag / 2));
-      int unused = 0;
-      const double top = Extreme(x, a, b, 1, &unused).value;
-      const double bottom = -Extreme(x, a, b, -1, &unused).value;
+      const double toReduced = reducedRate / rate;
+      const int a = static_cast<int>(std::lround((mark - m.lag / 2) * toReduced));
+      const int b = static_cast<int>(std::lround((mark + m.lag / 2) * toReduced));
+      const double top = BandLimitedExtreme(reduced, a, b, 1);
+      const double bottom = BandLimitedExtreme(reduced, a, b, -1);
       row.amplitude = top - bottom;
       out.rows.push_back(row);
       out.stretch.push_back(stretchId);

@@ -13,7 +13,8 @@
 // Period marks: in each voiced stretch at the full rate, the first mark is the largest sample in
 // one period; each next period is the lag (within 15 % of the expected one) that best correlates
 // one period of signal around the mark with the signal that far on, interpolated to a fraction of a
-// sample; the next mark is the waveform peak nearest that lag. A lag whose correlation is below 0.5,
+// sample; the next mark is the waveform peak nearest that lag. A period's amplitude is the
+// peak-to-peak value within half a period either side of its mark. A lag whose correlation is below 0.5,
 // or that lies at the edge of the search, ends the stretch.
 #include <span>
 #include <vector>
@@ -36,8 +37,11 @@ struct AudioPeriods {
   std::vector<int> stretch;  // per row: the voiced stretch it belongs to (jitter pairs stay inside one)
 };
 
-// Period marks of the full-rate channel, guided by the track.
-AudioPeriods FindAudioPeriods(std::span<const float> x, double rate, const std::vector<PitchFrame>& track,
+// Period marks of the full-rate channel x, guided by the track. The amplitudes are taken from
+// `reduced`, the channel at the track's rate (band-limited to 5 kHz in the report): the voice's
+// peaks lie there, and wide-band noise would otherwise raise every peak-to-peak value at random.
+AudioPeriods FindAudioPeriods(std::span<const float> x, double rate, std::span<const float> reduced,
+                              double reducedRate, const std::vector<PitchFrame>& track,
                               const VoiceMeasureOptions& options);
 
 // Jitter (local) and shimmer (local) in %, over consecutive pairs in the same stretch.

@@ -13,6 +13,12 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
+// 10 log10(power) in single precision (plenty for a spectrum in dB, and much quicker), floored.
+double Decibels(double power) {
+  constexpr float kDbPerOctave = 3.0102999566398120f;  // 10 log10(2)
+  return kDbPerOctave * std::log2(static_cast<float>(std::max(power, 1e-30)));
+}
+
 // Least-squares line y = a + b q over q in [from, to]; returns {a, b}.
 std::pair<double, double> FitLine(const std::vector<double>& y, int from, int to) {
   double n = 0, sq = 0, sy = 0, sqq = 0, sqy = 0;
@@ -50,7 +56,7 @@ double SmoothedCepstralPeakProminence(std::span<const float> x, double rate, con
     window[i] = (std::exp(-12.0 * t * t) - edge) / (1 - edge);
   }
   const double alpha = std::exp(-2 * kPi * p.preEmphasisHz / rate);
-  std::vector<double> frame(size), cepstrum(size), db(bins);
+  std::vector<double> frame(size), cepstrum(size), db(bins), power(bins);
   std::vector<std::complex<double>> spectrum(bins);
   const int tiltFrom = std::max(1, static_cast<int>(std::lround(p.tiltFromS * rate)));
   const int lastQ = size / 2;
@@ -59,7 +65,7 @@ double SmoothedCepstralPeakProminence(std::span<const float> x, double rate, con
   const int peakFrom = std::max(1, static_cast<int>(std::floor(rate / p.peakHighHz)));
   const int peakTo = std::min(lastQ - 1, static_cast<int>(std::ceil(rate / p.peakLowHz)));
 
-  // The detilted cepstra of the last smoothFrames frames (nullopt-like empty for silent frames).
+  // The detilted power cepstra of the last smoothFrames frames (empty for silent frames).
   std::deque<std::vector<double>> recent;
   double sum = 0;
   int counted = 0;
@@ -73,16 +79,18 @@ double SmoothedCepstralPeakProminence(std::span<const float> x, double rate, con
     if (recent[centre].empty()) return;
     for (int k = lo; k <= hi; ++k) {
       if (recent[k].empty()) continue;
-      for (int q = 0; q < bins; ++q) average[q] += std::pow(10.0, recent[k][q] / 10);
+      for (int q = 0; q < bins; ++q) average[q] += recent[k][q];
       ++n;
     }
-    for (double& v : average) v /= n;
-    // Quefrency average (a running sum over smoothBins bins centred on each).
+    // Quefrency average: a running sum over smoothBins bins centred on each (fewer at the ends).
+    const int reach = smoothBins / 2;
+    double running = 0;
+    for (int k = 0; k < std::min(reach, bins); ++k) running += average[k];
     for (int q = 0; q < bins; ++q) {
-      const int a = std::max(0, q - smoothBins / 2), b = std::min(bins - 1, q + smoothBins / 2);
-      double s = 0;
-      for (int k = a; k <= b; ++k) s += average[k];
-      smooth[q] = 10 * std::log10(s / (b - a + 1) + 1e-300);
+      if (q + reach < bins) running += average[q + reach];
+      if (q - reach - 1 >= 0) running -= average[q - reach - 1];
+      const int width = std::min(bins - 1, q + reach) - std::max(0, q - reach) + 1;
+      smooth[q] = Decibels(running / (n * width));
     }
     const auto [a, b] = FitLine(smooth, tiltFrom, lastQ);
     int best = peakFrom;
@@ -111,15 +119,23 @@ double SmoothedCepstralPeakProminence(std::span<const float> x, double rate, con
     std::vector<double> detilted;
     if (energy > 0) {
       fft.Forward(frame.data(), spectrum.data());
-      for (int k = 0; k < bins; ++k) spectrum[k] = 10 * std::log10(std::norm(spectrum[k]) + 1e-30);
+      for (int k = 0; k < bins; ++k) spectrum[k] = Decibels(std::norm(spectrum[k]));
       fft.Inverse(spectrum.data(), cepstrum.data());
       for (int q = 0; q < bins; ++q) {
         const double c = cepstrum[q] / size;
-        db[q] = 10 * std::log10(c * c + 1e-30);
+        power[q] = c * c;
+        db[q] = Decibels(power[q]);
       }
       const auto [a, b] = FitLine(db, tiltFrom, lastQ);
+      // Kept as power, the line divided out: the smoothing averages power, then returns to dB.
+      // 10^(-(a + b q) / 10) is a geometric sequence in q.
       detilted.resize(bins);
-      for (int q = 0; q < bins; ++q) detilted[q] = db[q] - (a + b * q);
+      double gain = std::pow(10.0, -a / 10);
+      const double ratio = std::pow(10.0, -b / 10);
+      for (int q = 0; q < bins; ++q) {
+        detilted[q] = power[q] * gain;
+        gain *= ratio;
+      }
     }
     recent.push_back(std::move(detilted));
     // The frame smoothFrames / 2 back now has all its neighbours.

@@ -6,7 +6,8 @@
 //    (the window spans twice that);
 //  - per frame the power cepstrum in dB (the squared inverse transform of the dB power spectrum), a
 //    least-squares line over quefrencies from tiltFromS to the end subtracted;
-//  - smoothed by a moving average over timeSmoothS in time and quefrencySmoothS in quefrency;
+//  - smoothed by a moving average of the (detilted) power over timeSmoothS in time (5 frames) and
+//    quefrencySmoothS in quefrency (11 bins at 10 kHz, centred), then back to dB;
 //  - in each smoothed frame the highest peak between 1 / peakHighHz and 1 / peakLowHz seconds of
 //    quefrency (interpolated), measured above the least-squares line of the smoothed frame;
 //  - CPPS is the mean over the frames that are not digital silence.

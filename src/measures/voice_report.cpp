@@ -88,7 +88,7 @@ VoiceReport MeasureVoice(std::span<const float> frames, int channels, int rate, 
     else
       ++report.unvoicedFrames;
   }
-  const AudioPeriods periods = FindAudioPeriods(audio, rate, track, options);
+  const AudioPeriods periods = FindAudioPeriods(audio, rate, reduced, kAnalysisRate, track, options);
   report.periods = static_cast<int>(periods.rows.size());
   std::vector<double> f0;
   f0.reserve(periods.rows.size());

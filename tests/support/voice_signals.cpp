@@ -88,6 +88,24 @@ KnownVoice MakeKnownVoice(const KnownVoiceSpec& s) {
     const double c = Contact(s, t - truth.closingsS[cycle], truth.periodsS[cycle]);
     out.egg[n] = static_cast<float>(-s.eggAmplitude * (2 * c - 1));
   }
+  // Shimmer is defined on the periods' peak-to-peak amplitudes; the responses overlap a little, so
+  // the truth is taken from the clean signal, cycle by cycle (the largest and smallest sample, each
+  // refined with a parabola).
+  auto extreme = [&](size_t a, size_t b, double sign) {
+    size_t best = a;
+    for (size_t n = a; n < b; ++n)
+      if (sign * out.audio[n] > sign * out.audio[best]) best = n;
+    if (best == 0 || best + 1 >= frames) return double(out.audio[best]);
+    const double y0 = sign * out.audio[best - 1], y1 = sign * out.audio[best], y2 = sign * out.audio[best + 1];
+    const double d = y0 - 2 * y1 + y2;
+    return sign * (d < 0 ? y1 - (y0 - y2) * (y0 - y2) / (8 * d) : y1);
+  };
+  truth.amplitudes.assign(truth.closingsS.size(), 0.0);
+  for (size_t i = 0; i + 1 < truth.closingsS.size(); ++i) {
+    const size_t a = static_cast<size_t>(std::ceil(truth.closingsS[i] * s.rate));
+    const size_t b = std::min(frames, static_cast<size_t>(std::ceil(truth.closingsS[i + 1] * s.rate)));
+    if (a < b) truth.amplitudes[i] = extreme(a, b, 1) - extreme(a, b, -1);
+  }
   AddNoise(out.audio, s.noiseDb, rng);
   AddNoise(out.egg, s.eggNoiseDb, rng);
 

@@ -28,7 +28,7 @@ struct KnownVoiceSpec {
 struct KnownVoiceTruth {
   std::vector<double> closingsS;  // every glottal closure (cycle start)
   std::vector<double> periodsS;   // closingsS[i + 1] - closingsS[i]
-  std::vector<double> amplitudes;  // the Audio's relative amplitude per cycle
+  std::vector<double> amplitudes;  // the Audio's peak-to-peak amplitude per cycle, without noise
   double f0MeanHz = 0;             // mean of 1 / period
   double jitterLocalPercent = 0;   // from the periods as made
   double shimmerLocalPercent = 0;  // from the amplitudes as made
