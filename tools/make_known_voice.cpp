@@ -4,18 +4,20 @@
 //   make_known_voice --out FILE.wav [--f0 125] [--jitter 0] [--shimmer 0] [--noise-db 200]
 //                    [--egg-noise-db 200] [--cq 0.45] [--closing-ms 0.5] [--opening-ms 1.5]
 //                    [--seconds 2] [--rate 44100] [--mono] [--seed 1]
+//                    [--format pcm16|pcm24|pcm32|float32] [--extensible] [--bext BYTES]
 //
 // Channel 0 (Audio) is a train of formant responses (700, 1100, 2600 Hz) started at each glottal
 // closure; --jitter and --shimmer are the SDs (%) of the periods' and amplitudes' relative
 // perturbation; --noise-db the Audio's signal-to-noise ratio. Channel 1 (EGG) has raised-cosine
 // closing and opening edges of the given lengths, the opening edge centred cq x period after the
-// closure, so every closed-quotient method's answer is known. 16-bit PCM.
+// closure, so every closed-quotient method's answer is known. 16-bit PCM unless --format says
+// otherwise; --extensible writes the extensible format record, --bext a broadcast chunk before it.
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <string>
 
-#include "files/recording_file.h"
 #include "support/voice_signals.h"
+#include "support/wave_encoding.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"Write a sustained vowel with its glottogram whose measures are known"};
@@ -35,13 +37,23 @@ int main(int argc, char** argv) {
   app.add_option("--rate", s.rate, "Frames per second")->check(CLI::Range(8000, 192000))->capture_default_str();
   app.add_option("--seed", s.seed, "Random seed");
   app.add_flag("--mono", mono, "Audio only");
+  std::string format = "pcm16";
+  testsig::WaveLayout layout;
+  app.add_option("--format", format, "Sample format")
+      ->check(CLI::IsMember({"pcm16", "pcm24", "pcm32", "float32"}))
+      ->capture_default_str();
+  app.add_flag("--extensible", layout.extensible, "Extensible format record");
+  app.add_option("--bext", layout.bextBytes, "Bytes of a broadcast chunk before the format")->check(CLI::Range(0, 100000));
   CLI11_PARSE(app, argc, argv);
 
   const auto voice = testsig::MakeKnownVoice(s);
-  const auto samples = testsig::ToInt16(mono ? voice.audio : testsig::StereoFrames(voice));
-  std::string error;
-  if (!SaveSampleFile(out, mono ? 1 : 2, s.rate, 16, samples, &error)) {
-    std::fprintf(stderr, "%s: %s\n", out.c_str(), error.c_str());
+  const auto& samples = mono ? voice.audio : testsig::StereoFrames(voice);
+  layout.coding = format == "pcm24"     ? testsig::WaveCoding::Pcm24
+                  : format == "pcm32"   ? testsig::WaveCoding::Pcm32
+                  : format == "float32" ? testsig::WaveCoding::Float32
+                                        : testsig::WaveCoding::Pcm16;
+  if (!testsig::WriteWaveFile(out, samples, mono ? 1 : 2, s.rate, layout)) {
+    std::fprintf(stderr, "%s: Cannot Write File\n", out.c_str());
     return 1;
   }
   const auto& t = voice.truth;

@@ -23,3 +23,19 @@ struct LoadedRecording {
 // start of the data); on failure returns nullopt and sets *error (when given) to the message a user
 // would see ("Cannot Open File", "16 bit sampling is required", "Sample is too short", ...).
 std::optional<LoadedRecording> LoadRecording(const std::string& path, std::string* error);
+
+// A stretch of a recording for the measures, as full-scale floats, read through
+// OpenRecordingForMeasure: 16-bit samples / 32768, 24-bit / 2^23, 32-bit / 2^31, floats as stored
+// (a sample that is not a finite number reads as 0). Only the frames from fromS to toS seconds are
+// read (toS < 0: to the end); an empty stretch is an error.
+struct MeasuredRecording {
+  int channels = 1;
+  int sampleRate = 11025;
+  SampleEncoding encoding = SampleEncoding::Pcm16;
+  bool headerless = false;
+  int64_t firstFrame = 0;      // of the stretch, in the whole data
+  std::vector<float> samples;  // interleaved frames
+};
+inline constexpr const char* kMsgEmptyStretch = "Nothing to measure between --from and --to";
+std::optional<MeasuredRecording> LoadRecordingForMeasure(const std::string& path, double fromS, double toS,
+                                                         std::string* error);

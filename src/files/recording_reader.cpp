@@ -100,7 +100,22 @@ std::string CheckRecordingFormat(const RecordingInfo& info) {
   return {};
 }
 
-RecordingPlayback OpenRecordingForPlay(const std::string& path, int64_t startOffset) {
+SampleEncoding EncodingOf(const RecordingInfo& info) {
+  if (info.headerless) return SampleEncoding::Pcm16;
+  int tag = info.formatTag;
+  // WAVE_FORMAT_EXTENSIBLE: the sub-format GUID starts with the real tag, 24 bytes into the record.
+  if (tag == 0xFFFE && info.chunks.formatBytes >= 40) tag = ReadLe16(info.chunks.format.data() + 24);
+  if (tag == 1 && info.bitsPerSample == 16) return SampleEncoding::Pcm16;
+  if (tag == 1 && info.bitsPerSample == 24) return SampleEncoding::Pcm24;
+  if (tag == 1 && info.bitsPerSample == 32) return SampleEncoding::Pcm32;
+  if (tag == 3 && info.bitsPerSample == 32) return SampleEncoding::Float32;
+  return SampleEncoding::Other;
+}
+
+namespace {
+
+// Opening for playing or for measuring: only the check of the sample format differs.
+RecordingPlayback OpenRecording(const std::string& path, int64_t startOffset, bool forMeasure) {
   RecordingPlayback p;
   // Non-blocking open so that a FIFO or a device node cannot hang the program; only regular files
   // are recordings.
@@ -121,7 +136,11 @@ RecordingPlayback OpenRecordingForPlay(const std::string& path, int64_t startOff
 
   auto readFile = [fd](int64_t offset, uint8_t* dst, int64_t bytes) { return ReadAt(fd, offset, dst, bytes); };
   p.info = FindRecordingFormat(head.data(), static_cast<size_t>(headBytes), fileBytes, readFile);
-  std::string problem = CheckRecordingFormat(p.info);
+  RecordingInfo checked = p.info;
+  // The measures take any encoding they can convert; the other checks stay as they are.
+  if (forMeasure && EncodingOf(p.info) != SampleEncoding::Other) checked.bitsPerSample = 16;
+  std::string problem = CheckRecordingFormat(checked);
+  if (forMeasure && problem == kMsgNeeds16Bit) problem = kMsgMeasureFormats;
   if (!problem.empty()) {
     RecordingPlayback r = Rejected(std::move(p), "");
     r.message = std::move(problem);
@@ -134,6 +153,14 @@ RecordingPlayback OpenRecordingForPlay(const std::string& path, int64_t startOff
   p.ok = true;
   return p;
 }
+
+}  // namespace
+
+RecordingPlayback OpenRecordingForPlay(const std::string& path, int64_t startOffset) {
+  return OpenRecording(path, startOffset, false);
+}
+
+RecordingPlayback OpenRecordingForMeasure(const std::string& path) { return OpenRecording(path, 0, true); }
 
 void SetPlayStartSecond(RecordingPlayback& p, int startSeconds) {
   const int64_t perSecond = static_cast<int64_t>(p.info.sampleRate) * p.info.blockAlign;

@@ -28,6 +28,9 @@ inline constexpr const char* kMsgSampleTooShort = "Sample is too short";
 inline constexpr const char* kMsgBadChannels = "Only files with 1 or 2 channels can be played";
 inline constexpr const char* kMsgBadSampleRate = "The sample rate of this file is not valid";
 inline constexpr const char* kMsgCannotReadFile = "Cannot Read File";
+// The measures read more sample formats than Play File plays.
+inline constexpr const char* kMsgMeasureFormats =
+    "Only 16-bit, 24-bit or 32-bit PCM and 32-bit float recordings can be measured";
 
 // The shortest playable data of a file with a header: one second of 22050 Hz mono. Headerless data
 // only need one whole frame: the file says nothing of its format, so a byte count meant for
@@ -101,3 +104,13 @@ RecordingInfo FindRecordingFormat(const uint8_t* head, size_t headBytes, int64_t
                                   const WaveReadAt& readAt);
 // The checks on a scanned file, in the order the user meets them. Empty when it can be played.
 std::string CheckRecordingFormat(const RecordingInfo& info);
+
+// How the samples of a recording are stored. Play File plays Pcm16 only; the measures read all of
+// them (WAVE_FORMAT_PCM, WAVE_FORMAT_IEEE_FLOAT, or WAVE_FORMAT_EXTENSIBLE with either sub-format).
+enum class SampleEncoding { Pcm16, Pcm24, Pcm32, Float32, Other };
+SampleEncoding EncodingOf(const RecordingInfo& info);
+
+// The reader for the measures: the same finding, checks and limits as OpenRecordingForPlay, except
+// that every SampleEncoding but Other is accepted (kMsgMeasureFormats otherwise). Reading with
+// ReadPlayData as for playing.
+RecordingPlayback OpenRecordingForMeasure(const std::string& path);

@@ -42,21 +42,27 @@ Outcome MeasureFile(const std::string& path, const MeasureOptions& o) {
     return Outcome{o.csv ? (o.perCycle ? "" : VoiceErrorCsv(path, message)) : VoiceErrorJson(path, message) + "\n",
                    true, message};
   };
+  // The format first, so that a file the measures refuse is never read whole.
+  {
+    const RecordingPlayback opened = OpenRecordingForMeasure(path);
+    if (!opened.ok) return failure(opened.message);
+    const std::string why = CheckMeasurable(opened.info.channels, opened.info.sampleRate);
+    if (!why.empty()) return failure(why);
+  }
   std::string error;
-  std::optional<LoadedRecording> recording = LoadRecording(path, &error);
+  std::optional<MeasuredRecording> recording = LoadRecordingForMeasure(path, o.fromS, o.toS, &error);
   if (!recording) return failure(error);
-  const int channels = recording->channels;
-  const size_t frames = recording->samples.size() / channels;
-  const double rate = recording->sampleRate;
-  const size_t first = std::min(frames, static_cast<size_t>(std::max(0.0, o.fromS) * rate));
-  const size_t last = o.toS < 0 ? frames : std::min(frames, static_cast<size_t>(o.toS * rate));
-  if (last <= first) return failure("Nothing to measure between --from and --to");
   VoiceMeasureOptions options;
   options.glottogramPolarity = o.eggPolarity == "minus" ? ID_GLOTTOGRAM_MINUS : ID_GLOTTOGRAM_PLUS;
   options.keepRows = o.perCycle;
-  const std::span<const int16_t> span(recording->samples.data() + first * channels, (last - first) * channels);
-  VoiceReport report = MeasureVoice(span, channels, recording->sampleRate, options);
+  VoiceReport report = MeasureVoice(std::span<const float>(recording->samples), recording->channels,
+                                    recording->sampleRate, options);
+  // Times in the report count from the start of the stretch; the rows say where they are in the file.
+  const double offset = double(recording->firstFrame) / recording->sampleRate;
   recording.reset();  // the samples go before the text is kept
+  for (auto& row : report.periodRows) row.startS += offset;
+  if (report.egg)
+    for (auto& row : report.egg->rows) row.startS += offset;
   if (o.csv) return {VoiceReportCsv(path, report, o.perCycle), false};
   return {VoiceReportJson(path, report, o.perCycle) + "\n", false};
 }

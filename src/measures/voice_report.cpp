@@ -70,11 +70,17 @@ SummaryStats Summarize(std::span<const double> values) {
   return s;
 }
 
+std::string CheckMeasurable(int channels, int rate) {
+  if (channels < 1 || channels > 2) return "Only files with 1 or 2 channels can be measured";
+  if (rate < kMinMeasureRate) return kMsgRateTooLow;
+  return {};
+}
+
 VoiceReport MeasureVoice(std::span<const float> frames, int channels, int rate, const VoiceMeasureOptions& options) {
   VoiceReport report;
   report.channels = channels;
   report.rate = rate;
-  if (channels < 1 || rate <= 0) return report;
+  if (!CheckMeasurable(channels, rate).empty()) return report;
   report.seconds = double(frames.size() / channels) / rate;
 
   const auto audio = Channel(frames, channels, 0);

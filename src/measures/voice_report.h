@@ -98,6 +98,12 @@ struct VoiceReport {
   std::optional<EggReport> egg;  // two channels only
 };
 
+// The lowest rate measured: the pitch ceiling and the cepstrum need the band up to 2 kHz.
+inline constexpr int kMinMeasureRate = 4000;
+inline constexpr const char* kMsgRateTooLow = "Sample rates below 4000 Hz cannot be measured";
+// Why frames of this shape cannot be measured ("" when they can); MeasureVoice then measures nothing.
+std::string CheckMeasurable(int channels, int rate);
+
 // Measures interleaved frames of 1 or 2 channels (channel 0 Audio, channel 1 EGG) at `rate`
 // frames per second. Float samples are full scale (+-1); 16-bit ones are divided by 32768.
 VoiceReport MeasureVoice(std::span<const float> frames, int channels, int rate,
