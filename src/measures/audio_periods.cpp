@@ -14,8 +14,9 @@ constexpr double kVoicingThreshold = 0.45;
 constexpr double kPeriodSearch = 0.15;      // lag search of a period mark: +-15 % of the expected one
 constexpr double kMarkCorrelation = 0.5;    // below it a period ends the stretch
 constexpr double kMaxPeriodFactor = 1.3;    // neighbouring periods further apart are not a jitter pair
-constexpr double kMultipleTolerance = 0.95;  // a shorter lag this strong, relative, is the period
-constexpr double kMedianTolerance = 0.85;    // a lag this strong, relative, may follow the local median
+constexpr double kMultipleTolerance = 0.7;   // a sub-multiple lag this strong, relative, is the period
+constexpr double kEqualTolerance = 0.97;     // any shorter lag this strong, relative, is the period
+constexpr double kMedianTolerance = 0.7;     // a lag this strong, relative, may follow the local median
 constexpr int kMedianFrames = 10;            // the local median spans this many frames either side
 
 struct Candidate {
@@ -162,6 +163,34 @@ ParabolicPeak RefinePeak(const Values& y, int lag) {
   return {x + p.offset * kStep - lag, p.value};
 }
 
+// The normalised correlation of x[a..a+w) with the signal `lag` samples later, the later window
+// interpolated with the windowed sinc: near r = 1 a parabola through whole lags misses the top by
+// more than the noise the harmonics-to-noise ratio is after. Falls back to `fallback` near the ends.
+double FractionalCorrelation(std::span<const float> x, int a, int w, double lag, double fallback) {
+  const int whole = static_cast<int>(std::floor(lag));
+  const double frac = lag - whole;
+  if (a < 0 || a + whole - kSincDepth + 1 < 0 || static_cast<size_t>(a + whole + w + kSincDepth) >= x.size())
+    return fallback;
+  double weight[2 * kSincDepth];
+  const double sinFrac = std::sin(kPi * frac);
+  for (int k = -kSincDepth + 1; k <= kSincDepth; ++k) {
+    const double d = frac - k;
+    const double sinc = std::abs(d) < 1e-9 ? 1 : ((k & 1) ? -sinFrac : sinFrac) / (kPi * d);
+    weight[k + kSincDepth - 1] = sinc * (0.5 + 0.5 * std::cos(kPi * d / kSincDepth));
+  }
+  double ab = 0, aa = 0, bb = 0;
+  for (int n = 0; n < w; ++n) {
+    const float* p = x.data() + a + whole + n - kSincDepth + 1;
+    double b = 0;
+    for (int k = 0; k < 2 * kSincDepth; ++k) b += weight[k] * p[k];
+    const double u = x[a + n];
+    ab += u * b;
+    aa += u * u;
+    bb += b * b;
+  }
+  return aa > 0 && bb > 0 ? ab / std::sqrt(aa * bb) : fallback;
+}
+
 // The largest (sign +1) or smallest (-1) value in [from, to) of a channel sampled near its band
 // limit, refined between the samples with the windowed sinc.
 double BandLimitedExtreme(std::span<const float> x, int from, int to, double sign) {
@@ -242,16 +271,33 @@ std::vector<PitchFrame> TrackPitch(std::span<const float> x, double rate, const 
       const ParabolicPeak p = RefinePeak(normalised, lag);
       found.push_back({(lag + p.offset) / rate, std::min(p.value, 1.0)});
     }
-    // The shortest lag that is nearly as strong as the strongest: multiples of the period score
-    // about as high as the period itself once the window's correction has inflated long lags.
-    double strongest = 0;
-    for (const auto& c : found) strongest = std::max(strongest, c.strength);
-    for (const auto& c : found) {
-      if (c.strength >= kMultipleTolerance * strongest) {
-        f.periodS = c.periodS;
-        f.strength = c.strength;
-        break;
+    // The strongest lag, or the shortest lag of which it is a multiple (2 to 4 times, within 4 %)
+    // when that is nearly as strong: multiples of the period score about as high as the period
+    // itself once the window's correction has inflated long lags, and jitter spoils them less than
+    // it spoils the period.
+    const Candidate* best = nullptr;
+    for (const auto& c : found)
+      if (best == nullptr || c.strength > best->strength) best = &c;
+    if (best != nullptr) {
+      const Candidate* chosen = best;
+      for (const auto& c : found) {
+        if (&c == best || c.periodS >= best->periodS || c.strength < kMultipleTolerance * best->strength) continue;
+        const double ratio = best->periodS / c.periodS;
+        const double nearest = std::round(ratio);
+        if (nearest >= 2 && nearest <= 4 && std::abs(ratio - nearest) < 0.04 * nearest) {
+          chosen = &c;
+          break;  // candidates come shortest first
+        }
       }
+      for (const auto& c : found) {
+        // Not a multiple but as strong and shorter: the shorter one.
+        if (c.periodS < chosen->periodS && c.strength >= kEqualTolerance * best->strength) {
+          chosen = &c;
+          break;
+        }
+      }
+      f.periodS = chosen->periodS;
+      f.strength = chosen->strength;
     }
     candidates.push_back(std::move(found));
     f.voiced = f.periodS > 0 && f.strength >= kVoicingThreshold;
@@ -286,8 +332,13 @@ AudioPeriods FindAudioPeriods(std::span<const float> x, double rate, std::span<c
     int index = 0;
     const ParabolicPeak p0 = Extreme(x, static_cast<int>(first), static_cast<int>(first + expected), 1, &index);
     double mark = index + p0.offset;
+    double previous = 0;  // the last period found in this stretch, samples
     while (true) {
       expected = expectedAt(mark);
+      // A voice does not change its period by a third from one period to the next: where the track
+      // jumps that far (an octave error it kept), the last period is the better guide.
+      if (previous > 0 && std::max(expected, previous) > kMaxPeriodFactor * std::min(expected, previous))
+        expected = previous;
       const int w = static_cast<int>(std::lround(expected));
       const int lo = static_cast<int>(std::floor(expected * (1 - kPeriodSearch)));
       const int hi = static_cast<int>(std::ceil(expected * (1 + kPeriodSearch)));
@@ -300,13 +351,14 @@ AudioPeriods FindAudioPeriods(std::span<const float> x, double rate, std::span<c
       row.periodMs = 1000 * m.lag / rate;
       row.f0Hz = rate / m.lag;
       const double toReduced = reducedRate / rate;
-      const int a = static_cast<int>(std::lround((mark - m.lag / 2) * toReduced));
-      const int b = static_cast<int>(std::lround((mark + m.lag / 2) * toReduced));
+      const int a = static_cast<int>(std::lround((mark - m.lag / 4) * toReduced));
+      const int b = static_cast<int>(std::lround((mark + 3 * m.lag / 4) * toReduced));
       const double top = BandLimitedExtreme(reduced, a, b, 1);
       const double bottom = BandLimitedExtreme(reduced, a, b, -1);
       row.amplitude = top - bottom;
       out.rows.push_back(row);
       out.stretch.push_back(stretchId);
+      previous = m.lag;
       // The next mark: the waveform peak nearest one period on.
       const double next = mark + m.lag;
       const int from = static_cast<int>(std::lround(next - m.lag / 8));
@@ -364,7 +416,7 @@ double HarmonicsToNoiseDb(std::span<const float> x, double rate, const std::vect
     a = std::clamp<int>(a, 0, std::max<int>(0, static_cast<int>(x.size()) - w - hi - 2));
     LagMatch m;
     if (!BestLag(x, a, w, lo, hi, &m)) continue;
-    const double r = std::clamp(m.r, 1e-7, 1 - 1e-7);
+    const double r = std::clamp(FractionalCorrelation(x, a, w, m.lag, m.r), 1e-7, 1 - 1e-7);
     sum += 10 * std::log10(r / (1 - r));
     ++frames;
   }

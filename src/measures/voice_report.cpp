@@ -94,7 +94,9 @@ VoiceReport MeasureVoice(std::span<const float> frames, int channels, int rate, 
     else
       ++report.unvoicedFrames;
   }
-  const AudioPeriods periods = FindAudioPeriods(audio, rate, reduced, kAnalysisRate, track, options);
+  // Amplitudes come from the 5-kHz band at the full rate, where the peaks are finely sampled.
+  const auto band = ResampleChannel(reduced, kAnalysisRate, rate);
+  const AudioPeriods periods = FindAudioPeriods(audio, rate, band, rate, track, options);
   report.periods = static_cast<int>(periods.rows.size());
   std::vector<double> f0;
   f0.reserve(periods.rows.size());
