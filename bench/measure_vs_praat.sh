@@ -19,7 +19,7 @@ echo "== one 60-second stereo file"
 if command -v hyperfine > /dev/null; then
   hyperfine --runs 3 --export-json "$work/one.json" \
     "$build/bin/taldrinex-cli measure $work/voice.wav --jobs 1" \
-    "praat --run $here/praat_voice_report.praat $work/voice.wav"
+    "praat --run $here/praat_voice_report.praat $work/voice.wav 0"
 fi
 
 now() { date +%s.%N; }
@@ -29,7 +29,7 @@ t0=$(now)
 t1=$(now)
 echo "== $praat_files files, praat two at a time"
 ls "$work"/voice???.wav | head -n "$praat_files" |
-  xargs -P 2 -I{} praat --run "$here/praat_voice_report.praat" {} > "$work/praat.txt"
+  xargs -P 2 -I{} praat --run "$here/praat_voice_report.praat" {} 0 > "$work/praat.txt"
 t2=$(now)
 awk -v t0="$t0" -v t1="$t1" -v t2="$t2" -v n="$praat_files" 'BEGIN {
   m = t1 - t0; p = t2 - t1; mp = m / 100; pp = p / n;
