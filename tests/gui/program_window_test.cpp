@@ -51,17 +51,24 @@ TEST_P(ProgramWindowTest, StartsMirrorsItsModelAndClosesFromIdle) {
   QtBackend backend;
   SetBackend(&backend);
   Seen seen;
-  // The scripted user looks at the idle window, then presses the close box, as a user would.
-  QTimer::singleShot(200, [&seen, variant] {
+  // The scripted user looks at the idle window once the widgets have caught up with the model (a
+  // busy machine may take a while to mirror it), then presses the close box, as a user would.
+  QTimer look;
+  int looks = 0;
+  QObject::connect(&look, &QTimer::timeout, [&] {
+    if (++looks < 50 && !MainWindowWidget()) return;
+    if (looks < 50 && !ModelMismatches().empty()) return;
+    look.stop();
     Inspect(seen, variant);
     if (QWidget* window = MainWindowWidget()) window->close();
   });
+  look.start(100);
   // Should the first close not end it, a later one does (the test must not hang).
   QTimer safety;
   QObject::connect(&safety, &QTimer::timeout, [] {
     if (QWidget* window = MainWindowWidget()) window->close();
   });
-  safety.start(3000);
+  safety.start(8000);
   const int exitCode = RunTaldrinex(variant, "");
   safety.stop();
   SetBackend(nullptr);
