@@ -130,7 +130,7 @@ void NoteStepInterval(double intervalMs) {
   Companions.AchievedUpdatePeriodMs = static_cast<float>(L.AchievedUpdatePeriodMs);
 }
 
-bool FinishLoopStep(int displayTimeMs, void (*presentFrame)(int width, int height), void (*focusMainWindow)()) {
+bool DrawLoopFrame(int displayTimeMs, void (*presentFrame)(int width, int height), void (*focusMainWindow)()) {
   bool drawn = false;
   if (Mode.FrameReady) {
     DrawDisplayFrame(Display.FrameDC, displayTimeMs);
@@ -142,11 +142,14 @@ bool FinishLoopStep(int displayTimeMs, void (*presentFrame)(int width, int heigh
     if (focusMainWindow) focusMainWindow();
     LiveView.FocusReturnRequested = 0;
   }
+  return drawn;
+}
+
+void CountAnalysisStep() {
   if (++LiveLoop.StepCounter >= 20) {
     if (AnalysisSettings.BandwidthMode == ID_BANDWIDTH_PERCENT_F0) ApplyAnalysisBandwidth();
     LiveLoop.StepCounter = 0;
   }
-  return drawn;
 }
 
 void KeepLastTraces(int channels) {

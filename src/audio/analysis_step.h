@@ -32,10 +32,12 @@ void ApplyAnalysisBandwidth();
 // Keeps the mean of the last 32 step intervals (ms) as AchievedUpdatePeriodMs.
 void NoteStepInterval(double intervalMs);
 
-// The end of every loop step: draws the frame for `displayTimeMs` and shows it (when a frame
-// exists), gives the focus back after a closed options dialog, and lets the %F0 bandwidth follow
-// F0 every 20 steps. True when a frame was drawn.
-bool FinishLoopStep(int displayTimeMs, void (*presentFrame)(int width, int height), void (*focusMainWindow)());
+// Draws the frame for `displayTimeMs` and shows it (when a frame exists), and gives the focus back
+// after a closed options dialog. True when a frame was drawn.
+bool DrawLoopFrame(int displayTimeMs, void (*presentFrame)(int width, int height), void (*focusMainWindow)());
+
+// After every analysis step: the %F0 bandwidth follows F0 every 20 steps.
+void CountAnalysisStep();
 
 // The traces keep the segment drawn last in their second half, for the panels' erase pass.
 void KeepLastTraces(int channels);

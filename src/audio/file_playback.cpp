@@ -1,6 +1,7 @@
 #include "audio/file_playback.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "analysis/fft_tables.h"
@@ -8,6 +9,7 @@
 #include "audio/frozen_view.h"
 #include "audio/live_loop.h"
 #include "audio/output_device.h"
+#include "audio/paced_loop.h"
 #include "audio/ring_segment.h"
 #include "display/display_frame.h"
 #include "display/display_state.h"
@@ -26,6 +28,13 @@ namespace {
 constexpr int kNearEndSegments = 4;  // the display freezes this many segments before the end
 
 bool Stopping() { return Mode.StopRequested != 0; }
+
+// The running loop's hooks and the device position it reads by.
+struct FileRunState {
+  const FilePlaybackHooks* hooks = nullptr;
+  PositionEstimate position;
+};
+FileRunState FileRun;
 
 int HalfFrames() { return FilePlay.ReadAheadBytes / 2 / FilePlay.BlockAlign; }
 uint8_t* Half(int which) { return FilePlay.StreamBlock.data() + (which ? FilePlay.ReadAheadBytes / 2 : 0); }
@@ -139,20 +148,17 @@ bool CopyHeldSegment(int channels) {
   return inHeld;
 }
 
-// The segment under the sound, out of the play block by the device position. false: the step is
-// abandoned (no position: the playback ends; or the segment would cross the end of its half).
-enum class PlayingSegment { Copied, Retry, NoPosition };
+// Steps and columns read up to about 100 ms behind the device (a late step, the columns of a
+// frame): a half is refilled only once the device is this far into the other one.
+int RefillMarginFrames() { return kSegmentFrames + FilePlay.SampleRate * 150 / 1000; }
 
-PlayingSegment CopyPlayingSegment(const FilePlaybackHooks& h) {
+// Each half is refilled once per pass, when the device is far enough into the other one that no
+// segment read later needs frames from the half being overwritten.
+void RefillBehind(int64_t position) {
   auto& F = FilePlay;
-  const int64_t position = PlaybackPositionFrames();
-  if (position < 0) return PlayingSegment::NoPosition;
-  F.LastPosition = position;
   const int half = HalfFrames();
   const int64_t p = position % (2 * static_cast<int64_t>(half));
   const int current = p < half ? 0 : 1;
-  // Each half is refilled once per pass, when the device is 2048 frames into the other one, so the
-  // segment read below never needs frames from a half being overwritten.
   if (current == 0 && !F.PlayingFirstHalf) {
     F.PlayingFirstHalf = 1;
     F.RefillArmed = 1;
@@ -161,29 +167,95 @@ PlayingSegment CopyPlayingSegment(const FilePlaybackHooks& h) {
     F.PlayingFirstHalf = 0;
     F.RefillArmed = 1;
   }
-  if (F.RefillArmed && p > (current == 0 ? 0 : half) + kSegmentFrames) {
+  if (F.RefillArmed && p > (current == 0 ? 0 : half) + RefillMarginFrames()) {
     Refill(current == 0 ? 1 : 0);
     F.RefillArmed = 0;
   }
+}
+
+// The segment that ends at play position `position` (frames), in the play block.
+RingSegment LocatePlaying(int64_t position, bool clearResume) {
+  const int half = HalfFrames();
   RingSegment seg;
-  seg.fillingSecond = static_cast<uint8_t>(current);
+  seg.fillingSecond = static_cast<uint8_t>(position % (2 * static_cast<int64_t>(half)) < half ? 0 : 1);
   seg.offset = static_cast<int>(position % half) - kSegmentFrames;
+  const FilePlaybackHooks& h = *FileRun.hooks;
   if (h.resumeMarker && *h.resumeMarker) {
     // Just resumed: the other half still holds sound from before the freeze.
     if (seg.offset >= 0) {
-      *h.resumeMarker = 0;
+      if (clearResume) *h.resumeMarker = 0;
     } else {
       seg.offset = 0;
     }
   }
   SplitRingSegment(seg, half);
-  if (!seg.usable) return PlayingSegment::Retry;
+  return seg;
+}
+
+bool FileStopping() { return Stopping(); }
+
+WakeAction FileAfterPump(double now) {
+  auto& F = FilePlay;
+  const FilePlaybackHooks& h = *FileRun.hooks;
+  if (Mode.FreezePending && Output.Owner == PlaybackOwner::File) FreezeDuringPlayback(h, now);
+  Mode.FreezePending = 0;
+  F.EndedFrozen = Mode.Frozen != 0;
+  LiveLoop.SinceLoopStart = now - F.LoopStartTime;
+  // Frozen, the steps use neither the clock nor the device.
+  if (Mode.Frozen) return WakeAction::Proceed;
+  const int64_t c = ClockFrames(now);
+  if (c >= F.PlayDataFrames - kSegmentFrames) {
+    Mode.StopRequested = 1;
+    return WakeAction::End;
+  }
+  if (c >= F.PlayDataFrames - kNearEndSegments * kSegmentFrames) {
+    NearEndFreeze(h);
+    return WakeAction::Again;
+  }
+  const int64_t position = PlaybackPositionFrames();
+  if (position < 0) {
+    // A device that cannot tell its position ends the playback.
+    Mode.StopRequested = 1;
+    return WakeAction::End;
+  }
+  F.LastPosition = position;
+  NotePosition(FileRun.position, now, position, F.SampleRate);
+  RefillBehind(position);
+  return WakeAction::Proceed;
+}
+
+StepCopy FileCopyStep(double t, bool frozen, SegmentView* view) {
+  auto& F = FilePlay;
+  view->loop = AnalysisLoop::File;
+  view->channels = F.Channels;
+  view->frozen = frozen;
+  if (frozen) {
+    view->viewedSample = LiveView.ViewedSample;
+    view->inCapturedPart = CopyHeldSegment(F.Channels);
+    return StepCopy::Copied;
+  }
+  const RingSegment seg = LocatePlaying(PositionAt(FileRun.position, t, F.SampleRate), true);
+  if (!seg.usable) return StepCopy::Skip;
   auto& s = Samples;
   auto& L = LiveLoop;
-  CopyRingSegment(Half(0), Half(1), seg, half, F.Channels, s.AudioDelayFramesA, L.AudioSegment.data(),
+  CopyRingSegment(Half(0), Half(1), seg, HalfFrames(), F.Channels, s.AudioDelayFramesA, L.AudioSegment.data(),
                   s.TraceA1.data(), L.EggSegment.data(), s.TraceA2.data());
-  return PlayingSegment::Copied;
+  return StepCopy::Copied;
 }
+
+bool FileCopyColumn(double t, int16_t* audio, int16_t* trace) {
+  auto& F = FilePlay;
+  const RingSegment seg = LocatePlaying(PositionAt(FileRun.position, t, F.SampleRate), false);
+  if (!seg.usable || !FileRun.position.valid) return false;
+  std::array<int16_t, kSegmentFrames> egg{};
+  CopyRingSegment(Half(0), Half(1), seg, HalfFrames(), F.Channels, Samples.AudioDelayFramesA, audio, trace,
+                  egg.data(), egg.data());
+  return true;
+}
+
+double FileColumnTime(double displayMs) { return FilePlay.LoopStartTime + displayMs; }
+int FileDisplayTime(double now) { return static_cast<int>(std::trunc(now - FilePlay.LoopStartTime)); }
+void FileKeepTraces() { KeepLastTraces(FilePlay.Channels); }
 
 }  // namespace
 
@@ -235,73 +307,33 @@ void RunFilePlaybackLoop(const FilePlaybackHooks& h, int resumeFrozen) {
   L.F0 = F0TrackerState{};
   ApplyAnalysisBandwidth();
   AllocateLiveWorkArrays();
-  const int mode = Companions.DisplayMode;
-  L.MinStepPeriod = (mode == 0 || mode == 1 || mode == 2 || mode == 4) ? 0 : 20;
   L.StepCounter = 0;
-  F.LoopStartTime = L.PrevStepTime = NowMs();
+  F.LoopStartTime = NowMs();
   if (resumeFrozen) {
     Mode.Frozen = 1;
     Mode.FreezePending = 0;
     if (h.resumeMarker) *h.resumeMarker = 0;
   }
   F.EndedFrozen = Mode.Frozen != 0;
-  const int channels = F.Channels;
+  const FileRunState outer = FileRun;
+  FileRun = FileRunState{};
+  FileRun.hooks = &h;
 
-  while (!Stopping()) {
-    PumpMessages();
-    if (Stopping()) break;
-    if (Mode.FreezePending && Output.Owner == PlaybackOwner::File) FreezeDuringPlayback(h, NowMs());
-    Mode.FreezePending = 0;
-    const bool frozen = Mode.Frozen != 0;
-    F.EndedFrozen = frozen;
-    double now = NowMs();
-    if (!frozen) {
-      // Pacing: frozen steps use neither the clock nor the device.
-      while (now - L.PrevStepTime < L.MinStepPeriod) {
-        if (Stopping()) break;
-        SleepMs(2);
-        now = NowMs();
-      }
-      if (Stopping()) break;
-      NoteStepInterval(now - L.PrevStepTime);
-      L.PrevStepTime = now;
-      const int64_t c = ClockFrames(now);
-      if (c >= F.PlayDataFrames - kSegmentFrames) {
-        Mode.StopRequested = 1;
-        break;
-      }
-      if (c >= F.PlayDataFrames - kNearEndSegments * kSegmentFrames) {
-        NearEndFreeze(h);
-        continue;
-      }
-    }
-    L.SinceLoopStart = now - F.LoopStartTime;
+  PacedLoop loop;
+  loop.stopping = FileStopping;
+  loop.afterPump = FileAfterPump;
+  loop.copyStep = FileCopyStep;
+  loop.copyColumn = FileCopyColumn;
+  loop.columnTime = FileColumnTime;
+  loop.displayTime = FileDisplayTime;
+  loop.keepTraces = FileKeepTraces;
+  loop.presentFrame = h.presentFrame;
+  loop.focusMainWindow = h.focusMainWindow;
+  loop.framesDrawn = &F.StepsDrawn;
+  loop.stepsSkipped = &F.StepsAbandoned;
+  RunPacedLoop(loop, F.LoopStartTime);
+  FileRun = outer;
 
-    KeepLastTraces(channels);
-
-    SegmentView view;
-    view.loop = AnalysisLoop::File;
-    view.channels = channels;
-    view.frozen = frozen;
-    if (frozen) {
-      view.viewedSample = LiveView.ViewedSample;
-      view.inCapturedPart = CopyHeldSegment(channels);
-    } else {
-      const PlayingSegment got = CopyPlayingSegment(h);
-      if (got == PlayingSegment::NoPosition) {
-        Mode.StopRequested = 1;
-        break;
-      }
-      if (got == PlayingSegment::Retry) {
-        ++F.StepsAbandoned;
-        continue;
-      }
-    }
-    AnalyseSegment(view);
-
-    if (FinishLoopStep(static_cast<int>(std::trunc(L.SinceLoopStart)), h.presentFrame, h.focusMainWindow))
-      ++F.StepsDrawn;
-  }
   // A device still playing (stopped by the user or by the clock) is done with now; closing it
   // does what its end notice would.
   Mode.FreezePending = 0;

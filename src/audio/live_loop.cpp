@@ -1,12 +1,14 @@
 #include "audio/live_loop.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "analysis/fft_tables.h"
 #include "audio/analysis_step.h"
 #include "audio/capture_device.h"
 #include "audio/frozen_view.h"
+#include "audio/paced_loop.h"
 #include "audio/ring_segment.h"
 #include "display/display_frame.h"
 #include "display/display_state.h"
@@ -106,90 +108,123 @@ bool CopyFrozenSegment(int channels) {
   return captured;
 }
 
+// The hooks of the running loop, and what the step hooks share within one wake of the loop.
+struct LiveRun {
+  LiveLoopHooks hooks;
+  int channels = 1;
+  bool deviceFailed = false;
+  PositionEstimate position;
+  bool haveRaw = false;  // a device tells its position (else the ring is located by the clock)
+};
+LiveRun Run;
+
+// The capture position a step at loop time t reads at: by the device's position when there is a
+// device, by the clock since the last returned buffer otherwise.
+RingSegment LocateAt(double t, int64_t* position = nullptr) {
+  const auto& c = Capture;
+  const int latency = AnalysisSettings.InputLatencyMs;
+  if (Run.haveRaw) {
+    const int64_t p = PositionAt(Run.position, t, c.SampleRate);
+    if (position) *position = p;
+    return LocateByPosition(p, latency, c.SampleRate, c.CaptureBufferFrames);
+  }
+  return LocateByClock(t - c.LastBufferTime, latency, c.SampleRate, c.CaptureBufferFrames, c.FillingSecondBuffer);
+}
+
+bool LiveStopping() { return Stopping(); }
+
+WakeAction LiveAfterPump(double now) {
+  auto& L = LiveLoop;
+  if (Capture.CaptureDevice && !Capture.DeviceClosing && !Capture.CaptureDevice->Healthy()) {
+    Run.deviceFailed = true;
+    return WakeAction::End;
+  }
+  L.SinceLastBuffer = now - Capture.LastBufferTime;
+  L.SinceLoopStart = now - *Run.hooks.loopStartTime;
+  bool haveRaw = false;
+  int64_t raw = 0;
+  LocateLiveSegment(&haveRaw, &raw);
+  L.LastDevicePosition = haveRaw ? raw : -1;
+  Run.haveRaw = haveRaw;
+  if (haveRaw) NotePosition(Run.position, now, raw, Capture.SampleRate);
+  // The freeze copy on the first wake after Freeze.
+  if (Mode.FreezePending) FreezeCopy(Run.hooks, now, haveRaw, raw);
+  return WakeAction::Proceed;
+}
+
+StepCopy LiveCopyStep(double t, bool frozen, SegmentView* view) {
+  auto& L = LiveLoop;
+  auto& s = Samples;
+  view->channels = Run.channels;
+  view->frozen = frozen;
+  if (frozen) {
+    view->viewedSample = LiveView.ViewedSample;
+    view->inCapturedPart = CopyFrozenSegment(Run.channels);
+    return StepCopy::Copied;
+  }
+  const RingSegment ring = LocateAt(t, &L.NewestStepPosition);
+  // A segment that would run past its buffer is not analysed.
+  if (!ring.usable) return StepCopy::Skip;
+  CopyRingSegment(CaptureBuffer(0), CaptureBuffer(1), ring, Capture.CaptureBufferFrames, Run.channels,
+                  s.AudioDelayFramesA, L.AudioSegment.data(), s.TraceA1.data(), L.EggSegment.data(), s.TraceA2.data());
+  return StepCopy::Copied;
+}
+
+bool LiveCopyColumn(double t, int16_t* audio, int16_t* trace) {
+  const RingSegment ring = LocateAt(t);
+  if (!ring.usable) return false;
+  // One channel's copy leaves the glottogram alone: these point at nothing that is read.
+  std::array<int16_t, kSegmentFrames> egg{};
+  CopyRingSegment(CaptureBuffer(0), CaptureBuffer(1), ring, Capture.CaptureBufferFrames, Run.channels,
+                  Samples.AudioDelayFramesA, audio, trace, egg.data(), egg.data());
+  return true;
+}
+
+// The spectrogram lags the loop by 93 ms: a column at display time D shows the step at D + 93.
+constexpr int kDisplayLagMs = 93;
+
+double LiveColumnTime(double displayMs) { return *Run.hooks.loopStartTime + displayMs + kDisplayLagMs; }
+
+int LiveDisplayTime(double now) { return static_cast<int>(std::trunc(now - *Run.hooks.loopStartTime)) - kDisplayLagMs; }
+
+void LiveKeepTraces() { KeepLastTraces(Run.channels); }
+
 }  // namespace
 
 LiveLoopEnd RunLiveLoop(const LiveLoopHooks& hooks) {
   auto& L = LiveLoop;
   double fallbackStart = 0;
-  double* loopStart = hooks.loopStartTime ? hooks.loopStartTime : &fallbackStart;
-  LiveLoopHooks h = hooks;
-  h.loopStartTime = loopStart;
+  LiveRun run;
+  run.hooks = hooks;
+  if (!run.hooks.loopStartTime) run.hooks.loopStartTime = &fallbackStart;
 
   PumpMessages();
   if (!EnsureFftTables()) return LiveLoopEnd::NoFftTables;
   L.F0 = F0TrackerState{};
   ApplyAnalysisBandwidth();
   AllocateLiveWorkArrays();
-  const int mode = Companions.DisplayMode;
-  L.MinStepPeriod = (mode == 0 || mode == 1 || mode == 2 || mode == 4) ? 0 : 20;
   L.StepCounter = 0;
-  *loopStart = L.PrevStepTime = NowMs();
-  const int channels = Capture.Channels;
+  const double start = NowMs();
+  *run.hooks.loopStartTime = start;
+  run.channels = Capture.Channels;
+  const LiveRun outer = Run;
+  Run = run;
 
-  while (!Stopping()) {
-    // 1. Messages: commands and device notifications re-enter here.
-    PumpMessages();
-    if (Stopping()) break;
-    if (Capture.CaptureDevice && !Capture.DeviceClosing && !Capture.CaptureDevice->Healthy())
-      return LiveLoopEnd::DeviceFailed;
+  PacedLoop loop;
+  loop.stopping = LiveStopping;
+  loop.afterPump = LiveAfterPump;
+  loop.copyStep = LiveCopyStep;
+  loop.copyColumn = LiveCopyColumn;
+  loop.columnTime = LiveColumnTime;
+  loop.displayTime = LiveDisplayTime;
+  loop.keepTraces = LiveKeepTraces;
+  loop.presentFrame = hooks.presentFrame;
+  loop.focusMainWindow = hooks.focusMainWindow;
+  loop.framesDrawn = &L.StepsDrawn;
+  loop.stepsSkipped = &L.StepsAbandoned;
+  RunPacedLoop(loop, start);
 
-    // 2. Pacing.
-    double now = NowMs();
-    while (now - L.PrevStepTime < L.MinStepPeriod) {
-      if (Stopping()) return LiveLoopEnd::Stopped;
-      SleepMs(2);
-      now = NowMs();
-    }
-    if (Stopping()) break;
-    const double previousStep = L.PrevStepTime;
-    L.PrevStepTime = now;
-    L.SinceLastBuffer = now - Capture.LastBufferTime;
-    L.SinceLoopStart = now - *loopStart;
-
-    // 3. Ring position.
-    bool haveRaw = false;
-    int64_t raw = 0;
-    RingSegment ring = LocateLiveSegment(&haveRaw, &raw);
-    L.LastDevicePosition = haveRaw ? raw : -1;
-
-    // 4. Freeze copy on the first step after Freeze.
-    if (Mode.FreezePending) FreezeCopy(h, now, haveRaw, raw);
-
-    const bool frozen = Mode.Frozen != 0;
-    if (!frozen) {
-      NoteStepInterval(now - previousStep);
-      if (!ring.usable) {
-        // The segment would run past its buffer: try again after the next pump (never without
-        // one, or a stop could not get through).
-        ++L.StepsAbandoned;
-        continue;
-      }
-    }
-
-    // 7. The traces keep the segment drawn last in their second half, for the erase pass.
-    auto& s = Samples;
-    KeepLastTraces(channels);
-
-    // 8. The segment.
-    SegmentView view;
-    view.channels = channels;
-    view.frozen = frozen;
-    if (frozen) {
-      view.viewedSample = LiveView.ViewedSample;
-      view.inCapturedPart = CopyFrozenSegment(channels);
-    } else {
-      CopyRingSegment(CaptureBuffer(0), CaptureBuffer(1), ring, Capture.CaptureBufferFrames, channels,
-                      s.AudioDelayFramesA, L.AudioSegment.data(), s.TraceA1.data(), L.EggSegment.data(),
-                      s.TraceA2.data());
-    }
-    if (Stopping()) break;
-
-    // 9 to 11. F0, spectra, averages, difference.
-    AnalyseSegment(view);
-
-    // 12 to 14. Draw and show the frame, focus, the %F0 bandwidth.
-    if (FinishLoopStep(static_cast<int>(std::trunc(L.SinceLoopStart)) - 93, h.presentFrame, h.focusMainWindow))
-      ++L.StepsDrawn;
-  }
-  return LiveLoopEnd::Stopped;
+  const bool failed = Run.deviceFailed;
+  Run = outer;
+  return failed ? LiveLoopEnd::DeviceFailed : LiveLoopEnd::Stopped;
 }

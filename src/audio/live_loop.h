@@ -1,10 +1,11 @@
 #pragma once
 // The real-time analysis loop. It runs inside the command that started live analysis and pumps
 // the message queue itself between steps, so commands re-enter the window procedure while it is
-// on the stack; it ends when Mode.StopRequested is set. Each step takes the newest 2048 frames out
-// of the capture ring (75 ms behind the device position), or, while frozen, out of the held
-// sample at the view position; computes the spectrum, optionally F0 and the audio-minus-EGG
-// difference spectrum, averages over the last spectra, and draws a display frame.
+// on the stack; it ends when Mode.StopRequested is set. Each step (every 10 or 20 ms, see
+// audio/paced_loop.h) takes the 2048 frames heard at its time out of the capture ring (75 ms
+// behind the device position), or, while frozen, out of the held sample at the view position;
+// computes the spectrum, optionally F0 and the audio-minus-EGG difference spectrum, and averages
+// over the last spectra. Frames are drawn at the screen's refresh rate.
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -25,10 +26,8 @@ struct LiveLoopState {
   std::array<int16_t, 2048> DifferenceAverage{};  // current and previous
   std::array<int16_t, 1024> F0Average{};
 
-  double PrevStepTime = 0;     // ms
-  double SinceLoopStart = 0;   // ms
+  double SinceLoopStart = 0;   // ms, at the newest wake of the loop
   double SinceLastBuffer = 0;  // ms
-  int MinStepPeriod = 0;       // ms: 0 in F1, F2, F3, F5; 20 in the others
   int StepCounter = 0;         // steps since the last bandwidth update (0..19)
   std::array<int, 32> IntervalHistory{};  // ms between steps, newest first
   int AchievedUpdatePeriodMs = 0;         // their mean, shown by the options dialog
@@ -36,11 +35,15 @@ struct LiveLoopState {
   F0TrackerState F0;
   int F0Tens = 0;  // F0A / 10
 
-  // The device position (frames) the newest step located its segment by; -1 with no device.
+  // The device position (frames) read at the newest wake of the loop; -1 with no device.
   int64_t LastDevicePosition = -1;
-  // Counts for tests and measurements: steps that drew a frame, steps abandoned by the guard.
+  // The device position (frames) at the newest step's own time, its segment ending 75 ms before.
+  int64_t NewestStepPosition = -1;
+  // Counts for tests and measurements: frames drawn, steps abandoned by the guard.
   long long StepsDrawn = 0;
   long long StepsAbandoned = 0;
+  long long StepsTaken = 0;  // analysis steps of any loop, abandoned ones included
+  double NewestStepMs = 0;   // loop time of the newest step, ms after the loop's start
 };
 
 extern LiveLoopState LiveLoop;

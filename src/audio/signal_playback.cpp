@@ -1,6 +1,7 @@
 #include "audio/signal_playback.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "analysis/fft_tables.h"
@@ -8,6 +9,7 @@
 #include "audio/frozen_view.h"
 #include "audio/live_loop.h"
 #include "audio/output_device.h"
+#include "audio/paced_loop.h"
 #include "audio/ring_segment.h"
 #include "display/display_frame.h"
 #include "display/display_state.h"
@@ -21,6 +23,14 @@
 SignalPlaybackState SignalPlay;
 
 namespace {
+
+// What the step hooks of the running playback share.
+struct SignalRunState {
+  bool tablesReady = false;
+  std::array<int16_t, kSpectrumLength> keptSpectrumA{};
+  int keptF0A = 0;
+};
+SignalRunState SignalRun;
 
 bool Ending() { return Mode.SignalPlaybackDone != 0 || Mode.PlayingSignals == 0; }
 
@@ -53,12 +63,12 @@ void PutLiveHistoriesBack() {
 
 int16_t ValueAt(const uint8_t* p) { return static_cast<int16_t>(static_cast<uint16_t>(p[0] | (p[1] << 8))); }
 
-// Steps 3 to 5: the segment of 2048 frames centred on the sound being heard. false past the held
-// sound (nothing is analysed there).
-bool CopyHeardSegment(double sinceLoopStart) {
+// The segment of 2048 frames centred on the sound heard `sinceLoopStart` ms into the playback:
+// the audio into audio and audioTrace (the delay applied), with two channels the glottogram into
+// egg and eggTrace (when given). false past the held sound (nothing is analysed there).
+bool CopyHeardSegment(double sinceLoopStart, int16_t* audio, int16_t* audioTrace, int16_t* egg, int16_t* eggTrace) {
   auto& P = SignalPlay;
   auto& s = Samples;
-  auto& L = LiveLoop;
   const int align = 2 * P.Channels;
   int64_t e = static_cast<int64_t>(std::trunc(P.SampleRate * sinceLoopStart / 1000.0)) + kSegmentFrames / 2;
   e = std::max<int64_t>(e, 0);
@@ -66,20 +76,71 @@ bool CopyHeardSegment(double sinceLoopStart) {
   const int64_t held = std::min<int64_t>(HeldBytes(), static_cast<int64_t>(sample.size()));
   if ((e + kSegmentFrames) * align >= held) return false;
   const int64_t start = e <= kSegmentFrames ? 0 : e - kSegmentFrames;
-  P.LastSegmentStart = start;
-  const bool toB = P.Target == 1;
-  auto& audioTrace = toB ? s.TraceB1 : s.TraceA1;
-  auto& eggTrace = toB ? s.TraceB2 : s.TraceA2;
   const int delay = Mode.PlaySelection == 1 ? s.AudioDelayFramesB : s.AudioDelayFramesA;
   const uint8_t* base = sample.data() + static_cast<size_t>(start) * align;
   for (int i = 0; i < kSegmentFrames; ++i) {
     const uint8_t* frame = base + static_cast<size_t>(i) * align;
     const int16_t a = ValueAt(frame);
-    L.AudioSegment[i] = a;
+    audio[i] = a;
     if (i >= delay) audioTrace[i - delay] = a;
-    if (P.Channels == 2) L.EggSegment[i] = eggTrace[i] = ValueAt(frame + 2);
+    if (P.Channels == 2 && egg) egg[i] = eggTrace[i] = ValueAt(frame + 2);
   }
   return true;
+}
+
+bool SignalEnding() { return Ending(); }
+
+WakeAction SignalAfterPump(double now) {
+  LiveLoop.SinceLastBuffer = now - Output.LastBufferTime;
+  LiveLoop.SinceLoopStart = now - SignalPlay.LoopStartTime;
+  return WakeAction::Proceed;
+}
+
+StepCopy SignalCopyStep(double t, bool frozen, SegmentView* view) {
+  auto& P = SignalPlay;
+  auto& s = Samples;
+  auto& L = LiveLoop;
+  view->loop = AnalysisLoop::Signals;
+  view->channels = P.Channels;
+  view->frozen = frozen;
+  const bool toB = P.Target == 1;
+  const double since = t - P.LoopStartTime;
+  if (!SignalRun.tablesReady || !CopyHeardSegment(since, L.AudioSegment.data(), (toB ? s.TraceB1 : s.TraceA1).data(),
+                                                  L.EggSegment.data(), (toB ? s.TraceB2 : s.TraceA2).data())) {
+    return StepCopy::Skip;
+  }
+  const int64_t e = std::max<int64_t>(static_cast<int64_t>(std::trunc(P.SampleRate * since / 1000.0)) + kSegmentFrames / 2, 0);
+  P.LastSegmentStart = e <= kSegmentFrames ? 0 : e - kSegmentFrames;
+  // The analysis step writes the A side; playing B over A, its results move to the B side.
+  SignalRun.keptSpectrumA = s.SpectrumA;
+  SignalRun.keptF0A = s.F0A;
+  return StepCopy::Copied;
+}
+
+void SignalAfterAnalysis() {
+  auto& s = Samples;
+  if (SignalPlay.Target == 1) {
+    s.SpectrumB = s.SpectrumA;
+    s.SpectrumA = SignalRun.keptSpectrumA;
+    s.F0B = s.F0A;
+    s.F0A = SignalRun.keptF0A;
+  }
+}
+
+bool SignalCopyColumn(double t, int16_t* audio, int16_t* trace) {
+  return SignalRun.tablesReady && CopyHeardSegment(t - SignalPlay.LoopStartTime, audio, trace, nullptr, nullptr);
+}
+
+// The display runs on the time since the sample was handed to the device.
+double SignalColumnTime(double displayMs) { return Output.LastBufferTime + displayMs; }
+int SignalDisplayTime(double now) { return static_cast<int>(std::trunc(now - Output.LastBufferTime)); }
+
+void SignalKeepTraces() {
+  auto& s = Samples;
+  auto& audioTrace = SignalPlay.Target ? s.TraceB1 : s.TraceA1;
+  auto& eggTrace = SignalPlay.Target ? s.TraceB2 : s.TraceA2;
+  std::copy_n(audioTrace.begin(), kTraceLength / 2, audioTrace.begin() + kTraceLength / 2);
+  std::copy_n(eggTrace.begin(), kTraceLength / 2, eggTrace.begin() + kTraceLength / 2);
 }
 
 }  // namespace
@@ -113,48 +174,27 @@ void RunSignalPlaybackLoop(const SignalPlaybackHooks& h) {
   ApplyAnalysisBandwidth();
   AllocateLiveWorkArrays();
   Mode.SignalPlaybackDone = 0;
-  const int mode = Companions.DisplayMode;
-  L.MinStepPeriod = (mode == 0 || mode == 1 || mode == 2 || mode == 4) ? 0 : 20;
   L.StepCounter = 0;
-  P.LoopStartTime = L.PrevStepTime = NowMs();
+  P.LoopStartTime = NowMs();
+  L.SinceLastBuffer = P.LoopStartTime - Output.LastBufferTime;
+  L.SinceLoopStart = 0;
+  SignalRun = SignalRunState{};
+  SignalRun.tablesReady = tablesReady;
 
-  while (!Ending()) {
-    PumpMessages();
-    if (Ending()) break;
-    double now = NowMs();
-    while (now - L.PrevStepTime < L.MinStepPeriod && !Ending()) {
-      SleepMs(2);
-      now = NowMs();
-    }
-    if (Ending()) break;
-    L.PrevStepTime = now;
-    L.SinceLastBuffer = now - Output.LastBufferTime;
-    L.SinceLoopStart = now - P.LoopStartTime;
-
-    auto& audioTrace = P.Target ? s.TraceB1 : s.TraceA1;
-    auto& eggTrace = P.Target ? s.TraceB2 : s.TraceA2;
-    std::copy_n(audioTrace.begin(), kTraceLength / 2, audioTrace.begin() + kTraceLength / 2);
-    std::copy_n(eggTrace.begin(), kTraceLength / 2, eggTrace.begin() + kTraceLength / 2);
-    if (!tablesReady || !CopyHeardSegment(L.SinceLoopStart)) {
-      ++P.StepsPastHeld;
-      continue;
-    }
-    // The analysis step writes the A side; playing B over A, its results move to the B side.
-    const auto keptSpectrumA = s.SpectrumA;
-    const int keptF0A = s.F0A;
-    SegmentView view;
-    view.loop = AnalysisLoop::Signals;
-    view.channels = P.Channels;
-    AnalyseSegment(view);
-    if (P.Target == 1) {
-      s.SpectrumB = s.SpectrumA;
-      s.SpectrumA = keptSpectrumA;
-      s.F0B = s.F0A;
-      s.F0A = keptF0A;
-    }
-    FinishLoopStep(static_cast<int>(std::trunc(L.SinceLastBuffer)), h.presentFrame, h.focusMainWindow);
-    ++P.StepsDrawn;
-  }
+  PacedLoop loop;
+  loop.stopping = SignalEnding;
+  loop.afterPump = SignalAfterPump;
+  loop.copyStep = SignalCopyStep;
+  loop.copyColumn = SignalCopyColumn;
+  loop.columnTime = SignalColumnTime;
+  loop.displayTime = SignalDisplayTime;
+  loop.keepTraces = SignalKeepTraces;
+  loop.afterAnalysis = SignalAfterAnalysis;
+  loop.presentFrame = h.presentFrame;
+  loop.focusMainWindow = h.focusMainWindow;
+  loop.framesDrawn = &P.StepsDrawn;
+  loop.stepsSkipped = &P.StepsPastHeld;
+  RunPacedLoop(loop, P.LoopStartTime);
   // Reset cancelled the playback while the sound still plays: it stops now.
   if (Output.Owner == PlaybackOwner::Signals) ClosePlaybackOutput();
   PutLiveHistoriesBack();

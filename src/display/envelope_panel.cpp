@@ -76,7 +76,12 @@ void DrawEnvelopeA(canvas::Surface& hdc, std::optional<canvas::Pen> framePen, in
         // The old column goes over the whole panel height; the frame is drawn again below.
         panel::Line(idc, Palette.EraserPen, place.pixelX, top, place.pixelX, bottom);
       }
-      panel::Line(idc, Palette.FramePen, place.pixelX, centre - e.low, place.pixelX, centre - e.top);
+      // A running loop gives each column the sound of its own moment.
+      const int16_t* own = nullptr;
+      if (target == 0 && DisplayInputs.ColumnTraceAt)
+        own = DisplayInputs.ColumnTraceAt(ColumnDisplayTime(column, Mode.EnvelopeLag, width, displayTimeMs));
+      const EnvelopeExtent ce = own ? ComputeEnvelopeExtent(own, plotHeight) : e;
+      panel::Line(idc, Palette.FramePen, place.pixelX, centre - ce.low, place.pixelX, centre - ce.top);
     }
     Mode.EnvelopeColumn += due;
   }

@@ -6,7 +6,8 @@
 // (or the B traces), Samples.F0A and DisplayInputs.SpectrogramColumnData, then calls
 // DrawDisplayFrame(surface, displayTimeMs). The spectrogram draws its new columns from
 // SpectrogramColumnData; the envelope takes entries 256..767 of TraceA1 (the current 2048-frame
-// segment); the spectrum panel erases the curve it drew last time from the copy the frame keeps
+// segment); while a loop runs, each new column asks the loop instead for the spectrum and the trace
+// of its own moment (ColumnSpectrumAt, ColumnTraceAt); the spectrum panel erases the curve it drew last time from the copy the frame keeps
 // below, so the loops need not keep a second half in the spectrum arrays.
 #include <array>
 #include <cstdint>
@@ -31,6 +32,11 @@ struct PanelCursorState {
 struct DisplayInputState {
   // The newest un-averaged spectrum, whole dB per FFT bin: one spectrogram column.
   std::array<int16_t, kSpectrumLength> SpectrogramColumnData{};
+  // Set by a running loop: the un-averaged spectrum (1024 whole-dB bins) and the audio trace (2048
+  // values) of the moment a column at display time displayMs shows, or null when no sound is
+  // there. Unset, every new column of a frame shows SpectrogramColumnData and TraceA1.
+  const int16_t* (*ColumnSpectrumAt)(double displayMs) = nullptr;
+  const int16_t* (*ColumnTraceAt)(double displayMs) = nullptr;
   // The curves the spectrum panel drew last from SpectrumA and from SpectrumB, for the erase pass.
   std::array<int16_t, kSpectrumLength> DrawnSpectrumA{}, DrawnSpectrumB{};
 };

@@ -13,7 +13,8 @@
 
 namespace {
 
-constexpr int kMaxColumnsPerFrame = 4;
+constexpr int kMinColumnsPerFrame = 4;
+constexpr int kMaxColumnTimePerFrameMs = 100;
 constexpr int kColumnRows = 1024;  // a column paints at most this many rows
 
 // Round half up for either sign: truncate, then add 1 when the dropped fraction is at least 0.5
@@ -106,11 +107,19 @@ int ScheduleColumns(int displayTimeMs, int width, int* column, int* lag) {
   const double msPerColumn = AnalysisSettings.StoredSeconds * 1000.0 / width;
   const int c = RoundColumns(displayTimeMs / msPerColumn);
   int due = c - *lag - *column;
-  if (due > kMaxColumnsPerFrame) {
-    *lag += due - kMaxColumnsPerFrame;
-    due = kMaxColumnsPerFrame;
+  // After a long stall the oldest columns are given up rather than drawn from sound long gone.
+  const int most = std::max(kMinColumnsPerFrame, kMaxColumnTimePerFrameMs * width / (AnalysisSettings.StoredSeconds * 1000));
+  if (due > most) {
+    *lag += due - most;
+    due = most;
   }
   return due;
+}
+
+double ColumnDisplayTime(int column, int lag, int width, int displayTimeMs) {
+  if (width <= 0) return displayTimeMs;
+  const double msPerColumn = AnalysisSettings.StoredSeconds * 1000.0 / width;
+  return std::min(static_cast<double>(column + 1 + lag) * msPerColumn, static_cast<double>(displayTimeMs));
 }
 
 ColumnPlace PlaceColumn(int columnNumber, int x, int width) {
@@ -164,7 +173,11 @@ void DrawSpectrogramA(canvas::Surface& hdc, std::optional<canvas::Pen> framePen,
       if (column < 0) continue;  // never paint left of the panel
       const ColumnPlace place = PlaceColumn(column, x, width);
       if (place.scrollFirst) idc.ScrollRect(x, top, x + width, top + plotHeight, -2, 0);
-      PaintSpectrogramColumn(image, place.pixelX, top, plotHeight, binCount, levels);
+      // A running loop gives each column the spectrum of its own moment.
+      const int16_t* own = nullptr;
+      if (target == 0 && DisplayInputs.ColumnSpectrumAt)
+        own = DisplayInputs.ColumnSpectrumAt(ColumnDisplayTime(column, Mode.SpectrogramLag, width, displayTimeMs));
+      PaintSpectrogramColumn(image, place.pixelX, top, plotHeight, binCount, own ? own : levels);
     }
     Mode.SpectrogramColumn += due;
   }

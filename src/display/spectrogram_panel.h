@@ -16,9 +16,14 @@ uint8_t SpectrogramColourIndex(int level, int bin);
 
 // Columns due at displayTimeMs for a panel `width` pixels wide (time history from the settings):
 // C = displayTimeMs / (StoredSeconds * 1000 / width) rounded half up; due = C - lag - column.
-// More than four due columns: the excess is added to *lag and four are due. May be negative
-// (display time ran backwards); nothing is then drawn and the column index moves back.
+// More due columns than 100 ms hold (at least four): the excess is added to *lag, and those are
+// due. May be negative (display time ran backwards); nothing is then drawn and the column index
+// moves back.
 int ScheduleColumns(int displayTimeMs, int width, int* column, int* lag);
+
+// The display time (ms) of the moment column number `column` shows: (column + 1 + lag) column
+// widths of time, never later than the frame's displayTimeMs.
+double ColumnDisplayTime(int column, int lag, int width, int displayTimeMs);
 
 // Pixel column where column number X is drawn in a panel at x, width pixels wide, and whether the
 // plot must first scroll two pixels left: X <= width at x + X; then alternately at the last two

@@ -44,6 +44,7 @@ struct ScreenInfo {
   int dpiY = 96;
   int paletteSize = 256;  // below 1: the display has no hardware palette
   int systemTextHeight = 16;  // height of the system font (button captions)
+  double refreshHz = 60;      // the screen's refresh rate: frames are presented at most this often
 };
 
 class Backend {

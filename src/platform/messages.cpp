@@ -19,6 +19,7 @@ struct MessageQueueState {
   std::deque<PostedMessage> posted;
   bool quitPosted = false;
   int exitCode = 0;
+  uint64_t activity = 0;  // main-window messages and dialog actions delivered
 };
 
 MessageQueueState MessageQueue;
@@ -45,6 +46,7 @@ bool AnyPosted() {
 void SetMainWindowProcedure(WindowProcedure procedure) { Queue().procedure = procedure; }
 
 intptr_t SendMainMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  ++Queue().activity;
   auto procedure = Queue().procedure;
   return procedure ? procedure(message, wParam, lParam) : 0;
 }
@@ -62,6 +64,15 @@ void PumpMessages() {
   if (HasBackend()) CurrentBackend().ProcessUserInput();
   DeliverPostedMessages();
 }
+
+void WaitForEvents(double maxMs) {
+  if (AnyPosted() || !HasBackend()) return;
+  CurrentBackend().WaitForInput(maxMs);
+}
+
+uint64_t MessageActivityCount() { return Queue().activity; }
+
+void NoteUserAction() { ++Queue().activity; }
 
 void DeliverPostedMessages() {
   // Deliver only what is pending now; messages posted by these handlers wait for the next pump.

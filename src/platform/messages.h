@@ -103,6 +103,18 @@ void PostMainMessage(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0
 // message, then returns. Activity loops call it between steps.
 void PumpMessages();
 
+// Waits until user input or a posted message may be pending, or maxMs (ms) passed; returns at once
+// when a posted message is waiting. Activity loops sleep with it between their steps, so that a
+// key, a click or a device notice is handled as soon as it comes.
+void WaitForEvents(double maxMs);
+
+// Counts the messages sent to the main window and the user's actions on dialogs. An activity loop
+// that shows a frozen view compares it between pumps and redraws only when something happened.
+uint64_t MessageActivityCount();
+// A backend reports a user action it handled without a main-window message (a dialog's control,
+// a setting changed by a script).
+void NoteUserAction();
+
 // Delivers only the posted messages (no user input). A backend calls it while a modal dialog or
 // message box blocks the program, so that the sound devices' notifications keep flowing.
 void DeliverPostedMessages();

@@ -39,7 +39,7 @@ class LiveRunTest : public ::testing::Test {
     LiveLoop = LiveLoopState{};
     LiveView = LiveViewState{};
     HeadlessConfig config;
-    config.frameCostMs = 20;  // about 50 steps per virtual second keeps the runs short
+    config.frameCostMs = 2;  // well inside a step period: in F4 every 20 ms step is drawn
     backend = std::make_unique<ObservingBackend>(config);
     sound = std::make_unique<SimSoundSystem>(*backend);
     actions = std::make_unique<ProgramActions>(*backend, std::cout);  // `set` lines

@@ -60,17 +60,29 @@ TEST(SpectrogramColumn, BinsFollowTheFrequencyAxis) {
   PaintSpectrogramColumn(s, 1, 0, 1024, 1858, levels.data());
 }
 
-TEST(SpectrogramSchedule, AtMostFourColumnsAFrameTheRestIntoTheLag) {
+TEST(SpectrogramSchedule, AtMost100MsOfColumnsAFrameTheRestIntoTheLag) {
   AnalysisSettings.StoredSeconds = 8;
   int column = 0, lag = 0;
-  EXPECT_EQ(ScheduleColumns(200, 400, &column, &lag), 4);  // 20 ms a column: 10 due
-  EXPECT_EQ(lag, 6);
-  column += 4;
-  EXPECT_EQ(ScheduleColumns(220, 400, &column, &lag), 1);  // continues from the display time
+  EXPECT_EQ(ScheduleColumns(300, 400, &column, &lag), 5);  // 20 ms a column: 15 due, 100 ms hold 5
+  EXPECT_EQ(lag, 10);
+  EXPECT_DOUBLE_EQ(ColumnDisplayTime(4, lag, 400, 300), 300);  // the last due column shows now
+  EXPECT_DOUBLE_EQ(ColumnDisplayTime(0, lag, 400, 300), 220);
+  column += 5;
+  EXPECT_EQ(ScheduleColumns(320, 400, &column, &lag), 1);  // continues from the display time
   column += 1;
-  EXPECT_EQ(ScheduleColumns(229, 400, &column, &lag), 0);
-  EXPECT_EQ(ScheduleColumns(230, 400, &column, &lag), 1);  // 11.5 rounds up
-  EXPECT_EQ(ScheduleColumns(-93, 400, &column, &lag), -4 - 6 - 5);  // truncated toward zero
+  EXPECT_EQ(ScheduleColumns(329, 400, &column, &lag), 0);
+  EXPECT_EQ(ScheduleColumns(330, 400, &column, &lag), 1);  // 16.5 rounds up
+  EXPECT_DOUBLE_EQ(ColumnDisplayTime(6, lag, 400, 330), 330);  // never later than the frame
+  EXPECT_EQ(ScheduleColumns(-93, 400, &column, &lag), -4 - 10 - 6);  // truncated toward zero
+  // A panel 3840 wide over 4 s: a 60 Hz frame's 16 columns are all drawn; never fewer than four.
+  AnalysisSettings.StoredSeconds = 4;
+  column = lag = 0;
+  EXPECT_EQ(ScheduleColumns(1000, 3840, &column, &lag), 96);
+  column = 960, lag = 0;
+  EXPECT_EQ(ScheduleColumns(1017, 3840, &column, &lag), 16);
+  EXPECT_EQ(lag, 0);
+  column = lag = 0;
+  EXPECT_EQ(ScheduleColumns(4000, 40, &column, &lag), 4);
   ResetSettingsState();
 }
 

@@ -137,6 +137,7 @@ void HeadlessBackend::Fail(const ScriptLine& line, const std::string& reason) {
 }
 
 void HeadlessBackend::Execute(const ScriptLine& line) {
+  NoteUserAction();
   switch (line.op) {
     case ScriptOp::Click:
     case ScriptOp::Menu:

@@ -57,6 +57,8 @@ QtBackend::QtBackend() : state_(std::make_unique<State>()) {
   s.clockStartMs = SteadyMs();
   s.dispatcher = QCoreApplication::eventDispatcher();
   s.waitTimer.setSingleShot(true);
+  // The activity loops wait with it for their next step: a coarse timer would be late by 5 %.
+  s.waitTimer.setTimerType(Qt::PreciseTimer);
 }
 
 QtBackend::~QtBackend() {
@@ -109,6 +111,7 @@ void DeliverAction(QtBackend::State& s, const UserAction& action) {
       SendMainMessage(WM_SIZE, 0, MakePoint(MainUi.clientWidth, MainUi.clientHeight));
     }
   } else if (DialogModel* dialog = action.dialog; s.FindView(dialog) && dialog->procedure) {
+    NoteUserAction();
     const intptr_t handled = dialog->procedure(*dialog, action.message, action.wParam, action.lParam);
     // A close box the procedure does not handle cancels, as a dialog's default handling does.
     if (action.message == WM_CLOSE && !handled && !dialog->ended && s.FindView(dialog))
@@ -149,6 +152,7 @@ ScreenInfo QtBackend::Screen() {
     info.width = screen->geometry().width();
     info.height = screen->geometry().height();
     info.dpiY = static_cast<int>(std::lround(screen->logicalDotsPerInchY()));
+    if (screen->refreshRate() > 0) info.refreshHz = screen->refreshRate();
   }
   // The window picture is palette-indexed and presented through the palette.
   info.paletteSize = 256;
