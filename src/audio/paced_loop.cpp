@@ -134,12 +134,13 @@ void RunPacedLoop(const PacedLoop& loop, double startMs) {
         WaitForEvents(frozenRefresh - now);
         continue;
       }
+      // What happens while this frame is made (a message sent from a hook) asks for the next one.
+      seenActivity = MessageActivityCount();
       loop.keepTraces();
       SegmentView view;
       if (loop.copyStep(now, true, &view) == StepCopy::End) break;
       Analyse(loop, view);
       DrawFrame(loop, now);
-      seenActivity = MessageActivityCount();
       frozenRefresh = now + kFrozenRefreshMs;
       continue;
     }

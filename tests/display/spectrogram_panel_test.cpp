@@ -126,13 +126,13 @@ TEST_F(SpectrogramPanelTest, LagAndRebuildColumns) {
   levels.fill(60);
   const int bottom = 400, height = 300;
   DrawSpectrogramA(Display.FrameDC, Palette.FramePen, 200, 464, levels.data(), 0, bottom, 400, height, 0);
-  EXPECT_EQ(Mode.SpectrogramColumn, 4);
-  EXPECT_EQ(Mode.SpectrogramLag, 6);
-  // Columns 0..3: column 0 lies under the left edge, 1..3 hold the level, 4 is still empty.
+  EXPECT_EQ(Mode.SpectrogramColumn, 5);  // 10 due, 100 ms (5 columns) drawn
+  EXPECT_EQ(Mode.SpectrogramLag, 5);
+  // Columns 0..4: column 0 lies under the left edge, 1..4 hold the level, 5 is still empty.
   const int y = bottom - 100;
   EXPECT_EQ(Display.FrameDC.At(0, y), kFrameIndex);
-  for (int c = 1; c <= 3; ++c) EXPECT_EQ(Display.FrameDC.At(c, y), 160) << c;
-  EXPECT_EQ(Display.FrameDC.At(4, y), kBackgroundIndex);
+  for (int c = 1; c <= 4; ++c) EXPECT_EQ(Display.FrameDC.At(c, y), 160) << c;
+  EXPECT_EQ(Display.FrameDC.At(5, y), kBackgroundIndex);
   EXPECT_EQ(Display.Panels.Spectrogram, (PanelRect{0, bottom, 400, height}));
 
   // A rebuild column goes to the canvas, one at a time, and resets the envelope's counters.

@@ -335,8 +335,9 @@ TEST_F(MouseRun, AClickAndTheScrollBarMoveTheSegmentTheFrozenViewAnalyses) {
   backend->onPresent = [&] {
     if (!Mode.Frozen || Mode.FreezePending) return;
     steps.push_back({Samples.CursorX, PeakBin(Samples.SpectrumA.data()), PanelCursors.CursorY});
-    // A few steps after the click the user drags the thumb.
-    if (Samples.CursorX == clicked && ++stepsAtClick == 3)
+    // A frozen view is drawn again after each action and every 250 ms: at the second frame after the
+    // click the user drags the thumb.
+    if (Samples.CursorX == clicked && ++stepsAtClick == 2)
       SendMainMessage(WM_HSCROLL, SB_THUMBTRACK | (static_cast<uintptr_t>(kScrolled) << 16), 0);
   };
   const std::string at = std::to_string(x) + " " + std::to_string(y);
@@ -354,8 +355,8 @@ TEST_F(MouseRun, AClickAndTheScrollBarMoveTheSegmentTheFrozenViewAnalyses) {
       EXPECT_NEAR(s.peakBin * kBinHz, 1000, kBinHz) << "step at the scrolled time";
     }
   }
-  EXPECT_EQ(atClick, 3);
-  EXPECT_GT(atScroll, 3);
+  EXPECT_EQ(atClick, 2);
+  EXPECT_GE(atScroll, 1);
   EXPECT_EQ(steps.back().cursorX, kScrolled);
   // Before the click the view showed the freeze time, in the 1000 Hz part.
   EXPECT_NEAR(steps.front().peakBin * kBinHz, 1000, kBinHz);
