@@ -232,7 +232,7 @@ TEST_F(PlaybackTest, AfterTheNearEndFreezeTheViewShowsTheHeldSoundWhenTheDeviceS
       spectrumSteps += *std::max_element(Samples.SpectrumA.begin(), Samples.SpectrumA.end()) > 60;
     };
     PlayFile(Recording("sine.wav", frames, channels), "wait 4000\nkey Escape");
-    EXPECT_GT(frozenSteps, 10);
+    EXPECT_GT(frozenSteps, 3);  // a frozen view nobody touches is drawn every 250 ms
     EXPECT_EQ(audioSteps, frozenSteps);
     EXPECT_EQ(spectrumSteps, frozenSteps);
   }
