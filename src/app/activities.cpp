@@ -3,6 +3,7 @@
 #include "app/activities.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "app/control_states.h"
@@ -371,7 +372,9 @@ void SaveBitmapCommand() {
 }
 void PrintWindowCommand() {
   const ScreenInfo screen = CurrentBackend().Screen();
-  PrintDisplayWindow(Window.ClientWidth, Window.ClientHeight, screen.dpiY, screen.dpiY);
+  // The picture is in device pixels: on a scaled screen it has more of them per inch.
+  const int dpi = static_cast<int>(std::lround(screen.dpiY * screen.pixelRatio));
+  PrintDisplayWindow(Window.ClientWidth, Window.ClientHeight, dpi, dpi);
 }
 void OpenOptionsDialog(int command) {
   const int variant = AnalysisSettings.ProductVariant;

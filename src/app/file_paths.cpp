@@ -3,9 +3,12 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 
+#include "app/activities.h"
 #include "app/window_state.h"
+#include "display/sample_slots.h"
 #include "platform/backend.h"
 #include "platform/messages.h"
 #include "platform/process.h"
@@ -103,6 +106,33 @@ int ChooseVariantRecordFile() {
   return AnalysisSettings.ProductVariant == 1 ? ChooseWaveRecordFile() : ChooseRecordFile();
 }
 
+namespace {
+
+// Play File without its dialog, for a path from outside (command line, drop).
+void PlayFileWithoutDialog(const std::string& path) {
+  FilePaths.OpenFileName = path;
+  FilePaths.FileTitle = FileNameOf(path);
+  Mode.SpectrogramColumn = Mode.SpectrogramLag = Mode.EnvelopeColumn = Mode.EnvelopeLag = 0;
+  SendMainMessage(WM_COMMAND, CMD_PLAY_FILE, 2);
+}
+
+}  // namespace
+
+void PlayDroppedFile(const std::string& path) {
+  const auto button = std::find_if(MainUi.buttons.begin(), MainUi.buttons.end(),
+                                   [](const ButtonModel& b) { return b.id == CMD_PLAY_FILE; });
+  if (button == MainUi.buttons.end() || !button->enabled || !button->visible) return;
+  if (Mode.IdleState != 1 || Mode.Frozen || Mode.PlayingSignals || path.empty()) return;
+  if (!FitsPathBuffer(path)) {
+    TellPathTooLong();
+    return;
+  }
+  // A fresh file starts at its beginning, as from the Open dialog.
+  Activity.PlayStartOffset = 0;
+  Samples.SampleStartMs = 0;
+  PlayFileWithoutDialog(path);
+}
+
 void OpenCommandLineFile(const std::string& commandLine) {
   std::string path = commandLine;
   // A path in quotes (as a desktop may hand it over) is taken without them.
@@ -112,15 +142,12 @@ void OpenCommandLineFile(const std::string& commandLine) {
     TellPathTooLong();
     return;
   }
-  FilePaths.OpenFileName = path;
   std::filesystem::path p(path);
   if (p.has_parent_path()) {
     std::error_code ec;
     std::filesystem::current_path(p.parent_path(), ec);
   }
-  FilePaths.FileTitle = p.filename().string();
-  Mode.SpectrogramColumn = Mode.SpectrogramLag = Mode.EnvelopeColumn = Mode.EnvelopeLag = 0;
-  SendMainMessage(WM_COMMAND, CMD_PLAY_FILE, 2);
+  PlayFileWithoutDialog(path);
 }
 
 std::string ProgramFolder() {

@@ -31,6 +31,11 @@ int ChooseVariantRecordFile();
 // current directory, its name goes to FileTitle, and Play File runs without a dialog.
 void OpenCommandLineFile(const std::string& commandLine);
 
+// A file dropped on the window plays as Play File with that path, when the Play File button is
+// enabled and would start a file (idle, nothing frozen); otherwise the drop is ignored. A file the
+// reader cannot use gets the reader's message, as from the Open dialog.
+void PlayDroppedFile(const std::string& path);
+
 // Splits "a|b|c|" filter text into the toolkit's list (pairs of description and patterns).
 struct FileDialogRequest;
 void ParseFilterText(const std::string& text, FileDialogRequest& request);

@@ -28,19 +28,26 @@ struct ButtonSpec {
   int id;
   const char* caption;
   bool pushLike;
+  const char* tooltip;  // the keys that do the same
 };
 
 void CreateButtons(int variant) {
   MainUi.buttons.clear();
-  const ButtonSpec all[] = {{CMD_ANALYSIS, "A&nalysis", true}, {CMD_RECORD, "&Record", true},
-                            {CMD_RUN, "&Run", true},           {CMD_PLAY_FILE, "&Play File", true},
-                            {CMD_FREEZE, "&Freeze", true},     {CMD_STORE, "&Store", false},
-                            {CMD_RESET, "R&eset - Esc", false}};
+  const ButtonSpec all[] = {
+      {CMD_ANALYSIS, "A&nalysis", true, "Analysis options (N)"},
+      {CMD_RECORD, "&Record", true, "Record to a file while running (R)"},
+      {CMD_RUN, "&Run", true, "Run live analysis (R)"},
+      {CMD_PLAY_FILE, "&Play File", true, "Play a recording (P; or drop the file on the window)"},
+      {CMD_FREEZE, "&Freeze", true, "Freeze or go on (F or Space)"},
+      {CMD_STORE, "&Store", false, "Store the frozen spectrum (S)"},
+      {CMD_RESET, "R&eset - Esc", false, "Reset (Esc or E)"}};
   for (const auto& button : all) {
     if (variant == 2 && (button.id == CMD_ANALYSIS || button.id == CMD_STORE)) continue;
     ButtonModel b;
     b.id = button.id;
-    b.caption = (variant == 2 && button.id == CMD_RESET) ? "Stop - Esc" : button.caption;
+    const bool stop = variant == 2 && button.id == CMD_RESET;
+    b.caption = stop ? "Stop - Esc" : button.caption;
+    b.tooltip = stop ? "Stop (Esc)" : button.tooltip;
     b.pushLike = button.pushLike;
     MainUi.buttons.push_back(b);
   }
@@ -170,6 +177,9 @@ intptr_t MainWindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
       return 0;
     case WM_KEYDOWN:
       OnKeyDown(static_cast<uint32_t>(wParam));
+      return 0;
+    case WM_DROPFILES:
+      if (wParam) PlayDroppedFile(*reinterpret_cast<const std::string*>(wParam));
       return 0;
     default:
       return DispatchActivityMessage(message, wParam, lParam);

@@ -4,6 +4,7 @@
 #include "app/program.h"
 #include "platform/portaudio/portaudio_sound.h"
 #include "platform/qt/qt_backend.h"
+#include "platform/qt/qt_preferences.h"
 #include "platform/sound.h"
 
 namespace {
@@ -25,11 +26,15 @@ int main(int argc, char** argv) {
   const std::string commandLine = JoinArguments(argc, argv);
   QtBackend backend;
   SetBackend(&backend);
+  // The window's place, the dialogs' folders and the devices are remembered between runs.
+  QtPreferenceStore preferences;
+  SetPreferenceStore(&preferences);
   // Real sound devices for the program's whole life.
   auto sound = MakePortAudioSoundSystem();
   SetSoundSystem(sound.get());
   const int exitCode = RunTaldrinex(TX_PRODUCT_VARIANT, commandLine);
   SetSoundSystem(nullptr);
+  SetPreferenceStore(nullptr);
   SetBackend(nullptr);
   return exitCode;
 }

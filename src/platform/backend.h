@@ -45,6 +45,7 @@ struct ScreenInfo {
   int paletteSize = 256;  // below 1: the display has no hardware palette
   int systemTextHeight = 16;  // height of the system font (button captions)
   double refreshHz = 60;      // the screen's refresh rate: frames are presented at most this often
+  double pixelRatio = 1;      // device pixels per desktop (logical) pixel; the sizes above are in device pixels
 };
 
 class Backend {

@@ -24,6 +24,8 @@ enum MessageId : uint32_t {
   MM_WIM_DATA,      // wParam: buffer index (0 or 1) that came back full
   MM_WIM_CLOSE,     // the input device closed
   MM_WOM_DONE,      // the output device finished (or was reset)
+  // A file dropped on the window; wParam: its path (const std::string*), valid during the call.
+  WM_DROPFILES,
 };
 
 // Scroll codes in the low word of WM_HSCROLL's wParam.

@@ -18,6 +18,7 @@ struct ButtonModel {
   bool enabled = true;
   bool pressed = false;
   bool visible = true;
+  std::string tooltip;  // names the button's keys; the caption stays as it is
 };
 
 struct ScrollBarModel {
@@ -31,6 +32,7 @@ struct MenuItemModel {
   int id = 0;  // 0 for a separator
   std::string text;
   bool enabled = true;
+  std::string tooltip;
 };
 
 struct MenuPopupModel {

@@ -7,10 +7,13 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 
+#include "app/program.h"
 #include "platform/qt/qt_backend.h"
 #include "platform/ui_model.h"
 
@@ -50,7 +53,13 @@ std::vector<std::string> ModelMismatches() {
   auto check = [&out](bool same, const std::string& what) {
     if (!same) out.push_back(what);
   };
-  auto rect = [](const UiRect& r) { return QRect(r.x, r.y, r.width, r.height); };
+  // The model is in device pixels, the widgets in logical ones.
+  const double ratio = window->devicePixelRatioF();
+  auto logical = [ratio](int v) { return static_cast<int>(std::lround(v / ratio)); };
+  auto rect = [&logical](const UiRect& r) {
+    return QRect(logical(r.x), logical(r.y), logical(r.x + r.width) - logical(r.x),
+                 logical(r.y + r.height) - logical(r.y));
+  };
   check(window->windowTitle().toStdString() == MainUi.caption, "caption");
   for (const ButtonModel& b : MainUi.buttons) {
     const std::string id = std::to_string(b.id);
@@ -82,7 +91,8 @@ std::vector<std::string> ModelMismatches() {
   check(bar && bar->geometry() == rect(m.rect) && bar->maximum() == m.maximum && bar->value() == m.position,
         "scroll bar");
   QWidget* client = window->findChild<QWidget*>("clientArea");
-  check(client && client->width() == MainUi.clientWidth && client->height() == MainUi.clientHeight,
+  check(client && std::lround(client->width() * ratio) == MainUi.clientWidth &&
+            std::lround(client->height() * ratio) == MainUi.clientHeight,
         "client size");
   return out;
 }
@@ -95,4 +105,21 @@ std::string SaveScreenshot(QWidget* widget, const std::string& name) {
   const std::filesystem::path file = dir / name;
   if (!widget->grab().save(QString::fromStdString(file.string()), "PNG")) return {};
   return file.string();
+}
+
+int RunProgramWithUser(int variant, const std::function<void()>& user, const std::string& commandLine) {
+  ResetProgramState();
+  QtBackend backend;
+  SetBackend(&backend);
+  QTimer::singleShot(200, user);
+  // Should the user's close not end it, a later one does (the test must not hang).
+  QTimer safety;
+  QObject::connect(&safety, &QTimer::timeout, [] {
+    if (QWidget* window = MainWindowWidget()) window->close();
+  });
+  safety.start(3000);
+  const int exitCode = RunTaldrinex(variant, commandLine);
+  safety.stop();
+  SetBackend(nullptr);
+  return exitCode;
 }

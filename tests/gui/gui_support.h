@@ -4,6 +4,7 @@
 // build's artifacts folder.
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,3 +23,8 @@ std::vector<std::string> ModelMismatches();
 
 // Writes a PNG of `widget` to <build>/artifacts/<name>; returns the path (empty on failure).
 std::string SaveScreenshot(QWidget* widget, const std::string& name);
+
+// Runs the program of `variant` on a fresh Qt backend (program state reset first). `user` runs
+// once, 200 ms after the start, inside the program's loop, and normally ends by closing the
+// window; a close every 3 s makes sure the run ends. Returns the program's exit code.
+int RunProgramWithUser(int variant, const std::function<void()>& user, const std::string& commandLine = "");

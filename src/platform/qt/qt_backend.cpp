@@ -2,16 +2,19 @@
 #include "platform/qt/qt_backend.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLayout>
 #include <QMenuBar>
 #include <QScreen>
+#include <QWindow>
 #include <chrono>
 #include <cmath>
 #include <thread>
 
 #include "platform/messages.h"
+#include "platform/preferences.h"
 #include "platform/qt/qt_state.h"
 
 namespace {
@@ -21,12 +24,17 @@ double SteadyMs() {
   return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
 }
 
+UiRect DeviceRect(double ratio, const QRect& r) {
+  return {ToDevice(ratio, r.x()), ToDevice(ratio, r.y()), ToDevice(ratio, r.width()),
+          ToDevice(ratio, r.height())};
+}
+
 // Takes the client size the window has now into the model; true when it changed.
 bool SyncClientSize(QtBackend::State& s) {
   if (!s.window || !s.client) return false;
-  const QRect frame = s.window->frameGeometry();
-  MainUi.windowRect = {frame.x(), frame.y(), frame.width(), frame.height()};
-  const int w = s.client->width(), h = s.client->height();
+  const double r = PixelRatio(s);
+  MainUi.windowRect = DeviceRect(r, s.window->frameGeometry());
+  const int w = ToDevice(r, s.client->width()), h = ToDevice(r, s.client->height());
   if (w == MainUi.clientWidth && h == MainUi.clientHeight) return false;
   MainUi.clientWidth = w;
   MainUi.clientHeight = h;
@@ -35,6 +43,31 @@ bool SyncClientSize(QtBackend::State& s) {
 
 void EnsureWindow(QtBackend::State& s) {
   if (!s.window) CreateMainWindow(s);
+}
+
+// Each program file (variant) remembers its own window place.
+std::string MainWindowPlaceKey() {
+  return "MainWindow/" + QFileInfo(QCoreApplication::applicationFilePath()).fileName().toStdString();
+}
+
+// Places the window's outer frame at `outer` (logical pixels; before the window manager framed the
+// window the frame is unknown and counts as none) and gives the model the client size.
+void PlaceMainWindow(QtBackend::State& s, const QRect& outer) {
+  TxMainWindow& w = *s.window;
+  const QRect frame = w.frameGeometry(), inner = w.geometry();
+  const int frameW = frame.width() - inner.width(), frameH = frame.height() - inner.height();
+  w.move(outer.topLeft());
+  w.resize(std::max(1, outer.width() - frameW), std::max(1, outer.height() - frameH));
+  if (QLayout* layout = w.layout()) layout->activate();
+  int menuHeight = 0;
+  if (w.menuBar() && !w.menuBar()->isHidden()) menuHeight = w.menuBar()->heightForWidth(w.width());
+  if (menuHeight <= 0 && w.menuBar()) menuHeight = w.menuBar()->sizeHint().height();
+  // The client area is what the layout gave the central widget, once it has run.
+  const bool laidOut = s.client->width() == w.width();
+  const double r = PixelRatio(s);
+  MainUi.windowRect = DeviceRect(r, outer);
+  MainUi.clientWidth = ToDevice(r, laidOut ? s.client->width() : w.width());
+  MainUi.clientHeight = ToDevice(r, laidOut ? s.client->height() : std::max(0, w.height() - menuHeight));
 }
 
 }  // namespace
@@ -85,8 +118,8 @@ void QtBackend::ProcessUserInput() {
   QCoreApplication::processEvents(QEventLoop::AllEvents);
   if (s.windowMoved && s.window) {
     const QRect frame = s.window->frameGeometry();
-    MainUi.windowRect.x = frame.x();
-    MainUi.windowRect.y = frame.y();
+    MainUi.windowRect.x = ToDevice(PixelRatio(s), frame.x());
+    MainUi.windowRect.y = ToDevice(PixelRatio(s), frame.y());
     s.windowMoved = false;
   }
   MirrorNow();
@@ -105,7 +138,9 @@ void DeliverAction(QtBackend::State& s, const UserAction& action) {
   s.delivering = true;
   s.deliveringModifiers = action.modifiers;
   if (action.dialog == nullptr) {
-    if (action.message != WM_SIZE) {
+    if (action.message == WM_DROPFILES) {
+      SendMainMessage(WM_DROPFILES, reinterpret_cast<uintptr_t>(&action.path), 0);
+    } else if (action.message != WM_SIZE) {
       SendMainMessage(action.message, action.wParam, action.lParam);
     } else if (SyncClientSize(s)) {
       SendMainMessage(WM_SIZE, 0, MakePoint(MainUi.clientWidth, MainUi.clientHeight));
@@ -148,15 +183,19 @@ uint32_t QtBackend::KeyModifiers() {
 
 ScreenInfo QtBackend::Screen() {
   ScreenInfo info;
+  double ratio = 1;
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    info.width = screen->geometry().width();
-    info.height = screen->geometry().height();
+    ratio = screen->devicePixelRatio();
+    info.width = ToDevice(ratio, screen->geometry().width());
+    info.height = ToDevice(ratio, screen->geometry().height());
+    // Logical: the panel font rule then gives the same size in inches, drawn with more pixels.
     info.dpiY = static_cast<int>(std::lround(screen->logicalDotsPerInchY()));
     if (screen->refreshRate() > 0) info.refreshHz = screen->refreshRate();
   }
+  info.pixelRatio = ratio;
   // The window picture is palette-indexed and presented through the palette.
   info.paletteSize = 256;
-  info.systemTextHeight = QFontMetrics(QApplication::font()).height();
+  info.systemTextHeight = ToDevice(ratio, QFontMetrics(QApplication::font()).height());
   return info;
 }
 
@@ -164,22 +203,8 @@ void QtBackend::MoveMainWindow(int x, int y, int width, int height) {
   State& s = *state_;
   EnsureWindow(s);
   MirrorMainWindow(s, false);  // the menu bar's height counts
-  TxMainWindow& w = *s.window;
-  // The outer size includes the frame; before the window manager framed the window the frame
-  // is unknown and counts as none.
-  const QRect frame = w.frameGeometry(), inner = w.geometry();
-  const int frameW = frame.width() - inner.width(), frameH = frame.height() - inner.height();
-  w.move(x, y);
-  w.resize(std::max(1, width - frameW), std::max(1, height - frameH));
-  if (QLayout* layout = w.layout()) layout->activate();
+  PlaceMainWindow(s, LogicalRect(PixelRatio(s), UiRect{x, y, width, height}));
   MainUi.windowRect = {x, y, width, height};
-  int menuHeight = 0;
-  if (w.menuBar() && !w.menuBar()->isHidden()) menuHeight = w.menuBar()->heightForWidth(w.width());
-  if (menuHeight <= 0 && w.menuBar()) menuHeight = w.menuBar()->sizeHint().height();
-  // The client area is what the layout gave the central widget, once it has run.
-  const bool laidOut = s.client->width() == w.width();
-  MainUi.clientWidth = laidOut ? s.client->width() : w.width();
-  MainUi.clientHeight = laidOut ? s.client->height() : std::max(0, w.height() - menuHeight);
   // The resize events this causes find the model in step and send no WM_SIZE.
 }
 
@@ -188,27 +213,43 @@ void QtBackend::ShowMainWindow() {
   EnsureWindow(s);
   MirrorMainWindow(s, false);
   TxMainWindow& w = *s.window;
+  // Where the user left it last time, when that still fits a screen; the program's WM_SIZE
+  // that follows lays it out.
+  if (const auto place = ReadWindowPlace(MainWindowPlaceKey()))
+    PlaceMainWindow(s, QRect(place->x, place->y, place->width, place->height));
   w.show();
+  if (QWindow* handle = w.windowHandle(); handle && !s.watchingScreen) {
+    // On another screen the device size may change while the logical size stays.
+    QObject::connect(handle, &QWindow::screenChanged, &w, [&s] { s.Queue({nullptr, WM_SIZE, 0, 0, 0}); });
+    s.watchingScreen = true;
+  }
   if (QGuiApplication::platformName() != "offscreen") w.raise();
   w.activateWindow();
   s.client->setFocus(Qt::ActiveWindowFocusReason);
   // Once shown, the frame may be known: keep the outer size the program asked for, and give the
   // model the client size that leaves.
   const QRect frame = w.frameGeometry(), inner = w.geometry();
-  const UiRect want = MainUi.windowRect;
-  if (frame.size() != QSize(want.width, want.height) && want.width > 0 && want.height > 0) {
-    w.resize(std::max(1, want.width - (frame.width() - inner.width())),
-             std::max(1, want.height - (frame.height() - inner.height())));
-    w.move(want.x, want.y);
+  const double r = PixelRatio(s);
+  const QRect want = LogicalRect(r, MainUi.windowRect);
+  if (frame.size() != want.size() && want.width() > 0 && want.height() > 0) {
+    w.resize(std::max(1, want.width() - (frame.width() - inner.width())),
+             std::max(1, want.height() - (frame.height() - inner.height())));
+    w.move(want.topLeft());
     if (QLayout* layout = w.layout()) layout->activate();
-    MainUi.clientWidth = s.client->width();
-    MainUi.clientHeight = s.client->height();
+    MainUi.clientWidth = ToDevice(r, s.client->width());
+    MainUi.clientHeight = ToDevice(r, s.client->height());
   }
 }
 
 void QtBackend::DestroyMainWindow() {
   State& s = *state_;
   // Called from the program's close handling, never from inside Qt's dispatch: safe to delete.
+  if (s.window && s.window->isVisible() &&
+      !(s.window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
+    const QRect frame = s.window->frameGeometry();
+    WriteWindowPlace(MainWindowPlaceKey(), {frame.x(), frame.y(), frame.width(), frame.height()});
+  }
+  s.watchingScreen = false;
   s.dialogs.clear();
   s.window.reset();
   s.client = nullptr;
@@ -226,8 +267,12 @@ void QtBackend::PresentWindow(const canvas::Surface& picture, const canvas::Pale
   State& s = *state_;
   if (!s.window || picture.Empty()) return;
   bool whole = false;
-  if (s.picture.width() != picture.Width() || s.picture.height() != picture.Height()) {
+  const double r = PixelRatio(s);
+  if (s.picture.width() != picture.Width() || s.picture.height() != picture.Height() ||
+      s.picture.devicePixelRatio() != r) {
     s.picture = QImage(picture.Width(), picture.Height(), QImage::Format_RGB32);
+    // One picture pixel per device pixel.
+    s.picture.setDevicePixelRatio(r);
     whole = true;
   }
   canvas::RgbLookup lut{};
@@ -242,7 +287,22 @@ void QtBackend::PresentWindow(const canvas::Surface& picture, const canvas::Pale
   if (whole) region = {0, 0, picture.Width(), picture.Height()};
   auto* frame = reinterpret_cast<uint32_t*>(s.picture.bits());
   canvas::SurfaceToRgb(picture, s.lut, region, frame, static_cast<size_t>(s.picture.bytesPerLine()) / 4);
-  s.client->update(QRect(region.left, region.top, region.right - region.left, region.bottom - region.top));
+  const int left = static_cast<int>(std::floor(region.left / r)),
+            top = static_cast<int>(std::floor(region.top / r));
+  s.client->update(QRect(left, top, static_cast<int>(std::ceil(region.right / r)) - left,
+                         static_cast<int>(std::ceil(region.bottom / r)) - top));
 }
 
 void QtBackend::Beep() { QApplication::beep(); }
+
+double PixelRatio(const QtBackend::State& s) {
+  if (s.window) return s.window->devicePixelRatioF();
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen ? screen->devicePixelRatio() : 1.0;
+}
+
+QRect LogicalRect(double ratio, const UiRect& r) {
+  const int left = ToLogical(ratio, r.x), top = ToLogical(ratio, r.y);
+  return QRect(left, top, std::max(0, ToLogical(ratio, r.x + r.width) - left),
+               std::max(0, ToLogical(ratio, r.y + r.height) - top));
+}

@@ -61,8 +61,9 @@ void ConnectScrollBar(QtBackend::State& s, QScrollBar* bar, DialogModel* dialog,
   });
 }
 
-void SetGeometry(QWidget* w, const UiRect& r) {
-  const QRect rect(r.x, r.y, std::max(0, r.width), std::max(0, r.height));
+// `ratio` 1 for dialogs, whose pixels Qt scales itself.
+void SetGeometry(QWidget* w, const UiRect& r, double ratio = 1) {
+  const QRect rect = LogicalRect(ratio, r);
   if (w->geometry() != rect) w->setGeometry(rect);
 }
 
@@ -77,7 +78,8 @@ std::string MenuSignature() {
   std::string sig;
   for (const auto& popup : MainUi.menu) {
     sig += popup.text + '\x1f';
-    for (const auto& item : popup.items) sig += std::to_string(item.id) + ':' + item.text + '\x1e';
+    for (const auto& item : popup.items)
+      sig += std::to_string(item.id) + ':' + item.text + '\x1d' + item.tooltip + '\x1e';
   }
   return sig;
 }
@@ -95,6 +97,10 @@ void BuildMenu(QtBackend::State& s) {
         continue;
       }
       QAction* action = menu->addAction(ToQt(item.text));
+      if (!item.tooltip.empty()) {
+        action->setToolTip(ToQt(item.tooltip));
+        menu->setToolTipsVisible(true);
+      }
       action->setObjectName(QString("menu%1").arg(item.id));
       const int id = item.id;
       QObject::connect(action, &QAction::triggered, action, [&s, id] {
@@ -125,7 +131,8 @@ void MirrorButtons(QtBackend::State& s) {
       // The mnemonic is shown, but Alt+letter stays with the menu bar and the keys with the program.
       w->setShortcut(QKeySequence());
     }
-    SetGeometry(w, b.rect);
+    SetGeometry(w, b.rect, PixelRatio(s));
+    if (w->toolTip() != ToQt(b.tooltip)) w->setToolTip(ToQt(b.tooltip));
     w->setEnabled(b.enabled);
     w->setCheckable(b.pushLike);
     w->setChecked(b.pushLike && b.pressed);
@@ -167,6 +174,8 @@ void CreateMainWindow(QtBackend::State& s) {
   s.window->menuBar()->setNativeMenuBar(false);
   s.client = new ClientArea(&s);
   s.window->setCentralWidget(s.client);
+  // A recording dropped anywhere on the window plays (the program decides whether it may now).
+  s.window->setAcceptDrops(true);
   s.scrollBar = new QScrollBar(Qt::Horizontal, s.client);
   s.scrollBar->setObjectName("positionScrollBar");
   s.scrollBar->setFocusPolicy(Qt::NoFocus);
@@ -196,7 +205,7 @@ void MirrorMainWindow(QtBackend::State& s, bool force) {
   MirrorButtons(s);
 
   const ScrollBarModel& sb = MainUi.scrollBar;
-  SetGeometry(s.scrollBar, sb.rect);
+  SetGeometry(s.scrollBar, sb.rect, PixelRatio(s));
   MirrorScrollBar(s.scrollBar, sb.minimum, sb.maximum, sb.position);
   s.scrollBar->setEnabled(sb.enabled);
   s.scrollBar->setVisible(sb.visible);

@@ -16,6 +16,7 @@
 #include <functional>
 
 #include "platform/messages.h"
+#include "platform/preferences.h"
 #include "platform/qt/qt_state.h"
 
 namespace {
@@ -108,7 +109,13 @@ int QtBackend::ShowMessageBox(const std::string& text, const std::string& captio
 
 std::optional<std::string> QtBackend::ChooseFile(const FileDialogRequest& request) {
   State& s = *state_;
-  QFileDialog dialog(s.window.get(), QString::fromStdString(request.title), QDir::currentPath());
+  // Each dialog (by its title) opens in the folder of its last answer, remembered between runs.
+  const std::string folderKey = "Folders/" + request.title;
+  QString folder = QDir::currentPath();
+  if (const auto remembered = ReadPreference(folderKey);
+      remembered && QFileInfo(QString::fromStdString(*remembered)).isDir())
+    folder = QString::fromStdString(*remembered);
+  QFileDialog dialog(s.window.get(), QString::fromStdString(request.title), folder);
   dialog.setObjectName("fileDialog");
   // Qt's own dialog: it runs inside our loop like every other request.
   dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -134,6 +141,7 @@ std::optional<std::string> QtBackend::ChooseFile(const FileDialogRequest& reques
   // A name typed without an extension gets the default one (Qt's dialog does so too).
   extension = dialog.defaultSuffix();
   if (!extension.isEmpty() && QFileInfo(path).suffix().isEmpty()) path += '.' + extension;
+  WritePreference(folderKey, QFileInfo(path).absolutePath().toStdString());
   return path.toStdString();
 }
 

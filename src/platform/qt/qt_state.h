@@ -5,14 +5,15 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QImage>
-#include <QPrinter>
 #include <QMainWindow>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTimer>
 #include <array>
 #include <atomic>
+#include <cmath>
 #include <deque>
 #include <map>
 #include <memory>
@@ -32,6 +33,7 @@ struct UserAction {
   uintptr_t wParam = 0;
   intptr_t lParam = 0;
   uint32_t modifiers = 0;  // KEYMOD_* held when the action happened
+  std::string path;        // WM_DROPFILES: the dropped file
 };
 
 class TxMainWindow;
@@ -56,6 +58,7 @@ struct QtBackend::State {
   std::string menuSignature;  // the menu structure last built, to rebuild only when it changes
   uint64_t mirroredRevision = ~uint64_t{0};
   bool windowMoved = false;
+  bool watchingScreen = false;  // the window's screen changes are connected
 
   std::vector<std::unique_ptr<DialogView>> dialogs;
   std::deque<UserAction> pending;
@@ -90,6 +93,8 @@ class TxMainWindow : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   QtBackend::State* state_;
@@ -138,6 +143,16 @@ class TxDialog : public QDialog {
   QtBackend::State* state_;
   DialogModel* model_;
 };
+
+// High-DPI: the program draws and measures in device pixels (its client size is the device size,
+// so the picture is crisp); Qt's widgets, menus and dialogs take logical pixels and scale
+// themselves. `ratio` is device pixels per logical pixel.
+double PixelRatio(const QtBackend::State& s);
+inline int ToDevice(double ratio, double logical) { return static_cast<int>(std::lround(logical * ratio)); }
+inline int ToLogical(double ratio, double device) { return static_cast<int>(std::lround(device / ratio)); }
+// A rectangle of the program's (device) pixels in logical pixels; its edges are rounded, so
+// neighbouring rectangles stay neighbours.
+QRect LogicalRect(double ratio, const UiRect& r);
 
 // Mirroring (qt_mirror.cpp).
 void CreateMainWindow(QtBackend::State& s);

@@ -3,8 +3,11 @@
 // Qt's own dispatch has returned, so Qt never runs nested inside a program command.
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QUrl>
+#include <cmath>
 
 #include "platform/messages.h"
 #include "platform/qt/qt_state.h"
@@ -46,9 +49,11 @@ uint32_t KeyCodeOf(int key) {
   }
 }
 
-intptr_t PointOf(const QMouseEvent* event) {
-  const QPoint p = event->position().toPoint();
-  return MakePoint(p.x(), p.y());
+// The program's mouse positions are device pixels, as its picture is.
+intptr_t PointOf(const QtBackend::State& s, const QMouseEvent* event) {
+  const double r = PixelRatio(s);
+  const QPointF p = event->position();
+  return MakePoint(static_cast<int>(std::floor(p.x() * r)), static_cast<int>(std::floor(p.y() * r)));
 }
 
 }  // namespace
@@ -69,6 +74,27 @@ void TxMainWindow::keyPressEvent(QKeyEvent* event) {
   event->accept();
 }
 
+namespace {
+// The local file of a drag or drop: the first URL, when it names one.
+QString DroppedFile(const QMimeData* data) {
+  if (!data || !data->hasUrls() || data->urls().isEmpty() || !data->urls().front().isLocalFile()) return {};
+  return data->urls().front().toLocalFile();
+}
+}  // namespace
+
+void TxMainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DroppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TxMainWindow::dropEvent(QDropEvent* event) {
+  const QString path = DroppedFile(event->mimeData());
+  if (path.isEmpty()) return;
+  event->acceptProposedAction();
+  UserAction drop{nullptr, WM_DROPFILES, 0, 0, 0};
+  drop.path = path.toStdString();
+  state_->Queue(drop);
+}
+
 void TxMainWindow::moveEvent(QMoveEvent* event) {
   state_->windowMoved = true;
   QMainWindow::moveEvent(event);
@@ -86,22 +112,24 @@ void ClientArea::paintEvent(QPaintEvent* event) {
   const QRect area = event->rect();
   // Outside the last picture the window shows its class background (white).
   painter.fillRect(area, Qt::white);
-  if (!state_->picture.isNull()) painter.drawImage(area.topLeft(), state_->picture, area);
+  // The picture carries the device pixel ratio: it lands one pixel on one device pixel (Qt clips
+  // the drawing to the area being painted).
+  if (!state_->picture.isNull()) painter.drawImage(QPointF(0, 0), state_->picture);
 }
 
 void ClientArea::mouseMoveEvent(QMouseEvent* event) {
   // Coalesce a burst of moves into the newest one, as a window gets them.
   auto& q = state_->pending;
   if (!q.empty() && q.back().dialog == nullptr && q.back().message == WM_MOUSEMOVE) q.pop_back();
-  state_->Queue({nullptr, WM_MOUSEMOVE, 0, PointOf(event), ModifiersOf(event->modifiers())});
+  state_->Queue({nullptr, WM_MOUSEMOVE, 0, PointOf(*state_, event), ModifiersOf(event->modifiers())});
 }
 
 void ClientArea::mousePressEvent(QMouseEvent* event) {
   setFocus(Qt::MouseFocusReason);
   if (event->button() == Qt::LeftButton) {
-    state_->Queue({nullptr, WM_LBUTTONDOWN, 0, PointOf(event), ModifiersOf(event->modifiers())});
+    state_->Queue({nullptr, WM_LBUTTONDOWN, 0, PointOf(*state_, event), ModifiersOf(event->modifiers())});
   } else if (event->button() == Qt::RightButton) {
-    state_->Queue({nullptr, WM_RBUTTONDOWN, 0, PointOf(event), ModifiersOf(event->modifiers())});
+    state_->Queue({nullptr, WM_RBUTTONDOWN, 0, PointOf(*state_, event), ModifiersOf(event->modifiers())});
   }
 }
 
@@ -110,7 +138,7 @@ void ClientArea::mouseDoubleClickEvent(QMouseEvent* event) { mousePressEvent(eve
 
 void ClientArea::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton)
-    state_->Queue({nullptr, WM_LBUTTONUP, 0, PointOf(event), ModifiersOf(event->modifiers())});
+    state_->Queue({nullptr, WM_LBUTTONUP, 0, PointOf(*state_, event), ModifiersOf(event->modifiers())});
 }
 
 void ClientArea::resizeEvent(QResizeEvent* event) {

@@ -1,0 +1,224 @@
+// The desktop program's own choices: the remembered window place (and what is not remembered), a
+// display drawn at the screen's device pixels, and a recording dropped on the window.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "app/window_state.h"
+#include "gui_support.h"
+#include "platform/messages.h"
+#include "platform/preferences.h"
+#include "platform/qt/qt_preferences.h"
+#include "platform/sound.h"
+#include "platform/ui_model.h"
+#include "settings/mode_state.h"
+
+namespace {
+
+std::filesystem::path SettingsFile() {
+  return std::filesystem::path(::testing::TempDir()) /
+         (std::string("tx-") + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".conf");
+}
+
+// One run of the real-time variant with `file` as the store; `user` looks at the window, then
+// the window is closed.
+void RunWithStore(const std::filesystem::path& file, const std::function<void(QWidget&)>& user) {
+  QtPreferenceStore store(file.string());
+  SetPreferenceStore(&store);
+  RunProgramWithUser(1, [&user] {
+    if (QWidget* window = MainWindowWidget()) {
+      user(*window);
+      window->close();
+    }
+  });
+  SetPreferenceStore(nullptr);
+}
+
+TEST(RememberedChoices, TheWindowComesBackWhereTheUserLeftItAndOnlyOnAScreen) {
+  const auto file = SettingsFile();
+  std::filesystem::remove(file);
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  QRect left, back, started;
+  bool inStep = false;
+  RunWithStore(file, [&](QWidget& window) {
+    window.move(screen.x() + 17, screen.y() + 23);
+    window.resize(screen.width() * 3 / 4, screen.height() * 3 / 4);
+    left = window.frameGeometry();
+  });
+  ASSERT_TRUE(std::filesystem::exists(file));
+  RunWithStore(file, [&](QWidget& window) {
+    back = window.frameGeometry();
+    // The program laid itself out for the restored size.
+    inStep = ModelMismatches().empty() && Window.ClientWidth == MainUi.clientWidth;
+  });
+  EXPECT_EQ(back, left);
+  EXPECT_TRUE(inStep);
+
+  // A place on no current screen is not used: the program places the window itself.
+  {
+    QtPreferenceStore store(file.string());
+    store.Write("MainWindow/test_gui", "5000 5000 400 300");
+  }
+  RunWithStore(file, [&](QWidget& window) { started = window.frameGeometry(); });
+  EXPECT_TRUE(screen.contains(started)) << started.x() << "," << started.y();
+  EXPECT_NE(started.topLeft(), QPoint(5000, 5000));
+  std::filesystem::remove(file);
+}
+
+TEST(RememberedChoices, AGarbageFileIsIgnoredWithANoteAndReplaced) {
+  const auto file = SettingsFile();
+  {
+    std::ofstream out(file, std::ios::binary);
+    out << "\x01\xff[MainWindow\ntest_gui=@Rect(1 2\n\xfe=\n[[[\n\"\\" << std::string(3, '\0') << "zz\n";
+  }
+  ::testing::internal::CaptureStderr();
+  QRect started;
+  RunWithStore(file, [&](QWidget& window) { started = window.frameGeometry(); });
+  const std::string note = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(note.find("settings file"), std::string::npos) << note;
+  EXPECT_TRUE(QGuiApplication::primaryScreen()->availableGeometry().contains(started));
+  // The run's own choices replaced the garbage.
+  QtPreferenceStore again(file.string());
+  EXPECT_TRUE(again.Read("MainWindow/test_gui").has_value());
+  std::filesystem::remove(file);
+}
+
+// Runs as it comes (ratio 1) and again under QT_SCALE_FACTOR=2 with TX_EXPECT_PIXEL_RATIO=2.
+TEST(HighDpi, TheDisplayIsDrawnAtTheScreensDevicePixels) {
+  const char* expected = std::getenv("TX_EXPECT_PIXEL_RATIO");
+  const double ratio = expected && *expected ? std::atof(expected) : 1.0;
+  double seenRatio = 0;
+  QSize logical, image, model;
+  std::vector<std::string> mismatches{"not inspected"};
+  int lineRows = 0;
+  RunProgramWithUser(1, [&] {
+    QWidget* client = FindInMainWindow<QWidget>("clientArea");
+    if (!client) return;
+    seenRatio = client->devicePixelRatioF();
+    logical = client->size();
+    model = QSize(MainUi.clientWidth, MainUi.clientHeight);
+    mismatches = ModelMismatches();
+    const QImage shown = client->grab().toImage();
+    image = shown.size();
+    // The separator's 1-pixel shadow line: one row of the window's image, not a blurred pair.
+    const int y = Window.ClientHeight - Window.ScrollBarHeight - Window.ButtonHeight - 5 + 3;
+    for (int row = y - 3; row <= y + 3; ++row) lineRows += shown.pixel(7, row) == shown.pixel(7, y);
+    MainWindowWidget()->close();
+  });
+  EXPECT_EQ(seenRatio, ratio);
+  EXPECT_EQ(model, QSize(std::lround(logical.width() * ratio), std::lround(logical.height() * ratio)));
+  EXPECT_EQ(image, model);
+  EXPECT_EQ(mismatches, std::vector<std::string>{});
+  EXPECT_EQ(lineRows, 1);
+}
+
+// An output device that keeps what it is given, so the test hears a playback start.
+class KeptOutput : public SoundOutput {
+ public:
+  explicit KeptOutput(std::vector<uint8_t>* heard) : heard_(heard) {}
+  bool Write(const uint8_t* data, size_t bytes, int) override {
+    heard_->insert(heard_->end(), data, data + bytes);
+    return true;
+  }
+  int64_t PositionFrames() override { return 0; }
+  void SetVolume(uint16_t, uint16_t) override {}
+  void Reset() override { PostMainMessage(MM_WOM_DONE); }
+  void Close() override {}
+
+ private:
+  std::vector<uint8_t>* heard_;
+};
+
+class KeptSound : public SoundSystem {
+ public:
+  std::unique_ptr<SoundInput> OpenInput(const SoundFormat&) override { return nullptr; }
+  std::unique_ptr<SoundOutput> OpenOutput(const SoundFormat&) override {
+    return std::make_unique<KeptOutput>(&heard);
+  }
+  std::vector<uint8_t> heard;
+};
+
+void DropFile(QWidget* window, const std::filesystem::path& file) {
+  QMimeData mime;
+  mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(file.string()))});
+  QDragEnterEvent enter(QPoint(40, 40), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(window, &enter);
+  QDropEvent drop(QPointF(40, 40), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  if (enter.isAccepted()) QApplication::sendEvent(window, &drop);
+}
+
+TEST(DropOnTheWindow, ARecordingPlaysAndANonRecordingGetsTheReadersMessage) {
+  const auto dir = std::filesystem::path(::testing::TempDir());
+  const auto wav = dir / "tx-dropped.wav", text = dir / "tx-dropped.txt";
+  std::vector<int16_t> samples(11025);
+  for (size_t i = 0; i < samples.size(); ++i)
+    samples[i] = static_cast<int16_t>(static_cast<int>(i * 37 % 2000) - 1000);
+  {
+    const uint32_t data = static_cast<uint32_t>(samples.size() * 2);
+    auto le = [](std::ofstream& out, uint32_t v, int bytes) {
+      for (int i = 0; i < bytes; ++i) out.put(static_cast<char>(v >> (8 * i)));
+    };
+    std::ofstream out(wav, std::ios::binary);
+    out << "RIFF";
+    le(out, 36 + data, 4);
+    out << "WAVEfmt ";
+    for (auto [v, n] : {std::pair{16u, 4}, {1u, 2}, {1u, 2}, {22050u, 4}, {44100u, 4}, {2u, 2}, {16u, 2}})
+      le(out, v, n);
+    out << "data";
+    le(out, data, 4);
+    out.write(reinterpret_cast<const char*>(samples.data()), data);
+    std::ofstream(text) << "not a recording\n";
+  }
+  KeptSound sound;
+  SetSoundSystem(&sound);
+  bool played = false, idleAfterMessage = false;
+  std::string message, playTooltip;
+  RunProgramWithUser(1, [&] {
+    QWidget* window = MainWindowWidget();
+    if (auto* play = FindInMainWindow<QWidget>("button103")) playTooltip = play->toolTip().toStdString();
+    DropFile(window, wav);
+    QTimer::singleShot(300, [&, window] {
+      played = Mode.IdleState == 0 && sound.heard.size() >= 200 &&
+               std::equal(sound.heard.begin(), sound.heard.begin() + 200,
+                          reinterpret_cast<const uint8_t*>(samples.data()));
+      QTest::keyClick(window, Qt::Key_Escape);  // Reset: back to idle
+      QTimer::singleShot(300, [&, window] {
+        // The reader's message box is modal: it is read and closed from inside its loop.
+        QTimer::singleShot(300, [&, window] {
+          if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            message = box->text().toStdString();
+            box->accept();
+          }
+          QTimer::singleShot(100, [&, window] {
+            idleAfterMessage = Mode.IdleState == 1;
+            window->close();
+          });
+        });
+        DropFile(window, text);
+      });
+    });
+  });
+  SetSoundSystem(nullptr);
+  EXPECT_TRUE(played);
+  EXPECT_FALSE(message.empty());
+  EXPECT_TRUE(idleAfterMessage);
+  EXPECT_EQ(playTooltip, "Play a recording (P; or drop the file on the window)");
+  std::filesystem::remove(wav);
+  std::filesystem::remove(text);
+}
+
+}  // namespace
