@@ -1,5 +1,6 @@
 // The main window: creation of every long-lived object, the idle-state teardown, and the entry
 // that runs the program.
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 
@@ -81,8 +82,12 @@ void OnCreate() {
 
   Window.ScreenWidth = screen.width;
   Window.ScreenHeight = screen.height;
-  const bool small = Window.ScreenWidth < kLargeScreenWidth;
-  CentreWindow(small ? 736 : 796, small ? 552 : 596);
+  // Sizes in device pixels: on a scaled screen the window keeps its size on the desk and gets
+  // more pixels.
+  const double ratio = screen.pixelRatio > 0 ? screen.pixelRatio : 1.0;
+  const bool small = Window.ScreenWidth / ratio < kLargeScreenWidth;
+  CentreWindow(static_cast<int>(std::lround((small ? 736 : 796) * ratio)),
+               static_cast<int>(std::lround((small ? 552 : 596) * ratio)));
   SetWindowCaption(VariantWindowCaption(variant));
 
   const int divisions = variant == 2 ? 5 : 7;

@@ -63,6 +63,7 @@ TEST(RememberedChoices, TheWindowComesBackWhereTheUserLeftItAndOnlyOnAScreen) {
   RunWithStore(file, [&](QWidget& window) {
     back = window.frameGeometry();
     // The program laid itself out for the restored size.
+    MirrorModelNow();
     inStep = ModelMismatches().empty() && Window.ClientWidth == MainUi.clientWidth;
   });
   EXPECT_EQ(back, left);
@@ -111,6 +112,7 @@ TEST(HighDpi, TheDisplayIsDrawnAtTheScreensDevicePixels) {
     seenRatio = client->devicePixelRatioF();
     logical = client->size();
     model = QSize(MainUi.clientWidth, MainUi.clientHeight);
+    MirrorModelNow();
     mismatches = ModelMismatches();
     const QImage shown = client->grab().toImage();
     image = shown.size();
@@ -163,25 +165,32 @@ void DropFile(QWidget* window, const std::filesystem::path& file) {
 
 TEST(DropOnTheWindow, ARecordingPlaysAndANonRecordingGetsTheReadersMessage) {
   const auto dir = std::filesystem::path(::testing::TempDir());
-  const auto wav = dir / "tx-dropped.wav", text = dir / "tx-dropped.txt";
-  std::vector<int16_t> samples(11025);
+  const auto wav = dir / "tx-dropped.wav", eightBit = dir / "tx-dropped-8bit.wav";
+  std::vector<int16_t> samples(3 * 22050);
   for (size_t i = 0; i < samples.size(); ++i)
     samples[i] = static_cast<int16_t>(static_cast<int>(i * 37 % 2000) - 1000);
-  {
+  // A 16-bit recording, and the same data labelled 8-bit, which the reader refuses.
+  for (int bits : {16, 8}) {
     const uint32_t data = static_cast<uint32_t>(samples.size() * 2);
     auto le = [](std::ofstream& out, uint32_t v, int bytes) {
       for (int i = 0; i < bytes; ++i) out.put(static_cast<char>(v >> (8 * i)));
     };
-    std::ofstream out(wav, std::ios::binary);
+    std::ofstream out(bits == 16 ? wav : eightBit, std::ios::binary);
     out << "RIFF";
     le(out, 36 + data, 4);
     out << "WAVEfmt ";
-    for (auto [v, n] : {std::pair{16u, 4}, {1u, 2}, {1u, 2}, {22050u, 4}, {44100u, 4}, {2u, 2}, {16u, 2}})
+    const uint32_t align = static_cast<uint32_t>(bits / 8);
+    for (auto [v, n] : {std::pair{16u, 4},
+                        {1u, 2},
+                        {1u, 2},
+                        {22050u, 4},
+                        {22050u * align, 4},
+                        {align, 2},
+                        {static_cast<uint32_t>(bits), 2}})
       le(out, v, n);
     out << "data";
     le(out, data, 4);
     out.write(reinterpret_cast<const char*>(samples.data()), data);
-    std::ofstream(text) << "not a recording\n";
   }
   KeptSound sound;
   SetSoundSystem(&sound);
@@ -208,17 +217,17 @@ TEST(DropOnTheWindow, ARecordingPlaysAndANonRecordingGetsTheReadersMessage) {
             window->close();
           });
         });
-        DropFile(window, text);
+        DropFile(window, eightBit);
       });
     });
   });
   SetSoundSystem(nullptr);
   EXPECT_TRUE(played);
-  EXPECT_FALSE(message.empty());
+  EXPECT_EQ(message, "16 bit sampling is required");
   EXPECT_TRUE(idleAfterMessage);
   EXPECT_EQ(playTooltip, "Play a recording (P; or drop the file on the window)");
   std::filesystem::remove(wav);
-  std::filesystem::remove(text);
+  std::filesystem::remove(eightBit);
 }
 
 }  // namespace

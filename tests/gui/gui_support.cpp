@@ -107,6 +107,10 @@ std::string SaveScreenshot(QWidget* widget, const std::string& name) {
   return file.string();
 }
 
+void MirrorModelNow() {
+  if (auto* qt = HasBackend() ? dynamic_cast<QtBackend*>(&CurrentBackend()) : nullptr) qt->MirrorNow();
+}
+
 int RunProgramWithUser(int variant, const std::function<void()>& user, const std::string& commandLine) {
   ResetProgramState();
   QtBackend backend;

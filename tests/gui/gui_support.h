@@ -24,6 +24,10 @@ std::vector<std::string> ModelMismatches();
 // Writes a PNG of `widget` to <build>/artifacts/<name>; returns the path (empty on failure).
 std::string SaveScreenshot(QWidget* widget, const std::string& name);
 
+// Mirrors the model onto the widgets now (a user callback may run inside Qt's dispatch, before the
+// backend's next mirror).
+void MirrorModelNow();
+
 // Runs the program of `variant` on a fresh Qt backend (program state reset first). `user` runs
 // once, 200 ms after the start, inside the program's loop, and normally ends by closing the
 // window; a close every 3 s makes sure the run ends. Returns the program's exit code.
