@@ -57,31 +57,6 @@ TEST(FramePanels, RectanglesWithThirdsAndSixthsThatAreNotWhole) {
     EXPECT_TRUE(FramePanels(index, 800, 500, false, 0, true).empty()) << index;
 }
 
-TEST(FramePanels, SampleFlagsDataAndErasers) {
-  auto p = FramePanels(8, 800, 500, false, 0, true);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(p[i].sampleFlag, 0);
-  EXPECT_EQ(p[5].sampleFlag, 1);
-  EXPECT_EQ(p[5].data, PanelData::SampleB);
-  EXPECT_TRUE(p[5].eraser);
-  // F6: the stored spectrum and signals are drawn without eraser.
-  p = FramePanels(13, 800, 500, false, 0, true);
-  ASSERT_EQ(p.size(), 4u);
-  EXPECT_FALSE(p[2].eraser || p[3].eraser);
-  EXPECT_EQ(p[3].data, PanelData::SampleB);
-  // Play B: flag 1, fed with the played data.
-  p = FramePanels(8, 800, 500, true, 1, true);
-  EXPECT_EQ(p[2].sampleFlag, 1);
-  EXPECT_EQ(p[2].data, PanelData::SampleA);
-  // Overlay: the second curve in the Sample B pen, the stored spectrum without eraser unless playing B.
-  p = FramePanels(19, 800, 500, false, 0, false);
-  EXPECT_TRUE(p[0].eraser && !p[0].sampleBPen);
-  EXPECT_TRUE(p[1].sampleBPen && !p[1].eraser);
-  EXPECT_EQ(p[1].data, PanelData::StoredSpectrum);
-  p = FramePanels(19, 800, 500, true, 1, false);
-  EXPECT_EQ(p[1].data, PanelData::SampleB);
-  EXPECT_TRUE(p[1].eraser);
-}
-
 class DisplayFrameTest : public DisplayTest {
  protected:
   static void Paint(canvas::Surface& s, int left = 0, int top = 0, int right = 800, int bottom = 600) {

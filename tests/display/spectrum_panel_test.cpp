@@ -1,4 +1,5 @@
-// The power-spectrum panel: curve limits, grid, titles, F0 and the frequency cursor.
+// The power-spectrum panel: curve limits, grid, titles, F0 and the frequency cursor. (The overlay
+// title with its (B) in the curve colour is pinned by the golden frame frame_f4_overlay.)
 #include <gtest/gtest.h>
 
 #include <array>
@@ -119,25 +120,6 @@ TEST_F(SpectrumPanelTest, FrequencyCursorReadoutAndCoupling) {
   PanelCursors.CursorTarget = 1;
   Draw();
   EXPECT_FLOAT_EQ(PanelCursors.CursorFreqA, 30);
-}
-
-TEST_F(SpectrumPanelTest, OverlayTitleMarksBInTheCurveColour) {
-  Companions.ComparisonMode = 2;
-  Mode.SampleBStored = 1;
-  Draw(Palette.FramePen, Palette.SampleBPen, std::nullopt, nullptr, 0);
-  ASSERT_EQ(Display.FrameTexts.size(), 2u);
-  EXPECT_EQ(Display.FrameTexts[0].text, "Spectrum (A) & (B)   5 kHz");
-  EXPECT_EQ(Display.FrameTexts[0].colour, kTextIndex);
-  EXPECT_EQ(Display.FrameTexts[1].text, "(B)");
-  EXPECT_EQ(Display.FrameTexts[1].colour, kSampleBIndex);
-  const int bx = 6 + TextWidth("Spectrum (A) & ");
-  EXPECT_EQ(Display.FrameTexts[1].x, bx);
-  // The marker's glyphs are in palette index 1 in the title strip.
-  EXPECT_GT(Count(Display.FrameDC, bx, kBottom - 15, bx + 20, kBottom, kSampleBIndex), 10);
-  // Without a stored Sample B the title is the plain A title.
-  Mode.SampleBStored = 0;
-  Draw(Palette.FramePen, Palette.FramePen, std::nullopt, nullptr, 0);
-  EXPECT_EQ(Display.FrameTexts.back().text, "Spectrum (A)   5 kHz");
 }
 
 TEST_F(SpectrumPanelTest, F0ReadoutOnTheSecondLineOfItsOwnPanel) {
