@@ -113,17 +113,26 @@ std::string CursorText(const SampleFigures& a) {
   return "Cursor  " + FormatCursorReadout(hz, f0, MeasurementsWindow.ReferenceA4Hz);
 }
 
+// Touches only the controls whose content changed, so that a frozen loop's frames do not make the
+// backend mirror the window again and again.
 void ShowTable() {
   auto& w = MeasurementsWindow;
   DialogModel& d = w.Dialog;
+  bool changed = false;
+  const auto text = [&](int id, const std::string& t) {
+    const DialogControlModel* c = d.Control(id);
+    if (c && c->text != t) d.SetText(id, t), changed = true;
+  };
   for (size_t r = 0; r < w.Table.size(); ++r)
-    for (int c = 0; c < 4; ++c) d.SetText(kFirstCell + 4 * static_cast<int>(r) + c, w.Table[r][c]);
-  d.SetText(kCursorReadout, w.Cursor);
-  d.SetText(kReferenceLabel, "A4 = " + std::to_string(w.ReferenceA4Hz) + " Hz");
-  d.SetScrollPosition(kReferenceBar, w.ReferenceA4Hz);
-  d.SetChecked(kViewOnlyCheck, w.ViewOnly);
-  d.SetText(kStatusLabel, w.Status);
-  UiChanged();
+    for (int c = 0; c < 4; ++c) text(kFirstCell + 4 * static_cast<int>(r) + c, w.Table[r][c]);
+  text(kCursorReadout, w.Cursor);
+  text(kReferenceLabel, "A4 = " + std::to_string(w.ReferenceA4Hz) + " Hz");
+  text(kStatusLabel, w.Status);
+  const DialogControlModel* bar = d.Control(kReferenceBar);
+  if (bar && bar->position != w.ReferenceA4Hz) d.SetScrollPosition(kReferenceBar, w.ReferenceA4Hz), changed = true;
+  const DialogControlModel* check = d.Control(kViewOnlyCheck);
+  if (check && check->checked != w.ViewOnly) d.SetChecked(kViewOnlyCheck, w.ViewOnly), changed = true;
+  if (changed) UiChanged();
 }
 
 void Update(bool force) {
