@@ -8,6 +8,7 @@
 
 #include "app/control_states.h"
 #include "app/file_paths.h"
+#include "app/measurements_window.h"
 #include "app/options_dialog.h"
 #include "app/small_dialogs.h"
 #include "app/window_state.h"
@@ -41,6 +42,8 @@ namespace {
 void PresentLiveFrame(int width, int height) {
   canvas::DrawContext(&Display.MainDC).BitBlt(0, 0, width, height, Display.FrameDC, 0, 0);
   PresentMainWindow(0, 0, width, height);
+  // After the frame is shown, so that the live figures (twice a second) never delay it.
+  RefreshMeasurementsWindow();
 }
 
 void SetViewScrollBar(int range, int position) {

@@ -47,10 +47,14 @@ void BeginSet(int idle) {
 const char* RunCaptionPlayA() { return Variant() == 2 ? "&Run" : "Play &A"; }
 const char* PlayFileCaptionPlayB() { return Variant() == 2 ? "&Play Zizivuv" : "Play &B"; }
 
+// Export Measurements and Save Sample Bundle need a still frozen view.
+void NoHeldSampleExports() { ApplyMenu({{40031, 0}, {40032, 0}}); }
+
 }  // namespace
 
 void ShowIdleControls() {
   BeginSet(1);
+  NoHeldSampleExports();
   ApplyMenu({{40003, 0}, {40004, 0}, {40005, 1}, {40007, 1}, {40017, 1}, {40011, 1}, {40012, 1}, {40013, 0},
              {40014, 0}, {40015, 0}, {40018, 0}, {40021, 0}});
   // The Play File button is captioned "&Play" and then "&Play File"; the last one stays.
@@ -62,6 +66,7 @@ void ShowIdleControls() {
 
 void ShowLiveControls() {
   BeginSet(0);
+  NoHeldSampleExports();
   ApplyMenu({{40003, 0}, {40004, 0}, {40005, 0}, {40007, 0}, {40017, 0}, {40011, 0}, {40012, 0}, {40013, 1},
              {40014, 1}, {40015, 0}, {40018, 0}, {40021, 0}});
   ApplyButtons({{CMD_ANALYSIS, 0, nullptr}, {CMD_RUN, 0, RunCaptionPlayA()},
@@ -72,6 +77,7 @@ void ShowLiveControls() {
 
 void ShowFileControls() {
   BeginSet(0);
+  NoHeldSampleExports();
   ApplyMenu({{40003, 0}, {40004, 0}, {40005, 0}, {40007, 0}, {40017, 0}, {40011, 0}, {40012, 0}, {40013, 0},
              {40014, 1}, {40015, 0}, {40018, 0}, {40021, 0}});
   ApplyButtons({{CMD_ANALYSIS, 0, nullptr}, {CMD_RUN, 0, RunCaptionPlayA()},
@@ -83,7 +89,7 @@ void ShowFileControls() {
 void ShowFrozenControls() {
   const int variant = Variant();
   BeginSet(0);
-  ApplyMenu({{40003, 1}, {40004, 1}, {40005, 1}});
+  ApplyMenu({{40003, 1}, {40004, 1}, {40005, 1}, {40031, 1}, {40032, 1}});
   SetButtonPressed(CMD_FREEZE, true);
   if (variant != 2) {
     EnableButton(CMD_ANALYSIS, true);
@@ -111,6 +117,7 @@ void ShowFrozenControls() {
 
 void ShowPlaySignalsControls() {
   BeginSet(0);
+  NoHeldSampleExports();
   ApplyMenu({{40003, 0}, {40004, 0}, {40005, 0}, {40007, 0}, {40017, 0}, {40011, 0}, {40012, 0}, {40013, 0},
              {40014, 1}, {40015, 0}});
   ApplyButtons({{CMD_ANALYSIS, 0, nullptr}, {CMD_RUN, 0, nullptr}, {CMD_PLAY_FILE, 0, nullptr},

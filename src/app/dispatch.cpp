@@ -5,6 +5,7 @@
 #include "app/activities.h"
 #include "app/control_states.h"
 #include "app/file_paths.h"
+#include "app/measurements_window.h"
 #include "app/window_state.h"
 #include "display/display_state.h"
 #include "display/sample_slots.h"
@@ -231,7 +232,17 @@ void OnCommand(int id, intptr_t lParam) {
     case MENU_SAVE_SAMPLE_B:
       SaveSample(1);
       break;
+    case MENU_MEASUREMENTS:
+      OpenMeasurementsWindow();
+      break;
+    case MENU_EXPORT_MEASUREMENTS:
+      ExportMeasurementsCommand();
+      break;
+    case MENU_SAVE_SAMPLE_BUNDLE:
+      SaveSampleBundleCommand();
+      break;
     default:
+      ForwardMeasurementsCommand(id);
       break;
   }
 }

@@ -6,6 +6,7 @@
 
 #include "app/control_states.h"
 #include "app/file_paths.h"
+#include "app/measurements_window.h"
 #include "app/program.h"
 #include "app/activities.h"
 #include "app/window_state.h"
@@ -179,15 +180,22 @@ intptr_t MainWindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
       return 0;
     case WM_COMMAND:
       OnCommand(static_cast<int>(wParam & 0xFFFF), lParam);
+      RefreshMeasurementsWindow();
       return 0;
     case WM_KEYDOWN:
       OnKeyDown(static_cast<uint32_t>(wParam));
+      RefreshMeasurementsWindow();
       return 0;
     case WM_DROPFILES:
       if (wParam) PlayDroppedFile(*reinterpret_cast<const std::string*>(wParam));
       return 0;
-    default:
-      return DispatchActivityMessage(message, wParam, lParam);
+    default: {
+      const intptr_t result = DispatchActivityMessage(message, wParam, lParam);
+      // Scrolling and clicks move the view that "View only" measures.
+      if (message == WM_HSCROLL || message == WM_LBUTTONDOWN || message == WM_LBUTTONUP)
+        RefreshMeasurementsWindow();
+      return result;
+    }
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/activities.h"
 #include "app/file_paths.h"
+#include "app/measurements_window.h"
 #include "app/options_dialog.h"
 #include "app/window_state.h"
 #include "audio/capture_device.h"
@@ -48,6 +49,7 @@ void ResetProgramState() {
   ResetImageRebuildState();
   ResetMouseInputState();
   ResetOptionsDialogState();
+  ResetMeasurementsWindowState();
   ResetUiModel();
   ResetMessageQueue();
 }

@@ -107,5 +107,7 @@ void HandleKeyDown(const KeyPress& p, const KeyboardHooks& hooks) {
     hooks.sendOptionsDialogCommand(IDOK);
   if (variant != 2) FunctionKeys(p, variant, hooks);
   if (p.key == KEY_SPACE) Command(CMD_FREEZE);
+  // The Measurements window, in every variant and state.
+  if (p.key == 'M' && !p.ctrl) Command(MENU_MEASUREMENTS);
   ArrowKeys(p);
 }

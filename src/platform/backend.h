@@ -31,6 +31,7 @@ struct FileDialogRequest {
   bool confirmOverwrite = false;
   bool hideReadOnly = true;
   bool createPrompt = false;
+  bool folder = false;  // the user names a folder (which the dialog may offer to make)
 };
 
 // The printer the user chose: its resolution and printable page in printer pixels.
@@ -83,6 +84,11 @@ class Backend {
 
   // Blocking requests.
   virtual int ShowMessageBox(const std::string& text, const std::string& caption, MessageIcon icon) = 0;
+  // A question with OK and Cancel: IDOK or IDCANCEL. A backend without such a box asks through
+  // its message box (the scripted user answers it the same way).
+  virtual int AskOkCancel(const std::string& text, const std::string& caption) {
+    return ShowMessageBox(text, caption, MessageIcon::Exclamation);
+  }
   virtual void Beep() = 0;
   virtual std::optional<std::string> ChooseFile(const FileDialogRequest& request) = 0;
   // Runs a modal dialog until its procedure ends it; returns its result.

@@ -81,6 +81,9 @@ enum CommandId : int {
   MENU_ADVANCED_OPTIONS = 40017,
   MENU_SAVE_SAMPLE_A = 40018,
   MENU_SAVE_SAMPLE_B = 40021,
+  MENU_MEASUREMENTS = 40030,         // Project: the Measurements window
+  MENU_EXPORT_MEASUREMENTS = 40031,  // Save: per-cycle CSV of the held samples
+  MENU_SAVE_SAMPLE_BUNDLE = 40032,   // Save: a folder with the samples, figures and picture
 };
 
 inline intptr_t MakePoint(int x, int y) {

@@ -3,11 +3,13 @@
 #include <ostream>
 
 #include "app/file_paths.h"
+#include "app/measurements_window.h"
 #include "app/mode_state.h"
 #include "app/program.h"
 #include "audio/frozen_view.h"
 #include "audio/live_loop.h"
 #include "display/sample_slots.h"
+#include "interaction/sample_bundle.h"
 #include "platform/canvas/canvas.h"
 #include "platform/headless/headless_backend.h"
 #include "platform/headless/sim_sound.h"
@@ -69,6 +71,28 @@ const char* ControlKindName(DialogControlKind kind) {
 }
 
 json Rect(const UiRect& r) { return json::array({r.x, r.y, r.width, r.height}); }
+
+// The Measurements window's figures; with the window closed, those it would show of a frozen view.
+json MeasurementsJson() {
+  const auto& w = MeasurementsWindow;
+  HeldFigures shown{w.A, w.B};
+  if (!w.Open) shown = Mode.Frozen && !Mode.PlayingSignals ? MeasureBothHeldSamples() : HeldFigures{};
+  json m;
+  m["window_open"] = w.Open;
+  m["live"] = w.Open && w.Live;
+  m["view_only"] = w.ViewOnly;
+  m["reference_a4_hz"] = w.ReferenceA4Hz;
+  m["A"] = FiguresJson(shown.a, "Sample A");
+  m["B"] = FiguresJson(shown.b, "Sample B");
+  m["difference"] = DifferenceJson(m["A"], m["B"]);
+  if (w.Open) {
+    m["table"] = w.Table;
+    m["cursor"] = w.Cursor;
+    m["status"] = w.Status;
+    m["position"] = {w.Dialog.x, w.Dialog.y};
+  }
+  return m;
+}
 
 json FormatJson(const SoundFormat& f) {
   return {{"channels", f.channels}, {"rate", f.sampleRate}, {"bits", f.bitsPerSample}};
@@ -222,6 +246,7 @@ json BuildDump(const HeadlessBackend& backend) {
   d["documents"] = backend.OpenedDocuments();
   d["frames_drawn"] = backend.FramesDrawn();
   if (const SimSoundSystem* sound = backend.Sound()) d["sound"] = SoundJson(*sound);
+  d["measurements"] = MeasurementsJson();
   d["loop"] = {{"F0A", Samples.F0A},
                {"AchievedUpdatePeriodMs", LiveLoop.AchievedUpdatePeriodMs},
                {"FreezeElapsedA", Samples.FreezeElapsedA},

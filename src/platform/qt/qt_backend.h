@@ -46,6 +46,7 @@ class QtBackend final : public Backend {
                      UiRect changed) override;
 
   int ShowMessageBox(const std::string& text, const std::string& caption, MessageIcon icon) override;
+  int AskOkCancel(const std::string& text, const std::string& caption) override;
   void Beep() override;
   std::optional<std::string> ChooseFile(const FileDialogRequest& request) override;
   int RunModalDialog(DialogModel& dialog) override;

@@ -107,6 +107,16 @@ int QtBackend::ShowMessageBox(const std::string& text, const std::string& captio
   return IDOK;  // the box has only OK; closing it answers the same
 }
 
+int QtBackend::AskOkCancel(const std::string& text, const std::string& caption) {
+  State& s = *state_;
+  QMessageBox box(QMessageBox::Question, QString::fromStdString(caption), QString::fromStdString(text),
+                  QMessageBox::Ok | QMessageBox::Cancel, s.window.get());
+  box.setObjectName("messageBox");
+  box.setDefaultButton(QMessageBox::Cancel);
+  RunUntilFinished(s, box);
+  return box.clickedButton() == box.button(QMessageBox::Ok) ? IDOK : IDCANCEL;
+}
+
 std::optional<std::string> QtBackend::ChooseFile(const FileDialogRequest& request) {
   State& s = *state_;
   // Each dialog (by its title) opens in the folder of its last answer, remembered between runs.
@@ -121,6 +131,11 @@ std::optional<std::string> QtBackend::ChooseFile(const FileDialogRequest& reques
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(request.save || request.createPrompt ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  if (request.folder) {
+    // A folder is chosen (or made with the dialog's New Folder button) rather than typed as a file.
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+  }
   QStringList filters;
   for (const auto& f : request.filters) filters << QtFilter(f);
   if (!filters.isEmpty()) dialog.setNameFilters(filters);

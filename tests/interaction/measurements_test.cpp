@@ -1,0 +1,165 @@
+// The Measurements window's pieces without the program: note names and the cursor readout, the
+// harmonic levels, the table's empty and flagged cells, the JSON difference, and the folder that
+// is written whole or not at all.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "interaction/measurements_table.h"
+#include "interaction/musical_readout.h"
+#include "interaction/sample_bundle.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+TEST(MusicalReadout, NotesAtTheEdgesOfTheVoiceAndTheReferencePitch) {
+  struct Case {
+    double hz, reference;
+    const char* name;
+    int cents;
+  };
+  const Case cases[] = {{440, 440, "A4", 0},    {27.5, 440, "A0", 0},   {4186, 440, "C8", 0},
+                        {415, 415, "A4", 0},    {440, 415, "A#4", 1},   {196.4, 440, "G3", 4},
+                        {261.63, 440, "C4", 0}, {466.16, 466, "A4", 1}, {452.9, 440, "A#4", -50}};
+  for (const auto& c : cases) {
+    const NoteReading n = NearestNote(c.hz, c.reference);
+    EXPECT_TRUE(n.valid);
+    EXPECT_EQ(n.name, c.name) << c.hz << " Hz at A4 = " << c.reference;
+    EXPECT_EQ(n.cents, c.cents) << c.hz << " Hz at A4 = " << c.reference;
+  }
+  EXPECT_FALSE(NearestNote(0, 440).valid);
+  EXPECT_EQ(FormatPitch(196.4, 440), "196.4 Hz  G3 +4 c");
+  EXPECT_EQ(FormatCursorReadout(1046, 209.3, 440), "1046 Hz  C6 -1 c  H5");
+  EXPECT_EQ(FormatCursorReadout(1046, 0, 440), "1046 Hz  C6 -1 c");
+  EXPECT_EQ(HarmonicNumber(50, 200), 1);
+}
+
+TEST(HarmonicLevels, EachHarmonicIsItsStrongestBinRelativeToH1) {
+  const int rate = 22050;
+  const double f0 = 200;
+  std::array<int16_t, 1024> spectrum{};
+  spectrum.fill(10);
+  for (int k = 1; k <= 10; ++k)
+    spectrum[static_cast<int>(k * f0 * 2048 / rate + 0.5)] = static_cast<int16_t>(70 - 4 * k);
+  const auto levels = HarmonicLevels(spectrum.data(), 1024, f0, rate);
+  for (int k = 0; k < 10; ++k) EXPECT_DOUBLE_EQ(levels[k], -4.0 * k) << "H" << k + 1;
+  // No F0, no harmonics; a harmonic beyond the spectrum is not read.
+  EXPECT_TRUE(std::isnan(HarmonicLevels(spectrum.data(), 1024, 0, rate)[1]));
+  EXPECT_TRUE(std::isnan(HarmonicLevels(spectrum.data(), 1024, 1500, rate)[9]));
+}
+
+SampleFigures Figures(double f0, bool egg, int cycles = 100, int flagged = 0) {
+  SampleFigures f;
+  f.present = true;
+  f.report.channels = egg ? 2 : 1;
+  f.report.rate = 22050;
+  f.report.f0Hz.mean = f0;
+  f.report.f0Hz.sd = 1;
+  f.report.jitterLocalPercent = 0.5;
+  f.report.shimmerLocalPercent = 3;
+  if (egg) {
+    EggReport e;
+    e.cycles = cycles;
+    e.flagged = flagged;
+    e.snrDbMean = 30;
+    for (auto& s : e.cq) s.mean = 0.5, s.sd = 0.01;
+    f.report.egg = e;
+  }
+  f.harmonicsDb.fill(-6);
+  f.harmonicsDb[0] = 0;
+  return f;
+}
+
+const MeasurementsRow& Row(const std::vector<MeasurementsRow>& t, const std::string& name) {
+  for (const auto& r : t)
+    if (r[0] == name) return r;
+  static MeasurementsRow none;
+  ADD_FAILURE() << "no row " << name;
+  return none;
+}
+
+TEST(MeasurementsTable, ColumnsDifferencesAndTheCellsThatStayEmpty) {
+  const SampleFigures a = Figures(196, true), b = Figures(220, true, 100, 60), mono = Figures(220, false),
+                      none;
+  auto t = BuildMeasurementsTable(a, b, 440);
+  ASSERT_EQ(t.size(), MeasurementsRowNames().size() + 1);
+  EXPECT_EQ(t[0], (MeasurementsRow{"", "Sample A", "Sample B", "B - A"}));
+  EXPECT_EQ(Row(t, "F0 mean")[1], "196.0 Hz  G3 +0 c");
+  EXPECT_EQ(Row(t, "F0 mean")[3], "+24.0 Hz  +200 c");
+  EXPECT_EQ(Row(t, "H1-H2")[1], "6.0 dB");
+  EXPECT_EQ(Row(t, "CQ criterion 50 %")[1], "0.500 (SD 0.010)");
+  // B has more than half of its cycles flagged: its CQ rows say so and have no difference.
+  EXPECT_EQ(Row(t, "CQ DEGG")[2], "noisy EGG: 60 of 100");
+  EXPECT_EQ(Row(t, "CQ DEGG")[3], "");
+  EXPECT_EQ(Row(t, "Cycles (flagged)")[3], "+0 (+60)");
+  // No Sample B: its column and the difference are empty. Mono: no EGG rows.
+  t = BuildMeasurementsTable(a, none, 440);
+  EXPECT_EQ(Row(t, "F0 mean")[2], "");
+  EXPECT_EQ(Row(t, "F0 mean")[3], "");
+  t = BuildMeasurementsTable(mono, none, 415);
+  EXPECT_EQ(Row(t, "F0 mean")[1], "220.0 Hz  A#3 +1 c");
+  EXPECT_EQ(Row(t, "CQ hybrid 3/7")[1], "");
+  EXPECT_EQ(Row(t, "EGG SNR")[1], "");
+  EXPECT_EQ(Row(t, "Jitter (local)")[1], "0.50 %");
+}
+
+TEST(MeasurementsTable, TheDifferenceKeepsTheFieldNamesOfTheReports) {
+  const nlohmann::json a = FiguresJson(Figures(200, true), "a.wav"),
+                       b = FiguresJson(Figures(250, true, 120, 3), "b.wav");
+  const nlohmann::json d = DifferenceJson(a, b);
+  EXPECT_DOUBLE_EQ(d["f0"]["mean_hz"].get<double>(), 50);
+  EXPECT_DOUBLE_EQ(d["egg"]["cycles"].get<double>(), 20);
+  EXPECT_DOUBLE_EQ(d["egg"]["cq"]["degg"]["mean"].get<double>(), 0);
+  EXPECT_FALSE(d.contains("file"));
+  EXPECT_TRUE(d["hnr_db"].is_null());  // not measured on either side
+  EXPECT_TRUE(DifferenceJson(a, nullptr).is_null());
+}
+
+class FolderTest : public ::testing::Test {
+ protected:
+  fs::path root = fs::temp_directory_path() / ("tx-bundle-" + std::to_string(::getpid()));
+  void SetUp() override { fs::create_directories(root); }
+  void TearDown() override { fs::remove_all(root); }
+  static BundleFile Text(const std::string& name, const std::string& text) {
+    return {name, [text](const std::string& p, std::string* e) { return WriteTextFile(p, text, e); }};
+  }
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(root)) names.push_back(e.path().filename().string());
+    return names;
+  }
+};
+
+TEST_F(FolderTest, AFolderIsWrittenWholeOrNotAtAll) {
+  const fs::path folder = root / "bundle";
+  std::string error;
+  ASSERT_TRUE(WriteFolderAtomically(folder.string(), {Text("one.txt", "1"), Text("two.txt", "2")}, &error))
+      << error;
+  EXPECT_EQ(Names(), std::vector<std::string>{"bundle"});
+  // Replaced as a whole: the old file is gone, the new ones are there.
+  ASSERT_TRUE(WriteFolderAtomically(folder.string(), {Text("three.txt", "3")}, &error)) << error;
+  EXPECT_FALSE(fs::exists(folder / "one.txt"));
+  EXPECT_TRUE(fs::exists(folder / "three.txt"));
+  // A file that cannot be written: the previous contents stay and nothing else is left behind.
+  const BundleFile failing{"four.txt", [](const std::string&, std::string* e) {
+                             *e = "No space left on device";
+                             return false;
+                           }};
+  EXPECT_FALSE(WriteFolderAtomically(folder.string(), {Text("x.txt", "x"), failing}, &error));
+  EXPECT_EQ(error, "Cannot write four.txt: No space left on device");
+  EXPECT_TRUE(fs::exists(folder / "three.txt"));
+  EXPECT_FALSE(fs::exists(folder / "x.txt"));
+  EXPECT_EQ(Names(), std::vector<std::string>{"bundle"});
+  // A folder under a regular file cannot be made, not even by root; a file is never replaced.
+  std::ofstream(root / "plain") << "data";
+  EXPECT_FALSE(WriteFolderAtomically((root / "plain" / "bundle").string(), {Text("a", "a")}, &error));
+  EXPECT_NE(error.find("Cannot create a folder in"), std::string::npos) << error;
+  EXPECT_FALSE(WriteFolderAtomically((root / "plain").string(), {Text("a", "a")}, &error));
+  EXPECT_NE(error.find("is not a folder"), std::string::npos) << error;
+  EXPECT_EQ(fs::file_size(root / "plain"), 4u);
+}
+
+}  // namespace
