@@ -371,7 +371,7 @@ void SaveBitmapCommand() {
 }
 void PrintWindowCommand() {
   const ScreenInfo screen = CurrentBackend().Screen();
-  PrintDisplayWindow(Window.ClientWidth, Window.ClientHeight, screen.dpiY, screen.dpiY);
+  PrintDisplayWindow(Window.ClientWidth, Window.ClientHeight, screen.dpiX, screen.dpiY);
 }
 void OpenOptionsDialog(int command) {
   const int variant = AnalysisSettings.ProductVariant;

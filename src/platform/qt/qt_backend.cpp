@@ -151,6 +151,7 @@ ScreenInfo QtBackend::Screen() {
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     info.width = screen->geometry().width();
     info.height = screen->geometry().height();
+    info.dpiX = static_cast<int>(std::lround(screen->logicalDotsPerInchX()));
     info.dpiY = static_cast<int>(std::lround(screen->logicalDotsPerInchY()));
     if (screen->refreshRate() > 0) info.refreshHz = screen->refreshRate();
   }
