@@ -51,6 +51,8 @@ DialogModel MakeFullDialog(bool full) {
     c.kind = kind;
     c.text = text;
     c.rect = r;
+    // Only the legend takes typing; the other edits show values the bars and buttons set.
+    c.readOnly = kind == DialogControlKind::Edit && id != kLegendEdit;
     d.controls.push_back(c);
   };
   using K = DialogControlKind;
@@ -234,6 +236,8 @@ void Initialise(DialogModel& d) {
   Mode.OptionsDialogOpen = 1;
 }
 
+void Paint(DialogModel& d);
+
 void Paint(DialogModel& d) {
   if (d.Control(kUpdatePeriodEdit)) {
     char text[24];
@@ -323,6 +327,9 @@ void ApplySampleLength() {
   o.StoredSecondsChanged = 0;
   Samples.SampleStartMs = 0;
   Samples.SampleStartMsB = 0;
+  // No loop runs to draw the next frame: the window drops the pictures of the discarded samples now.
+  FillFrame();
+  OnPaint();
 }
 
 // Cancel keeps the live changes; OK also takes the legend and the sample length.
@@ -434,7 +441,11 @@ bool OnButton(DialogModel& d, int id) {
 
 intptr_t FullDialogProc(DialogModel& d, uint32_t message, uintptr_t wParam, intptr_t lParam) {
   switch (message) {
-    case WM_INITDIALOG: Initialise(d); return 1;
+    case WM_INITDIALOG:
+      // Painted at once: the update period and the locks of a running activity show from the start.
+      Initialise(d);
+      Paint(d);
+      return 1;
     case WM_PAINT: Paint(d); return 1;
     case WM_CLOSE: Finish(d, false); return 1;
     case WM_HSCROLL:

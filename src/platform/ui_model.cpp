@@ -67,6 +67,7 @@ void SetCursorShape(CursorShape shape) {
 
 void SetMainFocus() {
   MainUi.hasFocus = true;
+  ++MainUi.focusRequests;
   UiChanged();
 }
 

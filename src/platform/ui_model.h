@@ -49,6 +49,7 @@ struct DialogControlModel {
   UiRect rect;  // dialog units of our own layout (pixels at the default font)
   bool enabled = true;
   bool checked = false;
+  bool readOnly = false;  // edits: shows text the program writes; the user cannot type into it
   int minimum = 0, maximum = 0, position = 0;  // scroll bars
   int lineStep = 1, pageStep = 10;             // scroll bars, for the backend's keyboard handling
 };
@@ -88,6 +89,9 @@ struct UiModel {
   bool windowCreated = false;
   bool windowVisible = false;
   bool hasFocus = true;
+  // Counts the program's requests for the keyboard focus; a backend moves the focus to the main
+  // window once per new request, so a dialog keeps it between them (typing a legend).
+  uint64_t focusRequests = 0;
   CursorShape cursor = CursorShape::Arrow;
   std::vector<ButtonModel> buttons;
   ScrollBarModel scrollBar;

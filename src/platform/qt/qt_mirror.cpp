@@ -205,8 +205,10 @@ void MirrorMainWindow(QtBackend::State& s, bool force) {
   if (s.client->cursor().shape() != cursor) s.client->setCursor(cursor);
 
   // The program hands the focus back to the main window after each dialog action; a modal request
-  // keeps it.
-  if (MainUi.hasFocus && s.modalDepth == 0) {
+  // keeps it. Only a new request moves it: mirroring for any other change (a mouse move over the
+  // window, a frozen step) must not take it from a modeless dialog the user is typing in.
+  if (MainUi.focusRequests != s.focusRequestsMirrored && s.modalDepth == 0) {
+    s.focusRequestsMirrored = MainUi.focusRequests;
     QWidget* active = QApplication::activeWindow();
     if (active && active != s.window.get() && s.window->isVisible()) s.window->activateWindow();
     if (!s.client->hasFocus()) s.client->setFocus(Qt::OtherFocusReason);
@@ -259,6 +261,7 @@ std::unique_ptr<DialogView> BuildDialogView(QtBackend::State& s, DialogModel& m)
         }
         case DialogControlKind::Edit: {
           auto* e = new QLineEdit(ToQt(c.text), d);
+          e->setReadOnly(c.readOnly);
           // The procedure reads an edit's text from the model when it needs it.
           QObject::connect(e, &QLineEdit::textEdited, e, [&m, id](const QString& text) {
             if (auto* control = m.Control(id)) control->text = text.toStdString();

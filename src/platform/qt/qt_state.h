@@ -59,6 +59,7 @@ struct QtBackend::State {
 
   std::vector<std::unique_ptr<DialogView>> dialogs;
   std::deque<UserAction> pending;
+  uint64_t focusRequestsMirrored = 0;  // the last focus request of the program carried out
   int modalDepth = 0;  // >0 while a modal request blocks the program: main-window input waits
 
   // The action being delivered now: its modifier keys answer KeyModifiers().
