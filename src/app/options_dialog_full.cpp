@@ -251,21 +251,6 @@ void Paint(DialogModel& d) {
   EnablePalette(d);
 }
 
-int Scrolled(int value, uint32_t code, int thumb, const Bar& b) {
-  switch (code) {
-    case SB_LINELEFT: value -= b.line; break;
-    case SB_LINERIGHT: value += b.line; break;
-    case SB_PAGELEFT: value -= b.page; break;
-    case SB_PAGERIGHT: value += b.page; break;
-    case SB_THUMBPOSITION:
-    case SB_THUMBTRACK: value = thumb / b.thumbGrid * b.thumbGrid; break;
-    case SB_LEFT: value = b.lo; break;
-    case SB_RIGHT: value = b.hi; break;
-    default: break;
-  }
-  return std::clamp(value, b.lo, b.hi);
-}
-
 void OnScroll(DialogModel& d, int bar, uint32_t code, int thumb) {
   auto& st = AnalysisSettings;
   const DialogControlModel* c = d.Control(bar);
@@ -286,7 +271,7 @@ void OnScroll(DialogModel& d, int bar, uint32_t code, int thumb) {
       break;
     default: return;
   }
-  *value = Scrolled(*value, code, thumb, b);
+  *value = ScrolledValue(*value, code, thumb, {b.line, b.page, b.lo, b.hi, b.thumbGrid});
   ShowNumber(d, b.id, b.edit, *value);
   const bool second = st.ActiveConfiguration == ID_CONFIGURATION_2;
   switch (bar) {

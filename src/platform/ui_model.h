@@ -54,6 +54,13 @@ struct DialogControlModel {
   int lineStep = 1, pageStep = 10;             // scroll bars, for the backend's keyboard handling
 };
 
+// The value a scroll action (SB_ code, thumb position) gives a dialog's bar over lo..hi with these
+// line and page steps; thumb positions snap down to a multiple of `thumbGrid`.
+struct ScrollSteps {
+  int line = 1, page = 10, lo = 0, hi = 0, thumbGrid = 1;
+};
+int ScrolledValue(int value, uint32_t code, int thumb, const ScrollSteps& steps);
+
 struct DialogModel;
 // A dialog procedure: WM_INITDIALOG, WM_COMMAND (wParam: control id), WM_HSCROLL (wParam: ScrollCode
 // | (thumb << 16), lParam: control id), WM_CLOSE. Returns nonzero when it handled the message.

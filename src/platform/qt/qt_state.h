@@ -143,6 +143,11 @@ class TxDialog : public QDialog {
 // Mirroring (qt_mirror.cpp).
 void CreateMainWindow(QtBackend::State& s);
 void MirrorMainWindow(QtBackend::State& s, bool force);
+// How much a dialog template grows for `font`: pixel factors across and down, at least 1.
+struct DialogScale {
+  double x = 1, y = 1;
+};
+DialogScale DialogScaleOf(const QFont& font);
 std::unique_ptr<DialogView> BuildDialogView(QtBackend::State& s, DialogModel& model);
 void MirrorDialog(DialogView& view, bool force);
 
