@@ -245,7 +245,10 @@ void Paint(DialogModel& d) {
     d.SetText(kUpdatePeriodEdit, text);
   }
   const bool held = ActivityHoldsSamples();
-  for (int id : {kHistoryBar, kHistoryEdit, kFreqBar, kFreqEdit}) d.SetEnabled(id, !held);
+  for (int id : {kHistoryBar, kHistoryEdit}) d.SetEnabled(id, !held);
+  // A still frozen view takes a new scale (its held images are rebuilt); a running one does not.
+  const bool still = Mode.Frozen && !Mode.PlayingSignals;
+  for (int id : {kFreqBar, kFreqEdit}) d.SetEnabled(id, !held || still);
   ApplyOverlayRule(d);
   CheckRadioGroup(d, ID_COMPARISON_DISABLED, ID_COMPARISON_OVERLAY, AnalysisSettings.ComparisonModeButton);
   EnablePalette(d);
