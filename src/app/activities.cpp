@@ -376,8 +376,9 @@ void SaveBitmapCommand() {
 void PrintWindowCommand() {
   const ScreenInfo screen = CurrentBackend().Screen();
   // The picture is in device pixels: on a scaled screen it has more of them per inch.
-  const int dpi = static_cast<int>(std::lround(screen.dpiY * screen.pixelRatio));
-  PrintDisplayWindow(Window.ClientWidth, Window.ClientHeight, dpi, dpi);
+  const int dpiX = static_cast<int>(std::lround(screen.dpiX * screen.pixelRatio));
+  const int dpiY = static_cast<int>(std::lround(screen.dpiY * screen.pixelRatio));
+  PrintDisplayWindow(Window.ClientWidth, Window.ClientHeight, dpiX, dpiY);
 }
 void OpenOptionsDialog(int command) {
   const int variant = AnalysisSettings.ProductVariant;

@@ -1,5 +1,6 @@
 #include "app/control_states.h"
 
+#include "app/activities.h"
 #include "platform/messages.h"
 #include "platform/ui_model.h"
 #include "settings/analysis_settings.h"
@@ -36,11 +37,13 @@ void ApplyButtons(std::initializer_list<ButtonState> buttons) {
   }
 }
 
-// Every set starts the same way: the two flags, all six push-like buttons released.
+// Every set starts the same way: the two flags, all six push-like buttons released, and an open
+// options dialog painted again, since what it locks depends on the activity.
 void BeginSet(int idle) {
   Mode.IdleState = idle;
   Mode.ActivityActive = idle ? 0 : 1;
   for (int id = CMD_RUN; id <= CMD_RESET; ++id) SetButtonPressed(id, false);
+  RepaintOptionsDialog();
 }
 
 // Variant 2 keeps "&Run" on the Run button in every set.

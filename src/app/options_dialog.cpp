@@ -28,7 +28,7 @@ void Add(DialogModel& d, int id, DialogControlKind kind, const char* text, UiRec
   d.controls.push_back(c);
 }
 
-constexpr int kSimpleWidth = 300;
+constexpr int kSimpleWidth = 392;
 constexpr int kSimpleHeight = 250;
 
 DialogModel MakeSimpleDialog() {
@@ -39,28 +39,31 @@ DialogModel MakeSimpleDialog() {
   d.width = kSimpleWidth;
   d.height = kSimpleHeight;
   using K = DialogControlKind;
-  Add(d, -1, K::Group, "Display", {8, 6, 284, 104});
-  Add(d, ID_DISPLAY_F1, K::Radio, "F1", {18, 24, 60, 18});
-  Add(d, -1, K::Label, "Spectrogram,", {18, 44, 64, 14});
-  Add(d, -1, K::Label, "Audio Envelope", {18, 58, 64, 14});
-  Add(d, -1, K::Label, "Power Spectrum", {18, 72, 64, 14});
-  Add(d, ID_DISPLAY_F2, K::Radio, "F2", {86, 24, 60, 18});
-  Add(d, -1, K::Label, "Spectrogram,", {86, 44, 64, 14});
-  Add(d, -1, K::Label, "Audio Envelope", {86, 58, 64, 14});
-  Add(d, ID_DISPLAY_F3, K::Radio, "F3", {154, 24, 60, 18});
-  Add(d, -1, K::Label, "Spectrogram", {154, 44, 64, 14});
-  Add(d, ID_DISPLAY_F4, K::Radio, "F4", {222, 24, 60, 18});
-  Add(d, -1, K::Label, "Pwr Spectrum", {222, 44, 64, 14});
-  Add(d, -1, K::Group, "Display Comparison Mode", {8, 116, 284, 66});
-  Add(d, ID_COMPARISON_DISABLED, K::Radio, "Ctrl - F1", {18, 134, 84, 18});
-  Add(d, -1, K::Label, "Disabled", {18, 154, 84, 14});
-  Add(d, ID_COMPARISON_ABOVE_BELOW, K::Radio, "Ctrl - F2", {108, 134, 84, 18});
-  Add(d, -1, K::Label, "Above/Below", {108, 154, 84, 14});
-  Add(d, ID_COMPARISON_OVERLAY, K::Radio, "Ctrl - F3", {198, 134, 84, 18});
-  Add(d, -1, K::Label, "Overlay", {198, 154, 84, 14});
-  Add(d, kAdvancedOptionsButton, K::Button, "Advanced Analysis Options", {8, 194, 140, 26});
-  Add(d, IDOK, K::DefaultButton, "OK", {156, 194, 64, 26});
-  Add(d, IDCANCEL, K::Button, "Cancel", {228, 194, 64, 26});
+  // Four layout columns 92 wide: room for "Power Spectrum" at the template font (6-pixel
+  // characters), which the desktop widens in proportion to its own font.
+  Add(d, -1, K::Group, "Display", {8, 6, 376, 104});
+  const int column[4] = {18, 110, 202, 294};
+  Add(d, ID_DISPLAY_F1, K::Radio, "F1", {column[0], 24, 60, 18});
+  Add(d, -1, K::Label, "Spectrogram,", {column[0], 44, 88, 14});
+  Add(d, -1, K::Label, "Audio Envelope", {column[0], 58, 88, 14});
+  Add(d, -1, K::Label, "Power Spectrum", {column[0], 72, 88, 14});
+  Add(d, ID_DISPLAY_F2, K::Radio, "F2", {column[1], 24, 60, 18});
+  Add(d, -1, K::Label, "Spectrogram,", {column[1], 44, 88, 14});
+  Add(d, -1, K::Label, "Audio Envelope", {column[1], 58, 88, 14});
+  Add(d, ID_DISPLAY_F3, K::Radio, "F3", {column[2], 24, 60, 18});
+  Add(d, -1, K::Label, "Spectrogram", {column[2], 44, 88, 14});
+  Add(d, ID_DISPLAY_F4, K::Radio, "F4", {column[3], 24, 60, 18});
+  Add(d, -1, K::Label, "Pwr Spectrum", {column[3], 44, 88, 14});
+  Add(d, -1, K::Group, "Display Comparison Mode", {8, 116, 376, 66});
+  Add(d, ID_COMPARISON_DISABLED, K::Radio, "Ctrl - F1", {18, 134, 110, 18});
+  Add(d, -1, K::Label, "Disabled", {18, 154, 110, 14});
+  Add(d, ID_COMPARISON_ABOVE_BELOW, K::Radio, "Ctrl - F2", {140, 134, 110, 18});
+  Add(d, -1, K::Label, "Above/Below", {140, 154, 110, 14});
+  Add(d, ID_COMPARISON_OVERLAY, K::Radio, "Ctrl - F3", {262, 134, 110, 18});
+  Add(d, -1, K::Label, "Overlay", {262, 154, 110, 14});
+  Add(d, kAdvancedOptionsButton, K::Button, "Advanced Analysis Options", {8, 194, 176, 26});
+  Add(d, IDOK, K::DefaultButton, "OK", {240, 194, 68, 26});
+  Add(d, IDCANCEL, K::Button, "Cancel", {316, 194, 68, 26});
   return d;
 }
 

@@ -51,6 +51,8 @@ DialogModel MakeFullDialog(bool full) {
     c.kind = kind;
     c.text = text;
     c.rect = r;
+    // Only the legend takes typing; the other edits show values the bars and buttons set.
+    c.readOnly = kind == DialogControlKind::Edit && id != kLegendEdit;
     d.controls.push_back(c);
   };
   using K = DialogControlKind;
@@ -234,6 +236,8 @@ void Initialise(DialogModel& d) {
   Mode.OptionsDialogOpen = 1;
 }
 
+void Paint(DialogModel& d);
+
 void Paint(DialogModel& d) {
   if (d.Control(kUpdatePeriodEdit)) {
     char text[24];
@@ -241,25 +245,13 @@ void Paint(DialogModel& d) {
     d.SetText(kUpdatePeriodEdit, text);
   }
   const bool held = ActivityHoldsSamples();
-  for (int id : {kHistoryBar, kHistoryEdit, kFreqBar, kFreqEdit}) d.SetEnabled(id, !held);
+  for (int id : {kHistoryBar, kHistoryEdit}) d.SetEnabled(id, !held);
+  // A still frozen view takes a new scale (its held images are rebuilt); a running one does not.
+  const bool still = Mode.Frozen && !Mode.PlayingSignals;
+  for (int id : {kFreqBar, kFreqEdit}) d.SetEnabled(id, !held || still);
   ApplyOverlayRule(d);
   CheckRadioGroup(d, ID_COMPARISON_DISABLED, ID_COMPARISON_OVERLAY, AnalysisSettings.ComparisonModeButton);
   EnablePalette(d);
-}
-
-int Scrolled(int value, uint32_t code, int thumb, const Bar& b) {
-  switch (code) {
-    case SB_LINELEFT: value -= b.line; break;
-    case SB_LINERIGHT: value += b.line; break;
-    case SB_PAGELEFT: value -= b.page; break;
-    case SB_PAGERIGHT: value += b.page; break;
-    case SB_THUMBPOSITION:
-    case SB_THUMBTRACK: value = thumb / b.thumbGrid * b.thumbGrid; break;
-    case SB_LEFT: value = b.lo; break;
-    case SB_RIGHT: value = b.hi; break;
-    default: break;
-  }
-  return std::clamp(value, b.lo, b.hi);
 }
 
 void OnScroll(DialogModel& d, int bar, uint32_t code, int thumb) {
@@ -282,7 +274,7 @@ void OnScroll(DialogModel& d, int bar, uint32_t code, int thumb) {
       break;
     default: return;
   }
-  *value = Scrolled(*value, code, thumb, b);
+  *value = ScrolledValue(*value, code, thumb, {b.line, b.page, b.lo, b.hi, b.thumbGrid});
   ShowNumber(d, b.id, b.edit, *value);
   const bool second = st.ActiveConfiguration == ID_CONFIGURATION_2;
   switch (bar) {
@@ -323,6 +315,9 @@ void ApplySampleLength() {
   o.StoredSecondsChanged = 0;
   Samples.SampleStartMs = 0;
   Samples.SampleStartMsB = 0;
+  // No loop runs to draw the next frame: the window drops the pictures of the discarded samples now.
+  FillFrame();
+  OnPaint();
 }
 
 // Cancel keeps the live changes; OK also takes the legend and the sample length.
@@ -434,7 +429,11 @@ bool OnButton(DialogModel& d, int id) {
 
 intptr_t FullDialogProc(DialogModel& d, uint32_t message, uintptr_t wParam, intptr_t lParam) {
   switch (message) {
-    case WM_INITDIALOG: Initialise(d); return 1;
+    case WM_INITDIALOG:
+      // Painted at once: the update period and the locks of a running activity show from the start.
+      Initialise(d);
+      Paint(d);
+      return 1;
     case WM_PAINT: Paint(d); return 1;
     case WM_CLOSE: Finish(d, false); return 1;
     case WM_HSCROLL:

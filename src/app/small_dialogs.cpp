@@ -53,22 +53,6 @@ DialogModel MakeDialog(int id, const char* title, const char* group, const char*
   return d;
 }
 
-// The new thumb position after a scroll action on a bar with these steps and limits.
-int Scrolled(int position, uint32_t code, int thumb, BarLimits steps, int lo, int hi) {
-  switch (code) {
-    case SB_LINELEFT: position -= steps.line; break;
-    case SB_LINERIGHT: position += steps.line; break;
-    case SB_PAGELEFT: position -= steps.page; break;
-    case SB_PAGERIGHT: position += steps.page; break;
-    case SB_THUMBPOSITION:
-    case SB_THUMBTRACK: position = thumb; break;
-    case SB_LEFT: position = lo; break;
-    case SB_RIGHT: position = hi; break;
-    default: break;
-  }
-  return std::clamp(position, lo, hi);
-}
-
 std::string FactorText(int percent) {
   char text[16];
   std::snprintf(text, sizeof text, "%4.2f", percent / 100.0);
@@ -107,7 +91,8 @@ intptr_t NumberDialogProc(DialogModel& d, uint32_t message, uintptr_t wParam, in
       return 1;
     case WM_HSCROLL:
       // The value follows the bar at once (the magnification is used whatever the dialog returns).
-      *n.value = Scrolled(*n.value, wParam & 0xFFFF, static_cast<int>(wParam >> 16), n.steps, n.lo, n.hi);
+      *n.value = ScrolledValue(*n.value, static_cast<uint32_t>(wParam & 0xFFFF), static_cast<int>(wParam >> 16),
+                             {n.steps.line, n.steps.page, n.lo, n.hi, 1});
       d.SetScrollPosition(n.bar, *n.value);
       d.SetText(n.edit, n.format(*n.value));
       return 1;

@@ -12,6 +12,7 @@
 #include "display/sample_slots.h"
 #include "display/signal_panels.h"
 #include "interaction/image_rebuild.h"
+#include "interaction/mouse_input.h"
 #include "platform/backend.h"
 #include "platform/messages.h"
 #include "platform/ui_model.h"
@@ -136,10 +137,11 @@ void ChooseListenChannel(int listenChannel) {
 
 void ScrollViewByKey(bool right, bool shift) {
   if (right ? LiveView.ViewClampedAtEnd : LiveView.ViewClampedAtStart) Beep();
-  // The scroll bar's handler fills the frame, steps, keeps the range and moves the thumb: the keys
-  // take the same road so both always agree.
+  // The scroll bar's step fills the frame, steps, keeps the range and moves the thumb: the keys
+  // take the same road so both always agree, but move the view in the Overlay comparison too,
+  // where the bar's notifications are ignored.
   const uint32_t code = right ? (shift ? SB_PAGERIGHT : SB_LINERIGHT) : (shift ? SB_PAGELEFT : SB_LINELEFT);
-  SendMainMessage(WM_HSCROLL, code, 0);
+  StepViewPosition(code, 0);
 }
 
 void ShiftAudioByKey(bool right, bool shift) {

@@ -144,8 +144,12 @@ void OnLeftButtonUp() {
 }
 
 void OnPositionScroll(unsigned code, int thumb) {
-  // The overlay comparison leaves the view where it is.
+  // The overlay comparison leaves the view where the bar would put it; the keys still move it.
   if (Companions.ComparisonMode == kOverlay) return;
+  StepViewPosition(code, thumb);
+}
+
+void StepViewPosition(unsigned code, int thumb) {
   FillFrame();
   const int range = PanelCursors.ScrollRange;
   int v = LiveView.ViewPosition;

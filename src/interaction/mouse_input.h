@@ -32,6 +32,8 @@ void OnMouseMove(int x, int y);
 // reported thumb position for SB_THUMBPOSITION and SB_THUMBTRACK. Lines move the view by 1,
 // pages by 4, within 0..ScrollRange. Ignored in the Overlay comparison.
 void OnPositionScroll(unsigned code, int thumb);
+// The same step in every comparison mode (the Left and Right keys).
+void StepViewPosition(unsigned code, int thumb);
 
 // The time-jump position of window x over a spectrogram panel at `left` of `width` pixels, in
 // 0..scrollRange units: (x - left) * scrollRange / width in single precision. False (and

@@ -42,7 +42,7 @@ struct PrinterPage {
 
 struct ScreenInfo {
   int width = 1024, height = 768;
-  int dpiY = 96;
+  int dpiX = 96, dpiY = 96;  // logical dots per inch across and down
   int paletteSize = 256;  // below 1: the display has no hardware palette
   int systemTextHeight = 16;  // height of the system font (button captions)
   double refreshHz = 60;      // the screen's refresh rate: frames are presented at most this often

@@ -1,5 +1,9 @@
 #include "platform/ui_model.h"
 
+#include <algorithm>
+
+#include "platform/messages.h"
+
 UiModel MainUi;
 
 void ResetUiModel() { MainUi = UiModel{}; }
@@ -67,6 +71,7 @@ void SetCursorShape(CursorShape shape) {
 
 void SetMainFocus() {
   MainUi.hasFocus = true;
+  ++MainUi.focusRequests;
   UiChanged();
 }
 
@@ -114,4 +119,19 @@ void DialogModel::End(int r) {
   ended = true;
   result = r;
   ++revision;
+}
+
+int ScrolledValue(int value, uint32_t code, int thumb, const ScrollSteps& b) {
+  switch (code) {
+    case SB_LINELEFT: value -= b.line; break;
+    case SB_LINERIGHT: value += b.line; break;
+    case SB_PAGELEFT: value -= b.page; break;
+    case SB_PAGERIGHT: value += b.page; break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK: value = thumb / std::max(b.thumbGrid, 1) * std::max(b.thumbGrid, 1); break;
+    case SB_LEFT: value = b.lo; break;
+    case SB_RIGHT: value = b.hi; break;
+    default: break;
+  }
+  return std::clamp(value, b.lo, b.hi);
 }

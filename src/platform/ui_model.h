@@ -51,9 +51,17 @@ struct DialogControlModel {
   UiRect rect;  // dialog units of our own layout (pixels at the default font)
   bool enabled = true;
   bool checked = false;
+  bool readOnly = false;  // edits: shows text the program writes; the user cannot type into it
   int minimum = 0, maximum = 0, position = 0;  // scroll bars
   int lineStep = 1, pageStep = 10;             // scroll bars, for the backend's keyboard handling
 };
+
+// The value a scroll action (SB_ code, thumb position) gives a dialog's bar over lo..hi with these
+// line and page steps; thumb positions snap down to a multiple of `thumbGrid`.
+struct ScrollSteps {
+  int line = 1, page = 10, lo = 0, hi = 0, thumbGrid = 1;
+};
+int ScrolledValue(int value, uint32_t code, int thumb, const ScrollSteps& steps);
 
 struct DialogModel;
 // A dialog procedure: WM_INITDIALOG, WM_COMMAND (wParam: control id), WM_HSCROLL (wParam: ScrollCode
@@ -90,6 +98,9 @@ struct UiModel {
   bool windowCreated = false;
   bool windowVisible = false;
   bool hasFocus = true;
+  // Counts the program's requests for the keyboard focus; a backend moves the focus to the main
+  // window once per new request, so a dialog keeps it between them (typing a legend).
+  uint64_t focusRequests = 0;
   CursorShape cursor = CursorShape::Arrow;
   std::vector<ButtonModel> buttons;
   ScrollBarModel scrollBar;

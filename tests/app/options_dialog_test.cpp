@@ -4,6 +4,7 @@
 
 #include "analysis/fft_tables.h"
 #include "app/activities.h"
+#include "app/control_states.h"
 #include "audio/live_loop.h"
 #include "app/options_dialog.h"
 #include "app/shell_fixture.h"
@@ -246,19 +247,32 @@ TEST_F(OptionsDialogTest, SpectrumTypeBandwidthAndF0RulesHoldTogether) {
   EXPECT_EQ(SignalPanels.IntervalStartA, 0);
 }
 
-TEST_F(OptionsDialogTest, TimeHistoryWaitsForAnOkWhileStopped) {
+TEST_F(OptionsDialogTest, TimeHistoryWaitsForAnOkWhileStoppedAndThePaintFollowsTheActivity) {
   Start(0);
+  MakeFrame();
   AllocateSamples(AnalysisSettings.SampleRate, 8, 2);
-  // While a capture runs the bar is locked.
+  // While a capture runs the bars of the sample length and the scale are locked from the start,
+  // and the achieved period shows.
   Mode.StopRequested = 0;
   Mode.CaptureStarted = 1;
+  Companions.AchievedUpdatePeriodMs = 37;
   Click(MENU_ANALYSIS_OPTIONS);
   EXPECT_FALSE(Enabled(1016));
+  EXPECT_FALSE(Enabled(1014));
+  EXPECT_EQ(C(1051).text, "37");
+  // Every edit but the legend is read-only.
+  for (const auto& c : Open()->controls) {
+    EXPECT_EQ(c.readOnly, c.kind == DialogControlKind::Edit && c.id != 1036) << c.id;
+  }
   Scroll(1016, SB_LINELEFT);
   EXPECT_EQ(AnalysisSettings.StoredSeconds, 8);
-  Press(IDOK);
+  // The activity ends with the dialog open: it is painted again and the bars come free.
   Mode.StopRequested = 1;
   Mode.CaptureStarted = 0;
+  ShowIdleControls();
+  EXPECT_TRUE(Enabled(1014));
+  EXPECT_TRUE(Enabled(1016));
+  Press(IDOK);
 
   Click(MENU_ANALYSIS_OPTIONS);
   EXPECT_TRUE(Enabled(1016));
@@ -274,8 +288,14 @@ TEST_F(OptionsDialogTest, TimeHistoryWaitsForAnOkWhileStopped) {
   Samples.TraceB1[0] = 3;
   Samples.TraceB1[5] = 7;
   Samples.SampleStartMs = 1500;
+  // The window shows the held pictures until the samples are discarded; then it is shown again.
+  const int px = 20, py = Display.PanelAreaHeight * 3 / 4;
+  Display.FrameDC.Row(py)[px] = 9;
+  SendMainMessage(WM_PAINT);
+  ASSERT_EQ(backend.lastPicture.At(px, py), 9);
   Click(MENU_ANALYSIS_OPTIONS);
   Press(IDOK);
+  EXPECT_EQ(backend.lastPicture.At(px, py), kBackgroundIndex);
   EXPECT_EQ(Samples.SampleSeconds, 7);
   EXPECT_EQ(Samples.SampleA.size(), static_cast<size_t>(AnalysisSettings.SampleRate) * 7 * 2 * 2);
   EXPECT_EQ(Samples.SampleB.size(), Samples.SampleA.size());

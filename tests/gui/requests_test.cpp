@@ -1,6 +1,7 @@
 // Blocking requests on the Qt backend: message boxes and file dialogs keep posted messages
 // flowing, a modal dialog built from its model talks to its procedure, a modeless one too.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QComboBox>
@@ -11,7 +12,9 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <thread>
 #include <vector>
@@ -223,8 +226,23 @@ TEST_F(RequestsTest, ModelessDialogActionsArriveThroughThePumpAndItsCloseBoxCanc
   backend_.CloseModelessDialog(model);  // harmless once gone
 }
 
-TEST_F(RequestsTest, OpenDocumentRefusesAMissingFile) {
+TEST_F(RequestsTest, OpenDocumentRefusesAMissingFileAndSaysWhenNoViewerShowsIt) {
   EXPECT_FALSE(backend_.OpenDocument("/nonexistent/help/index.html"));
+  // A stand-in opener first on PATH: it fails as the desktop's does with no browser installed,
+  // then succeeds.
+  const auto dir = std::filesystem::temp_directory_path() / ("tx-opener-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  const auto page = dir / "help.html";
+  std::ofstream(page) << "<html></html>";
+  const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+  setenv("PATH", (dir.string() + ":" + oldPath).c_str(), 1);
+  for (int code : {3, 0}) {
+    std::ofstream(dir / "xdg-open") << "#!/bin/sh\nexit " << code << "\n";
+    std::filesystem::permissions(dir / "xdg-open", std::filesystem::perms::owner_all);
+    EXPECT_EQ(backend_.OpenDocument(page.string()), code == 0) << code;
+  }
+  setenv("PATH", oldPath.c_str(), 1);
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -216,14 +216,17 @@ TEST_F(KeyTable, ShiftF1SwitchesConfigurationAndItsScales) {
   EXPECT_EQ(AnalysisSettings.ActiveConfiguration, ID_CONFIGURATION_2);
 }
 
-TEST_F(KeyTable, LeftRightScrollTheViewThroughTheScrollBarOrShiftTheAudio) {
+TEST_F(KeyTable, LeftRightStepTheViewOrShiftTheAudio) {
   Variant(0);
   Frozen();
   AnalysisSettings.LeftRightAssignment = ID_LR_AUDIO_EGG_SCROLL;
   LiveView.ViewClampedAtStart = 1;
-  EXPECT_EQ(Press(KEY_LEFT), (std::vector<Sent>{{WM_HSCROLL, SB_LINELEFT}}));
+  PanelCursors.ScrollRange = 8000;
+  Press(KEY_LEFT);
+  EXPECT_EQ(LiveView.ViewPosition, 0);
   EXPECT_EQ(backend->Beeps(), 1);  // the view stood at the start already
-  EXPECT_EQ(Press(KEY_RIGHT, true), (std::vector<Sent>{{WM_HSCROLL, SB_PAGERIGHT}}));
+  Press(KEY_RIGHT, true);
+  EXPECT_EQ(LiveView.ViewPosition, 4);  // a page
   EXPECT_EQ(backend->Beeps(), 1);
 
   AnalysisSettings.LeftRightAssignment = ID_LR_AUDIO_ONLY_SCROLL;

@@ -56,20 +56,28 @@ TEST_F(KeyRun, LeftAndRightStepTheViewAsTheScrollBarDoesAndBeepAtTheStart) {
   Open(0);
   AnalysisSettings.LeftRightAssignment = ID_LR_AUDIO_EGG_SCROLL;
   std::vector<int> seen;  // the view position of each frozen frame, when it changed
+  std::vector<int> comparison;  // the comparison mode at each change
   int thumb = -1;
   backend->onPresent = [&] {
     if (!Mode.Frozen || Mode.FreezePending) return;
-    if (seen.empty() || seen.back() != LiveView.ViewPosition) seen.push_back(LiveView.ViewPosition);
+    if (seen.empty() || seen.back() != LiveView.ViewPosition) {
+      seen.push_back(LiveView.ViewPosition);
+      comparison.push_back(Companions.ComparisonMode);
+    }
     thumb = MainUi.scrollBar.position;
   };
-  // Shift+Right is a page (+4), Left a line (-1); then far enough left to stand at the start,
+  // Shift+Right is a page (+4), Left a line (-1); Right in the Overlay comparison (F4, Ctrl+F3),
+  // where the bar is ignored, still moves the view; then far enough left to stand at the start,
   // where the next Left beeps and stays.
-  std::string script = "wait 1500\nkey Space\nwait 200\nkey shift+Right\nkey Left\nkey Left\nwait 200\n";
+  std::string script = "wait 1500\nkey Space\nwait 200\nkey shift+Right\nkey Left\nkey Left\nwait 200\n"
+                       "key F4\nkey ctrl+F3\nwait 200\nkey Right\nwait 200\n";
   for (int i = 0; i < 400; ++i) script += "key shift+Left\n";
   Run(script + "wait 200\nkey Left\nwait 200\nkey Escape");
-  ASSERT_GE(seen.size(), 3u);
+  ASSERT_GE(seen.size(), 4u);
   EXPECT_GT(seen[0], 100);
   EXPECT_EQ(seen[1], seen[0] + 2);
+  EXPECT_EQ(seen[2], seen[1] + 1);
+  EXPECT_EQ(comparison[2], 2);
   EXPECT_EQ(seen.back(), 0);
   EXPECT_EQ(thumb, 0);
   EXPECT_GE(backend->Beeps(), 1);

@@ -28,6 +28,9 @@ TEST(PrintPlacement, FactorFromTheResolutionsAndCentredOnThePage) {
 class PrintRun : public PlaybackTest {};
 
 TEST_F(PrintRun, TheFrozenDisplayIsPrintedOnOnePageAndTheScreenKeepsItsBackground) {
+  ScreenInfo screen;
+  screen.dpiX = 120;  // wider pixels across than down: each direction scales by its own resolution
+  backend->SetScreen(screen);
   Open(0);
   Run("wait 2000\nclick 105\nwait 300\nmenu 40004\nwait 100\nkey Escape");
   ASSERT_EQ(backend->PrintedPages().size(), 1u);
@@ -35,7 +38,8 @@ TEST_F(PrintRun, TheFrozenDisplayIsPrintedOnOnePageAndTheScreenKeepsItsBackgroun
   EXPECT_EQ(page.document, "Taldrinex");
   EXPECT_EQ(page.picture.Width(), Window.ClientWidth / 4 * 4 + 4);
   EXPECT_EQ(page.picture.Height(), Window.ClientHeight);
-  EXPECT_EQ(page.destination.width, static_cast<int>(page.picture.Width() * (600.0f / 96.0f * 0.9f)));
+  EXPECT_EQ(page.destination.width, static_cast<int>(page.picture.Width() * (600.0f / 120.0f * 0.9f)));
+  EXPECT_EQ(page.destination.height, static_cast<int>(page.picture.Height() * (600.0f / 96.0f * 0.9f)));
   // The panels are on the page (frame lines, text), white below them where the display draws nothing.
   int frameLines = 0, white = 0;
   for (int y = 0; y < page.picture.Height(); ++y)

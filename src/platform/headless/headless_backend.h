@@ -86,6 +86,8 @@ class HeadlessBackend : public Backend {
   bool UserPresent() override;
   uint32_t KeyModifiers() override { return modifiers_; }
   ScreenInfo Screen() override { return config_.screen; }
+  // The screen the window is on from now on (a test may give it unequal resolutions).
+  void SetScreen(const ScreenInfo& screen) { config_.screen = screen; }
   void MoveMainWindow(int x, int y, int width, int height) override;
   void ShowMainWindow() override;
   void DestroyMainWindow() override;

@@ -189,6 +189,7 @@ ScreenInfo QtBackend::Screen() {
     info.width = ToDevice(ratio, screen->geometry().width());
     info.height = ToDevice(ratio, screen->geometry().height());
     // Logical: the panel font rule then gives the same size in inches, drawn with more pixels.
+    info.dpiX = static_cast<int>(std::lround(screen->logicalDotsPerInchX()));
     info.dpiY = static_cast<int>(std::lround(screen->logicalDotsPerInchY()));
     if (screen->refreshRate() > 0) info.refreshHz = screen->refreshRate();
   }

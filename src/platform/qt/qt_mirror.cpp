@@ -2,12 +2,16 @@
 // cursor and focus, and the controls of open dialogs. The model is the only truth: every widget
 // state that a user action may have changed is set again from the model after the action.
 #include <QApplication>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+
+#include <algorithm>
+#include <cmath>
 
 #include "platform/messages.h"
 #include "platform/qt/qt_state.h"
@@ -214,12 +218,33 @@ void MirrorMainWindow(QtBackend::State& s, bool force) {
   if (s.client->cursor().shape() != cursor) s.client->setCursor(cursor);
 
   // The program hands the focus back to the main window after each dialog action; a modal request
-  // keeps it.
-  if (MainUi.hasFocus && s.modalDepth == 0) {
+  // keeps it. Only a new request moves it: mirroring for any other change (a mouse move over the
+  // window, a frozen step) must not take it from a modeless dialog the user is typing in.
+  if (MainUi.focusRequests != s.focusRequestsMirrored && s.modalDepth == 0) {
+    s.focusRequestsMirrored = MainUi.focusRequests;
     QWidget* active = QApplication::activeWindow();
     if (active && active != s.window.get() && s.window->isVisible()) s.window->activateWindow();
     if (!s.client->hasFocus()) s.client->setFocus(Qt::OtherFocusReason);
   }
+}
+
+DialogScale DialogScaleOf(const QFont& font) {
+  // The templates are laid out for a font of 6-pixel average character width and 13-pixel
+  // height (4 x 8 dialog units per character). A larger font widens and heightens everything in
+  // proportion, as dialog units do; a smaller one keeps the layout (its fixed parts, the scroll
+  // bars and radio marks, would not fit a shrunk box).
+  const QFontMetricsF metrics(font);
+  const double letters = metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+  const double average = std::floor((letters / 26.0 + 1.0) / 2.0);
+  return {std::max(1.0, average / 6.0), std::max(1.0, std::ceil(metrics.height()) / 13.0)};
+}
+
+static UiRect Scaled(const UiRect& r, const DialogScale& k) {
+  // Edges are scaled, not sizes, so neighbouring controls stay apart as in the template.
+  const int left = static_cast<int>(std::lround(r.x * k.x)), top = static_cast<int>(std::lround(r.y * k.y));
+  const int right = static_cast<int>(std::lround((r.x + r.width) * k.x));
+  const int bottom = static_cast<int>(std::lround((r.y + r.height) * k.y));
+  return {left, top, right - left, bottom - top};
 }
 
 std::unique_ptr<DialogView> BuildDialogView(QtBackend::State& s, DialogModel& m) {
@@ -229,7 +254,11 @@ std::unique_ptr<DialogView> BuildDialogView(QtBackend::State& s, DialogModel& m)
   TxDialog* d = view->widget.get();
   d->setObjectName(QString("dialog%1").arg(m.resourceId));
   d->setWindowTitle(ToQt(m.title));
-  if (m.width > 0 && m.height > 0) d->setFixedSize(m.width, m.height);
+  const DialogScale k = DialogScaleOf(d->font());
+  if (m.width > 0 && m.height > 0) {
+    const UiRect size = Scaled({0, 0, m.width, m.height}, k);
+    d->setFixedSize(size.width, size.height);
+  }
   // Group frames first, so that the controls inside them lie above them.
   for (int pass = 0; pass < 2; ++pass) {
     for (auto& c : m.controls) {
@@ -268,6 +297,7 @@ std::unique_ptr<DialogView> BuildDialogView(QtBackend::State& s, DialogModel& m)
         }
         case DialogControlKind::Edit: {
           auto* e = new QLineEdit(ToQt(c.text), d);
+          e->setReadOnly(c.readOnly);
           // The procedure reads an edit's text from the model when it needs it.
           QObject::connect(e, &QLineEdit::textEdited, e, [&m, id](const QString& text) {
             if (auto* control = m.Control(id)) control->text = text.toStdString();
@@ -284,7 +314,7 @@ std::unique_ptr<DialogView> BuildDialogView(QtBackend::State& s, DialogModel& m)
           break;
         }
       }
-      SetGeometry(w, c.rect);
+      SetGeometry(w, Scaled(c.rect, k));
       if (c.id >= 0) {
         w->setObjectName(QString("control%1").arg(c.id));
         view->controls[c.id] = w;

@@ -10,7 +10,9 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QUrl>
 #include <algorithm>
 #include <functional>
@@ -195,7 +197,20 @@ void QtBackend::CloseModelessDialog(DialogModel& dialog) { CloseDialogView(*stat
 bool QtBackend::OpenDocument(const std::string& path) {
   const QFileInfo file(QString::fromStdString(path));
   if (!file.isFile()) return false;
-  return QDesktopServices::openUrl(QUrl::fromLocalFile(file.absoluteFilePath()));
+  // Qt starts the desktop's opener and reports success even when that finds no browser. The
+  // opener says so at once with its exit code; a viewer that comes up keeps it running or lets it
+  // return 0. It is left to run on its own past the wait.
+  const QString opener = QStandardPaths::findExecutable("xdg-open");
+  if (opener.isEmpty()) return QDesktopServices::openUrl(QUrl::fromLocalFile(file.absoluteFilePath()));
+  auto* process = new QProcess(QCoreApplication::instance());
+  QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+  process->start(opener, {file.absoluteFilePath()});
+  if (!process->waitForStarted(2000)) {
+    process->deleteLater();
+    return false;
+  }
+  if (!process->waitForFinished(2000)) return true;
+  return process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
 }
 
 std::optional<PrinterPage> QtBackend::ChoosePrinter() {

@@ -62,6 +62,7 @@ struct QtBackend::State {
 
   std::vector<std::unique_ptr<DialogView>> dialogs;
   std::deque<UserAction> pending;
+  uint64_t focusRequestsMirrored = 0;  // the last focus request of the program carried out
   int modalDepth = 0;  // >0 while a modal request blocks the program: main-window input waits
 
   // The action being delivered now: its modifier keys answer KeyModifiers().
@@ -157,6 +158,11 @@ QRect LogicalRect(double ratio, const UiRect& r);
 // Mirroring (qt_mirror.cpp).
 void CreateMainWindow(QtBackend::State& s);
 void MirrorMainWindow(QtBackend::State& s, bool force);
+// How much a dialog template grows for `font`: pixel factors across and down, at least 1.
+struct DialogScale {
+  double x = 1, y = 1;
+};
+DialogScale DialogScaleOf(const QFont& font);
 std::unique_ptr<DialogView> BuildDialogView(QtBackend::State& s, DialogModel& model);
 void MirrorDialog(DialogView& view, bool force);
 
