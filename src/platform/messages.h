@@ -41,6 +41,9 @@ enum ScrollCode : uint32_t {
   SB_ENDSCROLL = 8,
 };
 
+// Notification in the high word of a dialog's WM_COMMAND: the user chose another entry of a list.
+constexpr uint32_t LBN_SELCHANGE = 1;
+
 // Key codes carried by WM_KEYDOWN: letters and digits are their upper-case ASCII codes.
 enum KeyCode : uint32_t {
   KEY_BACK = 0x08,
@@ -81,6 +84,7 @@ enum CommandId : int {
   MENU_ADVANCED_OPTIONS = 40017,
   MENU_SAVE_SAMPLE_A = 40018,
   MENU_SAVE_SAMPLE_B = 40021,
+  MENU_AUDIO_DEVICES = 40030,
 };
 
 inline intptr_t MakePoint(int x, int y) {
