@@ -57,7 +57,7 @@ check() {
   fi
 }
 check 'Q[A-Za-z]+|qt[a-z]*/' 'src/platform/qt/|tests/gui/'
-check 'portaudio\.h|soxr\.h' 'src/platform/portaudio/'
+check 'portaudio\.h' 'src/platform/portaudio/'
 check 'pulse/' 'src/platform/pulse/'
 check 'ft2build\.h|freetype/' 'src/platform/canvas/'
 check 'png\.h' 'src/display/png_writer\.cpp|tests/interaction/'
