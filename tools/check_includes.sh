@@ -58,6 +58,7 @@ check() {
 }
 check 'Q[A-Za-z]+|qt[a-z]*/' 'src/platform/qt/|tests/gui/'
 check 'portaudio\.h' 'src/platform/portaudio/'
+check 'pulse/' 'src/platform/pulse/'
 check 'ft2build\.h|freetype/' 'src/platform/canvas/'
 check 'png\.h' 'src/display/png_writer\.cpp|tests/interaction/'
 if [ $bad -eq 0 ]; then echo "include boundaries hold"; fi

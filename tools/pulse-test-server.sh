@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # pulse-test-server.sh start [DIR] [--owner PID] | stop DIR
 #
-# A private sound server for tests of the real device path: a null sink ("tx_sink", whose
-# ".monitor" source records what was played) and a pipe source ("tx_source", fed through the
-# named pipe DIR/source.fifo with s16le stereo at 22050 Hz), both the defaults. Nothing outside
-# DIR is touched, and no session server is needed.
+# A private sound server for tests of the real device path: two null sinks ("tx_sink", the
+# default, and "tx_sink2"; each ".monitor" source records what was played) and two pipe sources
+# ("tx_source", the default, fed through the named pipe DIR/source.fifo, and "tx_source2", fed
+# through DIR/source2.fifo; s16le stereo at 22050 Hz). Nothing outside DIR is touched, and no
+# session server is needed.
 #
 # start: creates DIR (a new temporary folder when none is given), starts the server, waits until it
 #        answers and prints the settings a client needs, one "NAME=VALUE" a line:
 #          TX_PULSE_DIR, TX_PULSE_PID, TX_PULSE_FIFO, TX_PULSE_SINK, TX_PULSE_SOURCE,
+#          TX_PULSE_FIFO2, TX_PULSE_SINK2, TX_PULSE_SOURCE2,
 #          PULSE_SERVER, PULSE_CLIENTCONFIG, PULSE_RUNTIME_PATH, PULSE_STATE_PATH
 #        Exits non-zero (and leaves nothing running) when the server does not come up in 10 s.
 #        With --owner PID the server also ends (and DIR is removed) once process PID is gone, so a
@@ -38,7 +40,7 @@ start() {
   dir=$(cd "$dir" && pwd)
   mkdir -p "$dir/home" "$dir/runtime" "$dir/state"
   chmod 700 "$dir/runtime"
-  rm -f "$dir/source.fifo"  # the pipe source makes its own
+  rm -f "$dir/source.fifo" "$dir/source2.fifo"  # the pipe sources make their own
 
   cat >"$dir/client.conf" <<EOF
 autospawn = no
@@ -54,8 +56,10 @@ resample-method = trivial
 EOF
   cat >"$dir/default.pa" <<EOF
 load-module module-native-protocol-unix auth-anonymous=1 socket=$dir/native
-load-module module-null-sink sink_name=tx_sink rate=$rate channels=$channels format=s16le
-load-module module-pipe-source source_name=tx_source file=$dir/source.fifo format=s16le rate=$rate channels=$channels
+load-module module-null-sink sink_name=tx_sink rate=$rate channels=$channels format=s16le sink_properties=device.description=Test-Output-A
+load-module module-null-sink sink_name=tx_sink2 rate=$rate channels=$channels format=s16le sink_properties=device.description=Test-Output-B
+load-module module-pipe-source source_name=tx_source file=$dir/source.fifo format=s16le rate=$rate channels=$channels source_properties=device.description=Test-Input-A
+load-module module-pipe-source source_name=tx_source2 file=$dir/source2.fifo format=s16le rate=$rate channels=$channels source_properties=device.description=Test-Input-B
 set-default-sink tx_sink
 set-default-source tx_source
 EOF
@@ -72,7 +76,7 @@ EOF
 
   local tries=0
   # Up means answering with both devices loaded (a module that fails to load is not fatal).
-  until pactl list short sources 2>/dev/null | grep -q "tx_source"; do
+  until pactl list short sources 2>/dev/null | grep -q "tx_source2"; do
     tries=$((tries + 1))
     if ! kill -0 "$pid" 2>/dev/null || [ $tries -ge 100 ]; then
       echo "pulse-test-server: the server did not come up (log: $dir/server.log)" >&2
@@ -86,10 +90,13 @@ EOF
   # wait up to two seconds for its first frames to be taken. A silent low-latency stream kept
   # playing holds the sink at a short latency (mixing in zeros changes no sample); the sink is
   # ready once its monitor delivers.
-  pacat --playback --raw --format=s16le --rate=$rate --channels=$channels --latency-msec=20 \
-    --device=tx_sink </dev/zero >/dev/null 2>&1 &
-  echo "$!" >"$dir/keeper.pid"
-  timeout 5 parec --device=tx_sink.monitor --raw --latency-msec=20 2>/dev/null | head -c 4096 >/dev/null
+  : >"$dir/keeper.pid"
+  for sink in tx_sink tx_sink2; do
+    pacat --playback --raw --format=s16le --rate=$rate --channels=$channels --latency-msec=20 \
+      --device=$sink </dev/zero >/dev/null 2>&1 &
+    echo "$!" >>"$dir/keeper.pid"
+    timeout 5 parec --device=$sink.monitor --raw --latency-msec=20 2>/dev/null | head -c 4096 >/dev/null
+  done
 
   if [ -n "$owner" ]; then
     # Detached from our output, so that whoever reads it sees its end now.
@@ -102,6 +109,9 @@ EOF
   echo "TX_PULSE_FIFO=$dir/source.fifo"
   echo "TX_PULSE_SINK=tx_sink"
   echo "TX_PULSE_SOURCE=tx_source"
+  echo "TX_PULSE_FIFO2=$dir/source2.fifo"
+  echo "TX_PULSE_SINK2=tx_sink2"
+  echo "TX_PULSE_SOURCE2=tx_source2"
   echo "PULSE_SERVER=unix:$dir/native"
   echo "PULSE_CLIENTCONFIG=$dir/client.conf"
   echo "PULSE_RUNTIME_PATH=$dir/runtime"
@@ -119,7 +129,7 @@ alive() {
 stop() {
   local dir=${1:?usage: pulse-test-server.sh stop DIR}
   [ -d "$dir" ] || return 0
-  if [ -f "$dir/keeper.pid" ]; then kill "$(cat "$dir/keeper.pid")" 2>/dev/null; fi
+  if [ -f "$dir/keeper.pid" ]; then kill $(cat "$dir/keeper.pid") 2>/dev/null; fi
   if [ -f "$dir/server.pid" ]; then
     local pid
     pid=$(cat "$dir/server.pid")

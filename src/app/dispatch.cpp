@@ -4,6 +4,7 @@
 
 #include "app/activities.h"
 #include "app/control_states.h"
+#include "app/devices_dialog.h"
 #include "app/file_paths.h"
 #include "app/measurements_window.h"
 #include "app/window_state.h"
@@ -207,6 +208,10 @@ void OnCommand(int id, intptr_t lParam) {
       break;
     case MENU_VOLUME_CONTROL:
       StartVolumeControl();
+      break;
+    case MENU_AUDIO_DEVICES:
+      RunDevicesDialog();
+      SetMainFocus();
       break;
     case MENU_HELP_TOPICS:
       ShowHelp();

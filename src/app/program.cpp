@@ -1,6 +1,7 @@
 #include "app/program.h"
 
 #include "app/activities.h"
+#include "app/devices_dialog.h"
 #include "app/file_paths.h"
 #include "app/measurements_window.h"
 #include "app/options_dialog.h"
@@ -12,13 +13,14 @@
 #include "audio/live_loop.h"
 #include "audio/output_device.h"
 #include "audio/signal_playback.h"
+#include "audio/sound_devices.h"
 #include "display/display_state.h"
 #include "display/palette.h"
 #include "display/panel_state.h"
+#include "display/sample_slots.h"
 #include "display/signal_panels.h"
 #include "interaction/image_rebuild.h"
 #include "interaction/mouse_input.h"
-#include "display/sample_slots.h"
 #include "platform/messages.h"
 #include "platform/ui_model.h"
 #include "settings/analysis_settings.h"
@@ -44,6 +46,8 @@ void ResetProgramState() {
   Recorder = RecordingState{};
   FilePlay = FilePlaybackState{};
   Output = OutputDeviceState{};
+  SoundDevices = SoundDeviceChoice{};
+  DevicesDialog = DevicesDialogState{};
   SignalPlay = SignalPlaybackState{};
   ResetSignalPanelState();
   ResetImageRebuildState();

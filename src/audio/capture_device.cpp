@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 
+#include "audio/sound_devices.h"
 #include "files/wave_header.h"
 #include "platform/clock.h"
 #include "settings/mode_state.h"
@@ -76,8 +77,7 @@ CaptureStartResult StartCapture(int channels, int sampleRate, void (*resetFlags)
   format.sampleRate = static_cast<int>(fields.sampleRate);
   format.bitsPerSample = fields.bitsPerSample;
 
-  SoundSystem* system = CurrentSoundSystem();
-  c.CaptureDevice = system ? system->OpenInput(format) : nullptr;
+  c.CaptureDevice = OpenChosenInput(format);
   if (!c.CaptureDevice) {
     FreeStreamBlock();
     return CaptureStartResult::CannotOpenDevice;

@@ -1,5 +1,6 @@
 #include "audio/output_device.h"
 
+#include "audio/sound_devices.h"
 #include "settings/analysis_settings.h"
 
 OutputDeviceState Output;
@@ -13,9 +14,8 @@ OutputVolume PlaybackVolume(int variant, int channels, int listenChannel) {
 bool OpenPlaybackDevice(const SoundFormat& format, const uint8_t* data, size_t bytes, int loops, PlaybackOwner owner,
                         double nowMs) {
   ClosePlaybackOutput();
-  SoundSystem* system = CurrentSoundSystem();
-  if (!system || !data || bytes == 0) return false;
-  std::unique_ptr<SoundOutput> device = system->OpenOutput(format);
+  if (!data || bytes == 0) return false;
+  std::unique_ptr<SoundOutput> device = OpenChosenOutput(format);
   if (!device) return false;
   const auto& st = AnalysisSettings;
   const OutputVolume v = PlaybackVolume(st.ProductVariant, format.channels, st.ListenChannel);

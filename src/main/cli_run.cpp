@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "main/cli_commands.h"
-#include "platform/portaudio/portaudio_sound.h"
+#include "main/sound_backend.h"
 #include "platform/sound.h"
 #include "scripting/session.h"
 
@@ -47,7 +47,7 @@ int Run(const RunArguments& a) {
   }
   std::unique_ptr<SoundSystem> sound;
   if (a.realSound) {
-    sound = MakePortAudioSoundSystem();
+    sound = MakeRealSoundSystem();
     options.realSound = sound.get();
   }
   std::ifstream file(a.script, std::ios::binary);

@@ -2,7 +2,7 @@
 #include <string>
 
 #include "app/program.h"
-#include "platform/portaudio/portaudio_sound.h"
+#include "main/sound_backend.h"
 #include "platform/qt/qt_backend.h"
 #include "platform/qt/qt_preferences.h"
 #include "platform/sound.h"
@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
   QtPreferenceStore preferences;
   SetPreferenceStore(&preferences);
   // Real sound devices for the program's whole life.
-  auto sound = MakePortAudioSoundSystem();
+  auto sound = MakeRealSoundSystem();
   SetSoundSystem(sound.get());
   const int exitCode = RunTaldrinex(TX_PRODUCT_VARIANT, commandLine);
   SetSoundSystem(nullptr);

@@ -41,6 +41,9 @@ enum ScrollCode : uint32_t {
   SB_ENDSCROLL = 8,
 };
 
+// Notification in the high word of a dialog's WM_COMMAND: the user chose another entry of a list.
+constexpr uint32_t LBN_SELCHANGE = 1;
+
 // Key codes carried by WM_KEYDOWN: letters and digits are their upper-case ASCII codes.
 enum KeyCode : uint32_t {
   KEY_BACK = 0x08,
@@ -84,6 +87,7 @@ enum CommandId : int {
   MENU_MEASUREMENTS = 40030,         // Project: the Measurements window
   MENU_EXPORT_MEASUREMENTS = 40031,  // Save: per-cycle CSV of the held samples
   MENU_SAVE_SAMPLE_BUNDLE = 40032,   // Save: a folder with the samples, figures and picture
+  MENU_AUDIO_DEVICES = 40033,
 };
 
 inline intptr_t MakePoint(int x, int y) {

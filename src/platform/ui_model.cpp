@@ -1,6 +1,7 @@
 #include "platform/ui_model.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/messages.h"
 
@@ -114,6 +115,9 @@ void DialogModel::SetScrollRange(int id, int minimum, int maximum) {
 }
 void DialogModel::SetScrollPosition(int id, int position) {
   if (auto* c = Control(id)) c->position = position, ++revision;
+}
+void DialogModel::SetItems(int id, std::vector<std::string> items) {
+  if (auto* c = Control(id)) c->items = std::move(items), ++revision;
 }
 void DialogModel::End(int r) {
   ended = true;

@@ -42,7 +42,9 @@ struct MenuPopupModel {
 
 enum class CursorShape { Arrow, Wait, Cross, SizeWE };
 
-enum class DialogControlKind { Label, Group, Button, DefaultButton, Radio, CheckBox, Edit, ScrollBar };
+// List: a drop-down list of `items`; `position` is the chosen entry (the user's choice is written
+// back to the model, and the procedure hears WM_COMMAND id | LBN_SELCHANGE << 16).
+enum class DialogControlKind { Label, Group, Button, DefaultButton, Radio, CheckBox, Edit, ScrollBar, List };
 
 struct DialogControlModel {
   int id = 0;  // -1 for static texts without id
@@ -54,6 +56,7 @@ struct DialogControlModel {
   bool readOnly = false;  // edits: shows text the program writes; the user cannot type into it
   int minimum = 0, maximum = 0, position = 0;  // scroll bars
   int lineStep = 1, pageStep = 10;             // scroll bars, for the backend's keyboard handling
+  std::vector<std::string> items;              // lists
 };
 
 // The value a scroll action (SB_ code, thumb position) gives a dialog's bar over lo..hi with these
@@ -85,7 +88,8 @@ struct DialogModel {
   void SetChecked(int id, bool checked);
   void SetEnabled(int id, bool enabled);
   void SetScrollRange(int id, int minimum, int maximum);
-  void SetScrollPosition(int id, int position);
+  void SetScrollPosition(int id, int position);  // also a list's chosen entry
+  void SetItems(int id, std::vector<std::string> items);
   void End(int result);  // EndDialog for a modal dialog, close for a modeless one
 };
 

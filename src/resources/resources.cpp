@@ -18,7 +18,7 @@ std::vector<MenuPopupModel> VariantMenu(int variant) {
     case 0:
       project.items = {Item(40007, "&Analysis Options"), Item(40011, "&Run Audio"), Item(40012, "&Play File"),
                        Item(40014, "&Freeze"), Item(40015, "S&tore"), Item(40030, "&Measurements"), Separator(),
-                       Item(40009, "&Volume Control"), Separator(), Item(40005, "&Exit")};
+                       Item(40009, "&Volume Control"), Item(40033, "Audio &Devices..."), Separator(), Item(40005, "&Exit")};
       save.items = {Item(40003, "&Save Bitmap", false), Item(40004, "&Print Window", false), Separator(),
                     Item(40013, "&Record", false), Separator(), Item(40018, "Save Sample &A", false),
                     Item(40021, "Save Sample &B", false), Separator(), Item(40031, "Export Measurements...", false),
@@ -27,7 +27,7 @@ std::vector<MenuPopupModel> VariantMenu(int variant) {
     case 1:
       project.items = {Item(40007, "&Simple Analysis Options"), Item(40017, "&Advanced Analysis Options"),
                        Item(40011, "&Run Audio"), Item(40012, "&Play File"), Item(40014, "&Freeze"),
-                       Item(40015, "S&tore"), Item(40030, "&Measurements"), Separator(), Item(40009, "&Volume Control"),
+                       Item(40015, "S&tore"), Item(40030, "&Measurements"), Separator(), Item(40009, "&Volume Control"), Item(40033, "Audio &Devices..."),
                        Separator(), Item(40005, "&Exit")};
       save.items = {Item(40003, "&Save Bitmap", false), Item(40004, "&Print Window", false), Separator(),
                     Item(40013, "&Record", false), Item(40018, "Save Sample &A", false),
@@ -36,7 +36,7 @@ std::vector<MenuPopupModel> VariantMenu(int variant) {
       break;
     default:
       project.items = {Item(40011, "&Run Audio"), Item(40012, "&Play File"), Item(40014, "&Freeze"),
-                       Item(40030, "&Measurements"), Separator(), Item(40009, "&Volume Control"), Separator(),
+                       Item(40030, "&Measurements"), Separator(), Item(40009, "&Volume Control"), Item(40033, "Audio &Devices..."), Separator(),
                        Item(40005, "&Exit")};
       save.items = {Item(40003, "&Save Bitamap", false), Item(40004, "&Print Window", false), Separator(),
                     Item(40013, "&Record", false), Separator(), Item(40031, "Export Measurements...", false),

@@ -8,6 +8,7 @@
 #include "app/program.h"
 #include "audio/frozen_view.h"
 #include "audio/live_loop.h"
+#include "audio/sound_devices.h"
 #include "display/sample_slots.h"
 #include "interaction/sample_bundle.h"
 #include "platform/canvas/canvas.h"
@@ -66,6 +67,8 @@ const char* ControlKindName(DialogControlKind kind) {
       return "edit";
     case DialogControlKind::ScrollBar:
       return "scrollbar";
+    case DialogControlKind::List:
+      return "list";
   }
   return "label";
 }
@@ -102,6 +105,7 @@ json SoundJson(const SimSoundSystem& sound) {
   json opens = json::array();
   for (const auto& o : sound.Opens())
     opens.push_back({{"device", o.input ? "input" : "output"},
+                     {"name", o.device},
                      {"format", FormatJson(o.format)},
                      {"opened", o.opened},
                      {"at_ms", o.atMs}});
@@ -126,7 +130,17 @@ json SoundJson(const SimSoundSystem& sound) {
               {"playing", out->Playing()},
               {"position", out->PositionFrames()},
               {"volume", json::array({out->Left(), out->Right()})}};
-  return {{"opens", opens}, {"writes", writes}, {"input", input}, {"output", output}};
+  auto names = [](const std::vector<SoundDeviceInfo>& devices) {
+    json list = json::array();
+    for (const auto& d : devices) list.push_back(d.name);
+    return list;
+  };
+  return {{"opens", opens},
+          {"writes", writes},
+          {"input", input},
+          {"output", output},
+          {"input_devices", names(sound.inputDevices)},
+          {"output_devices", names(sound.outputDevices)}};
 }
 
 }  // namespace
@@ -203,6 +217,10 @@ json BuildDump(const HeadlessBackend& backend) {
         cj["max"] = c.maximum;
         cj["position"] = c.position;
       }
+      if (c.kind == DialogControlKind::List) {
+        cj["items"] = c.items;
+        cj["position"] = c.position;
+      }
       controls[std::to_string(c.id)] = cj;
     }
     dialogs.push_back(
@@ -247,6 +265,10 @@ json BuildDump(const HeadlessBackend& backend) {
   d["frames_drawn"] = backend.FramesDrawn();
   if (const SimSoundSystem* sound = backend.Sound()) d["sound"] = SoundJson(*sound);
   d["measurements"] = MeasurementsJson();
+  d["sound_devices"] = {{"input", SoundDevices.InputDevice},
+                        {"input_name", SoundDevices.InputName},
+                        {"output", SoundDevices.OutputDevice},
+                        {"output_name", SoundDevices.OutputName}};
   d["loop"] = {{"F0A", Samples.F0A},
                {"AchievedUpdatePeriodMs", LiveLoop.AchievedUpdatePeriodMs},
                {"FreezeElapsedA", Samples.FreezeElapsedA},

@@ -124,20 +124,27 @@ std::string ParseWords(const std::vector<std::string>& w, ScriptLine& line) {
     return {};
   }
   if (verb == "device") {
-    if (auto e = needs(3, "device input|output fail|ok"); !e.empty()) return e;
+    if (n < 3) return "expected 'device input|output fail|ok|add NAME|remove NAME'";
     line.op = ScriptOp::Device;
     line.name = Lower(w[1]);
     if (line.name != "input" && line.name != "output") return "expected input or output";
     const std::string how = Lower(w[2]);
-    if (how != "fail" && how != "ok") return "expected fail or ok";
-    line.value = how == "fail" ? 1 : 0;
+    if (how == "fail" || how == "ok") {
+      line.value = how == "fail" ? kDeviceFail : kDeviceOk;
+      return needs(3, "device input|output fail|ok");
+    }
+    if (how != "add" && how != "remove") return "expected fail, ok, add or remove";
+    if (n < 4) return "expected a device name";
+    line.value = how == "add" ? kDeviceAdd : kDeviceRemove;
+    for (size_t i = 3; i < n; ++i) line.deviceName += (i > 3 ? " " : "") + w[i];
     return {};
   }
   if (verb == "answer") {
     line.op = ScriptOp::Answer;
     auto& a = line.answer;
     a.lineNumber = line.number;
-    if (n < 2) return "expected 'answer ok|cancel|file PATH|dialog ok|cancel|scroll ID ACTION'";
+    if (n < 2)
+      return "expected 'answer ok|cancel|file PATH|dialog ok|cancel|scroll ID ACTION|select ID ENTRY'";
     const std::string what = Lower(w[1]);
     if (what == "ok" || what == "cancel") {
       a.kind = what == "ok" ? ScriptAnswer::Kind::Ok : ScriptAnswer::Kind::Cancel;
@@ -175,6 +182,13 @@ std::string ParseWords(const std::vector<std::string>& w, ScriptLine& line) {
         return {};
       }
       return needs(4, "answer scroll ID ACTION");
+    }
+    if (what == "select") {
+      if (auto e = needs(4, "answer select ID ENTRY"); !e.empty()) return e;
+      a.kind = ScriptAnswer::Kind::Select;
+      if (!ParseInt(w[2], &a.controlId)) return "not a control id";
+      if (!ParseInt(w[3], &a.thumb) || a.thumb < 0) return "not an entry number";
+      return {};
     }
     return "unknown answer";
   }

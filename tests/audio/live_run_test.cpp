@@ -292,11 +292,13 @@ class StallingInput : public SoundInput {
 class StallingSystem : public SoundSystem {
  public:
   StallingSystem(SimSoundSystem& sim, double stallAtMs) : sim_(sim), stallAt_(stallAtMs) {}
-  std::unique_ptr<SoundInput> OpenInput(const SoundFormat& f) override {
+  std::unique_ptr<SoundInput> OpenInput(const SoundFormat& f, const std::string& = {}) override {
     auto in = sim_.OpenInput(f);
     return in ? std::make_unique<StallingInput>(std::move(in), stallAt_) : nullptr;
   }
-  std::unique_ptr<SoundOutput> OpenOutput(const SoundFormat& f) override { return sim_.OpenOutput(f); }
+  std::unique_ptr<SoundOutput> OpenOutput(const SoundFormat& f, const std::string& = {}) override {
+    return sim_.OpenOutput(f);
+  }
 
  private:
   SimSoundSystem& sim_;

@@ -20,22 +20,8 @@ std::vector<int16_t> FedSignal() {
                              testsig::Sine(1102.5, 6000.0, kRate, kPeriod, 0.7));
 }
 
-// Frames of `buffer` that equal the fed signal at the phase its first frame has.
 size_t FramesMatchingFed(const std::vector<uint8_t>& buffer) {
-  const auto fed = FedSignal();
-  std::vector<int16_t> got(buffer.size() / 2);
-  std::memcpy(got.data(), buffer.data(), got.size() * 2);
-  const size_t frames = got.size() / 2;
-  for (int phase = 0; phase < kPeriod; ++phase) {
-    if (got[0] != fed[2 * phase] || got[1] != fed[2 * phase + 1]) continue;
-    size_t same = 0;
-    for (size_t f = 0; f < frames; ++f) {
-      const size_t i = (f + static_cast<size_t>(phase)) % kPeriod;
-      same += got[2 * f] == fed[2 * i] && got[2 * f + 1] == fed[2 * i + 1];
-    }
-    if (same > frames / 2) return same;
-  }
-  return 0;
+  return FramesMatchingLoop(buffer, FedSignal());
 }
 
 class InputDevice : public ::testing::Test {

@@ -97,9 +97,11 @@ TEST_F(OutputDevice, TheSinkReceivesThePlayedFramesWithTheVolumeOfEachSide) {
   }
   EXPECT_GE(heardTwice, 1) << "the second pass of the looped block was not heard";
 
+  // With the right side at 0, the left channel alone is heard, in both ears.
   std::vector<int16_t> secondLeft(kSpot * 2, 0);
-  for (size_t f = 0; f < kSpot; ++f) secondLeft[2 * f] = second[2 * (2000 + f)];
-  EXPECT_GE(FindFrames(heard, secondLeft.data(), kSpot), 0) << "right side not silent, or left side changed";
+  for (size_t f = 0; f < kSpot; ++f) secondLeft[2 * f] = secondLeft[2 * f + 1] = second[2 * (2000 + f)];
+  EXPECT_GE(FindFrames(heard, secondLeft.data(), kSpot), 0)
+      << "the left channel is not heard alone on both sides";
 
   std::vector<int16_t> monoBoth(kSpot * 2);
   for (size_t f = 0; f < kSpot; ++f) {

@@ -52,12 +52,13 @@ TEST(PlaybackPath, TheSinkHearsTheFilesFramesOnTheAudioSide) {
   const auto dump = nlohmann::json::parse(out.str());
   EXPECT_TRUE(dump["messages"].empty()) << dump["messages"].dump();
 
-  // The full variant sounds only the Audio channel of a stereo file, a little below full scale.
+  // The full variant sounds only the Audio channel of a stereo file, a little below full scale,
+  // in both ears.
   auto expected = [&](size_t first, size_t count) {
     std::vector<int16_t> e(count * 2);
     for (size_t f = 0; f < count; ++f) {
       e[2 * f] = static_cast<int16_t>(samples[2 * (first + f)] * 0xF000 / 0xFFFF);
-      e[2 * f + 1] = 0;
+      e[2 * f + 1] = e[2 * f];
     }
     return e;
   };

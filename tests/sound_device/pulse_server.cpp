@@ -53,6 +53,10 @@ PulseServer::PulseServer() {
     if (name == "TX_PULSE_DIR") dir_ = value;
     else if (name == "TX_PULSE_FIFO") fifo_ = value;
     else if (name == "TX_PULSE_SINK") sink_ = value;
+    else if (name == "TX_PULSE_FIFO2")
+      fifo2_ = value;
+    else if (name == "TX_PULSE_SINK2")
+      sink2_ = value;
     else if (name.rfind("PULSE_", 0) == 0) setenv(name.c_str(), value.c_str(), 1);
   }
   const int status = pclose(p);
@@ -172,6 +176,23 @@ std::vector<int16_t> MonitorRecorder::Finish() {
 }
 
 MonitorRecorder::~MonitorRecorder() { Finish(); }
+
+size_t FramesMatchingLoop(const std::vector<uint8_t>& buffer, const std::vector<int16_t>& table) {
+  std::vector<int16_t> got(buffer.size() / 2);
+  std::memcpy(got.data(), buffer.data(), got.size() * 2);
+  const size_t frames = got.size() / 2, period = table.size() / 2;
+  if (frames == 0 || period == 0) return 0;
+  for (size_t phase = 0; phase < period; ++phase) {
+    if (got[0] != table[2 * phase] || got[1] != table[2 * phase + 1]) continue;
+    size_t same = 0;
+    for (size_t f = 0; f < frames; ++f) {
+      const size_t i = (f + phase) % period;
+      same += got[2 * f] == table[2 * i] && got[2 * f + 1] == table[2 * i + 1];
+    }
+    if (same > frames / 2) return same;
+  }
+  return 0;
+}
 
 long FindFrames(const std::vector<int16_t>& haystack, const int16_t* needle, size_t frames) {
   const size_t have = haystack.size() / 2;

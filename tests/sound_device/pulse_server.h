@@ -19,6 +19,9 @@ class PulseServer {
  public:
   // Starts the server and points this process at it; Ok() false (with Error()) when it failed.
   PulseServer();
+  // The second pipe source's pipe and the second sink (both offered, neither the default).
+  const std::string& Fifo2() const { return fifo2_; }
+  std::string Monitor2() const { return sink2_ + ".monitor"; }
   ~PulseServer();  // stops the server and removes its folder
   bool Ok() const { return ok_; }
   const std::string& Error() const { return error_; }
@@ -29,7 +32,7 @@ class PulseServer {
 
  private:
   bool ok_ = false;
-  std::string error_, dir_, fifo_, sink_;
+  std::string error_, dir_, fifo_, sink_, fifo2_, sink2_;
 };
 
 // Points this process at a server that does not exist (no autospawn).
@@ -67,6 +70,10 @@ class MonitorRecorder {
   pid_t pid_ = -1;
   std::string file_;
 };
+
+// Frames of `buffer` (interleaved stereo bytes) equal to the looped `table` (interleaved stereo)
+// at the phase the buffer's first frame has; 0 when the first frame matches no phase.
+size_t FramesMatchingLoop(const std::vector<uint8_t>& buffer, const std::vector<int16_t>& table);
 
 // Where `needle` (interleaved stereo) occurs in `haystack`, in frames; -1 when nowhere.
 long FindFrames(const std::vector<int16_t>& haystack, const int16_t* needle, size_t frames);

@@ -22,6 +22,24 @@ HeadlessBackend::~HeadlessBackend() = default;
 // Clock
 
 namespace {
+// A `device` line: the simulated device fails or works, or offers one device more or fewer.
+void ApplyDeviceLine(SimSoundSystem& sound, const ScriptLine& line) {
+  const bool input = line.name == "input";
+  auto& devices = input ? sound.inputDevices : sound.outputDevices;
+  switch (line.value) {
+    case kDeviceFail:
+    case kDeviceOk:
+      (input ? sound.failInput : sound.failOutput) = line.value == kDeviceFail;
+      break;
+    case kDeviceAdd:
+      devices.push_back({line.deviceName, line.deviceName});
+      break;
+    default:
+      std::erase_if(devices, [&](const SoundDeviceInfo& d) { return d.id == line.deviceName; });
+      break;
+  }
+}
+
 double SteadyMs() {
   using namespace std::chrono;
   return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
@@ -174,10 +192,8 @@ void HeadlessBackend::Execute(const ScriptLine& line) {
     case ScriptOp::Device:
       if (!sound_)
         Fail(line, "no simulated sound devices in this run");
-      else if (line.name == "input")
-        sound_->failInput = line.value != 0;
       else
-        sound_->failOutput = line.value != 0;
+        ApplyDeviceLine(*sound_, line);
       break;
   }
 }
@@ -306,6 +322,20 @@ int HeadlessBackend::RunModalDialog(DialogModel& dialog) {
       case ScriptAnswer::Kind::Scroll:
         dialog.procedure(dialog, WM_HSCROLL, a.scrollCode | (static_cast<uintptr_t>(a.thumb) << 16),
                          a.controlId);
+        break;
+      case ScriptAnswer::Kind::Select:
+        // The user picks an entry: the list shows it, and the procedure hears of the change.
+        if (auto* c = dialog.Control(a.controlId);
+            c && c->kind == DialogControlKind::List && a.thumb < static_cast<int>(c->items.size())) {
+          dialog.SetScrollPosition(a.controlId, a.thumb);
+          dialog.procedure(dialog, WM_COMMAND, static_cast<uintptr_t>(a.controlId) | (LBN_SELCHANGE << 16),
+                           0);
+        } else {
+          if (error_.empty())
+            error_ = "line " + std::to_string(a.lineNumber) + ": no list entry " + std::to_string(a.thumb) +
+                     " in control " + std::to_string(a.controlId) + " of dialog " +
+                     std::to_string(dialog.resourceId);
+        }
         break;
       case ScriptAnswer::Kind::Ok:
       case ScriptAnswer::Kind::DialogOk:

@@ -14,14 +14,18 @@ struct ScriptAnswer {
     DialogOk,      // modal dialogs only: IDOK
     DialogCancel,  // modal dialogs only: IDCANCEL
     Scroll,        // modal dialogs only: WM_HSCROLL to a scroll-bar control
+    Select,        // modal dialogs only: choose entry `thumb` (0-based) of a list control
   };
   Kind kind = Kind::Ok;
   std::string path;         // File
-  int controlId = 0;        // Scroll
+  int controlId = 0;        // Scroll, Select
   uint32_t scrollCode = 0;  // Scroll: ScrollCode
-  int thumb = 0;            // Scroll: the position for SB_THUMBPOSITION
+  int thumb = 0;            // Scroll: the position for SB_THUMBPOSITION; Select: the entry
   int lineNumber = 0;       // the script line that queued it (1-based)
 };
+
+// What a `device` line does to the simulated input or output.
+enum DeviceAction { kDeviceOk = 0, kDeviceFail = 1, kDeviceAdd = 2, kDeviceRemove = 3 };
 
 enum class ScriptOp { Click, Menu, Key, Close, Wait, Set, Answer, Dump, Mouse, SaveFrame, Device };
 
@@ -34,7 +38,8 @@ struct ScriptLine {
   uint32_t modifiers = 0;     // Key: KEYMOD_SHIFT | KEYMOD_CONTROL
   double ms = 0;              // Wait: virtual milliseconds
   std::string name;           // Set: settings field name; Device: "input" or "output"
-  int value = 0;              // Set: the value; Device: 1 = opening fails, 0 = opening works
+  int value = 0;              // Set: the value; Device: a DeviceAction
+  std::string deviceName;     // Device add/remove: the device's name (the rest of the line)
   ScriptAnswer answer;        // Answer
   uint32_t mouseMessage = 0;  // Mouse: WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN
   int x = 0, y = 0;           // Mouse: client pixels

@@ -220,18 +220,22 @@ namespace {
 bool Usable(const SoundFormat& f) {
   return f.channels >= 1 && f.channels <= 2 && f.bitsPerSample == 16 && f.sampleRate > 0;
 }
+bool Listed(const std::vector<SoundDeviceInfo>& devices, const std::string& id) {
+  return id.empty() || std::any_of(devices.begin(), devices.end(), [&](const auto& d) { return d.id == id; });
+}
 }  // namespace
 
-std::unique_ptr<SoundInput> SimSoundSystem::OpenInput(const SoundFormat& format) {
-  const bool ok = !failInput && Usable(format);
-  opens_.push_back({true, format, ok, NowMs()});
+std::unique_ptr<SoundInput> SimSoundSystem::OpenInput(const SoundFormat& format, const std::string& device) {
+  const bool ok = !failInput && Usable(format) && Listed(inputDevices, device);
+  opens_.push_back({true, device, format, ok, NowMs()});
   if (!ok) return nullptr;
   return std::make_unique<SimSoundInput>(*this, format);
 }
 
-std::unique_ptr<SoundOutput> SimSoundSystem::OpenOutput(const SoundFormat& format) {
-  const bool ok = !failOutput && Usable(format);
-  opens_.push_back({false, format, ok, NowMs()});
+std::unique_ptr<SoundOutput> SimSoundSystem::OpenOutput(const SoundFormat& format,
+                                                        const std::string& device) {
+  const bool ok = !failOutput && Usable(format) && Listed(outputDevices, device);
+  opens_.push_back({false, device, format, ok, NowMs()});
   if (!ok) return nullptr;
   return std::make_unique<SimSoundOutput>(*this, format);
 }

@@ -40,6 +40,7 @@ struct SimOutputWrite {
 
 struct SimDeviceOpen {
   bool input = true;
+  std::string device;  // the id asked for; empty for the default device
   SoundFormat format;
   bool opened = false;
   double atMs = 0;
@@ -118,8 +119,11 @@ class SimSoundSystem : public SoundSystem, public VirtualTimeListener {
  public:
   explicit SimSoundSystem(HeadlessBackend& backend);
   ~SimSoundSystem() override;
-  std::unique_ptr<SoundInput> OpenInput(const SoundFormat& format) override;
-  std::unique_ptr<SoundOutput> OpenOutput(const SoundFormat& format) override;
+  std::unique_ptr<SoundInput> OpenInput(const SoundFormat& format, const std::string& device = {}) override;
+  std::unique_ptr<SoundOutput> OpenOutput(const SoundFormat& format, const std::string& device = {}) override;
+  std::vector<SoundDeviceInfo> ListDevices(bool input) override {
+    return input ? inputDevices : outputDevices;
+  }
   void AdvanceTo(double nowMs) override;
 
   double NowMs() const { return backend_.NowMs(); }
@@ -127,6 +131,9 @@ class SimSoundSystem : public SoundSystem, public VirtualTimeListener {
   SimSignalSource source;
   bool failInput = false;   // opening an input fails (no capture device)
   bool failOutput = false;  // opening an output fails
+  // The devices offered besides the default (a script adds and removes them); one that is not
+  // listed does not open. The id is the name.
+  std::vector<SoundDeviceInfo> inputDevices, outputDevices;
 
   const std::vector<SimDeviceOpen>& Opens() const { return opens_; }
   const std::vector<SimOutputWrite>& Writes() const { return writes_; }

@@ -44,6 +44,26 @@ PaDeviceIndex DefaultDevice(bool input) {
   return input ? Pa_GetDefaultInputDevice() : Pa_GetDefaultOutputDevice();
 }
 
+PaDeviceIndex FindDevice(bool input, const std::string& name) {
+  if (name.empty()) return DefaultDevice(input);
+  const PaDeviceIndex count = Pa_GetDeviceCount();
+  for (PaDeviceIndex d = 0; d < count; ++d) {
+    const PaDeviceInfo* info = Pa_GetDeviceInfo(d);
+    if (info && info->name == name && (input ? info->maxInputChannels : info->maxOutputChannels) > 0)
+      return d;
+  }
+  return paNoDevice;
+}
+
+double DeviceRate(const Engine& engine, const PaStreamParameters* in, const PaStreamParameters* out,
+                  int rate) {
+  const PaStreamParameters* p = in ? in : out;
+  const PaDeviceInfo* info = Pa_GetDeviceInfo(p->device);
+  if (engine.options.deviceRate > 0) return engine.options.deviceRate;
+  if (Pa_IsFormatSupported(in, out, rate) == paFormatIsSupported || !info) return rate;
+  return info->defaultSampleRate;
+}
+
 Engine::Engine(const PortAudioOptions& opts) : options(opts) {
   control_ = std::thread([this] { ControlLoop(); });
   watcher_ = std::thread([this] { WatchLoop(); });
@@ -158,11 +178,26 @@ namespace {
 class PaSoundSystem : public SoundSystem {
  public:
   explicit PaSoundSystem(const PortAudioOptions& options) : engine_(Engine::Make(options)) {}
-  std::unique_ptr<SoundInput> OpenInput(const SoundFormat& format) override {
-    return OpenPaInput(engine_, format);
+  std::unique_ptr<SoundInput> OpenInput(const SoundFormat& format, const std::string& device) override {
+    return OpenPaInput(engine_, format, device);
   }
-  std::unique_ptr<SoundOutput> OpenOutput(const SoundFormat& format) override {
-    return OpenPaOutput(engine_, format);
+  std::unique_ptr<SoundOutput> OpenOutput(const SoundFormat& format, const std::string& device) override {
+    return OpenPaOutput(engine_, format, device);
+  }
+  std::vector<SoundDeviceInfo> ListDevices(bool input) override {
+    auto found = std::make_shared<std::vector<SoundDeviceInfo>>();
+    Engine* e = engine_.get();
+    if (!engine_->Run([e, found, input] {
+          if (!e->PrepareForOpen()) return;
+          const PaDeviceIndex count = Pa_GetDeviceCount();
+          for (PaDeviceIndex d = 0; d < count; ++d) {
+            const PaDeviceInfo* info = Pa_GetDeviceInfo(d);
+            if (info && info->name && (input ? info->maxInputChannels : info->maxOutputChannels) > 0)
+              found->push_back({info->name, info->name});
+          }
+        }))
+      return {};
+    return *found;
   }
 
  private:

@@ -6,11 +6,16 @@
 
 #include "platform/messages.h"
 #include "platform/portaudio/pa_internal.h"
+#include "platform/portaudio/rate_converter.h"
 
 static_assert(std::endian::native == std::endian::little, "16-bit frames are handed over as they come");
 
 namespace pa {
 namespace {
+
+// Frames of one callback of a device that runs at its own rate (fixed, so that the conversion's
+// room is known before the stream starts).
+constexpr size_t kConvertFrames = 1024;
 
 // What the device thread, the watcher and the program thread share. Lives as long as any of
 // them may use it (a late PortAudio call included).
@@ -32,6 +37,9 @@ class InputCore : public Watched {
   const size_t frameBytes;
   PaStream* stream = nullptr;
   CallbackGate gate;
+  // A device that runs at its own rate: its frames are converted into `converted` first.
+  std::unique_ptr<RateConverter> converter;
+  std::vector<int16_t> converted;
 
   // Queued buffers are slots [head, tail): the program adds at tail, the device fills at head.
   std::array<Slot, kSlots> slots;
@@ -119,7 +127,17 @@ class InputCore : public Watched {
 
 int InputCallback(const void* input, void*, unsigned long frames, const PaStreamCallbackTimeInfo*,
                   PaStreamCallbackFlags, void* user) {
-  return static_cast<InputCore*>(user)->Deliver(input, frames);
+  auto* core = static_cast<InputCore*>(user);
+  if (!core->converter) return core->Deliver(input, frames);
+  // Frames lost by the device are converted as silence, so the stream keeps its pace.
+  const auto* in = static_cast<const int16_t*>(input);
+  if (!in) {
+    std::fill(core->converted.begin(), core->converted.end(), int16_t{0});
+    in = core->converted.data();
+    frames = std::min<unsigned long>(frames, static_cast<unsigned long>(kConvertFrames));
+  }
+  const size_t made = core->converter->Push(in, frames, core->converted.data());
+  return core->Deliver(core->converted.data(), static_cast<unsigned long>(made));
 }
 
 void InputFinished(void* user) {
@@ -225,14 +243,15 @@ bool Usable(const SoundFormat& f) {
 
 }  // namespace
 
-std::unique_ptr<SoundInput> OpenPaInput(const std::shared_ptr<Engine>& engine, const SoundFormat& format) {
+std::unique_ptr<SoundInput> OpenPaInput(const std::shared_ptr<Engine>& engine, const SoundFormat& format,
+                                        const std::string& name) {
   if (!Usable(format)) return nullptr;
   auto core = std::make_shared<InputCore>(format, engine->StallNs());
   auto opened = std::make_shared<std::atomic<bool>>(false);
   Engine* e = engine.get();
-  const bool answered = engine->Run([e, core, opened] {
+  const bool answered = engine->Run([e, core, opened, name] {
     if (!e->PrepareForOpen()) return;
-    const PaDeviceIndex device = DefaultDevice(true);
+    const PaDeviceIndex device = FindDevice(true, name);
     if (device == paNoDevice) return;
     const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
     if (!info || info->maxInputChannels < core->format.channels) return;
@@ -242,9 +261,20 @@ std::unique_ptr<SoundInput> OpenPaInput(const std::shared_ptr<Engine>& engine, c
     in.sampleFormat = paInt16;
     in.suggestedLatency = std::max(info->defaultHighInputLatency, 0.05);
     QuietStderr quiet;  // a missing server is reported by the result, not by library chatter
+    const double rate = DeviceRate(*e, &in, nullptr, core->format.sampleRate);
+    unsigned long perCallback = paFramesPerBufferUnspecified;
+    if (rate != core->format.sampleRate) {
+      core->converter =
+          RateConverter::Make(rate, core->format.sampleRate, core->format.channels, kConvertFrames);
+      if (!core->converter) return;
+      core->converted.assign(std::max(core->converter->OutCapacity(), kConvertFrames) *
+                                 static_cast<size_t>(core->format.channels),
+                             0);
+      perCallback = kConvertFrames;
+    }
     PaStream* stream = nullptr;
-    if (Pa_OpenStream(&stream, &in, nullptr, core->format.sampleRate, paFramesPerBufferUnspecified,
-                      paClipOff | paDitherOff, InputCallback, core.get()) != paNoError)
+    if (Pa_OpenStream(&stream, &in, nullptr, rate, perCallback, paClipOff | paDitherOff, InputCallback,
+                      core.get()) != paNoError)
       return;
     Pa_SetStreamFinishedCallback(stream, InputFinished);
     core->stream = stream;

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -123,8 +124,16 @@ class QuietStderr {
 
 // The default capture or playback device, or paNoDevice.
 PaDeviceIndex DefaultDevice(bool input);
+// The capture or playback device of that name (the default for ""), or paNoDevice.
+PaDeviceIndex FindDevice(bool input, const std::string& name);
+// The rate to run `device` at for `parameters`: the program's `rate` when the device takes it
+// (and options.deviceRate is 0), else the device's own. Control thread.
+double DeviceRate(const Engine& engine, const PaStreamParameters* in, const PaStreamParameters* out,
+                  int rate);
 
-std::unique_ptr<SoundInput> OpenPaInput(const std::shared_ptr<Engine>& engine, const SoundFormat& format);
-std::unique_ptr<SoundOutput> OpenPaOutput(const std::shared_ptr<Engine>& engine, const SoundFormat& format);
+std::unique_ptr<SoundInput> OpenPaInput(const std::shared_ptr<Engine>& engine, const SoundFormat& format,
+                                        const std::string& device);
+std::unique_ptr<SoundOutput> OpenPaOutput(const std::shared_ptr<Engine>& engine, const SoundFormat& format,
+                                          const std::string& device);
 
 }  // namespace pa

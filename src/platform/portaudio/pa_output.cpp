@@ -9,11 +9,15 @@
 
 #include "platform/messages.h"
 #include "platform/portaudio/pa_internal.h"
+#include "platform/portaudio/rate_converter.h"
 
 static_assert(std::endian::native == std::endian::little, "16-bit frames are handed over as they come");
 
 namespace pa {
 namespace {
+
+// Frames of one callback of a device that runs at its own rate.
+constexpr size_t kConvertFrames = 1024;
 
 class OutputCore : public Watched {
  public:
@@ -33,6 +37,8 @@ class OutputCore : public Watched {
   int deviceChannels = 2;  // a mono sound is played on both sides, each with its own volume
   PaStream* stream = nullptr;
   CallbackGate gate;
+  std::unique_ptr<RateConverter> converter;  // a device that runs at its own rate
+  int64_t fillBaseNs = 0;                    // device thread: when the block being filled is heard
 
   std::array<Slot, kSlots> slots;
   std::atomic<uint32_t> head{0}, tail{0};
@@ -49,32 +55,19 @@ class OutputCore : public Watched {
   std::atomic<int64_t> lastDeliveryNs{0};
   std::atomic<bool> failed{false};
 
-  static int16_t Scale(int16_t v, uint32_t level) {
-    if (level >= 0xFFFF) return v;
-    return static_cast<int16_t>(static_cast<int32_t>(v) * static_cast<int32_t>(level) / 0xFFFF);
-  }
   static int16_t Sample(const uint8_t* at) {
     int16_t v;
     std::memcpy(&v, at, sizeof v);
     return v;
   }
 
-  int Play(void* output, unsigned long frames, const PaStreamCallbackTimeInfo* time) {
-    auto* out = static_cast<int16_t*>(output);
-    const size_t outValues = static_cast<size_t>(frames) * static_cast<size_t>(deviceChannels);
-    if (!gate.Enter()) {
-      std::fill(out, out + outValues, int16_t{0});
-      return paContinue;
-    }
-    lastDeliveryNs.store(MonotonicNs(), std::memory_order_relaxed);
+  // Device thread: writes up to `frames` frames of the queued writes (deviceChannels each) at
+  // their volumes and returns how many; the caller sounds silence after them.
+  size_t Fill(int16_t* out, size_t frames) {
     const uint32_t vol = volume.load(std::memory_order_relaxed);
     const uint32_t left = vol & 0xFFFF, right = vol >> 16;
-    const int64_t nowNs = MonotonicNs();
-    int64_t aheadNs = latencyNs;  // until the first frame of this block is heard
-    if (time && time->outputBufferDacTime > time->currentTime)
-      aheadNs = static_cast<int64_t>((time->outputBufferDacTime - time->currentTime) * 1e9);
     int64_t playedNow = 0;
-    unsigned long f = 0;
+    size_t f = 0;
     while (f < frames) {
       const uint32_t h = head.load(std::memory_order_relaxed);
       if (h == tail.load(std::memory_order_acquire)) break;
@@ -84,26 +77,52 @@ class OutputCore : public Watched {
         const uint8_t* frame = s.data + static_cast<size_t>((s.played + i) % s.frames) * frameBytes;
         const int16_t l = Sample(frame);
         const int16_t r = format.channels >= 2 ? Sample(frame + 2) : l;
-        int16_t* o = out + static_cast<size_t>(f) * static_cast<size_t>(deviceChannels);
-        if (deviceChannels >= 2) {
-          o[0] = Scale(l, left);
-          o[1] = Scale(r, right);
-        } else {
-          o[0] = Scale(l, left);
-        }
+        int16_t* o = out + f * static_cast<size_t>(deviceChannels);
+        int16_t heardLeft, heardRight;
+        SideMix(l, r, left, right, &heardLeft, &heardRight);
+        o[0] = heardLeft;
+        if (deviceChannels >= 2) o[1] = heardRight;
       }
       s.played += n;
       playedNow += n;
       if (s.played >= s.total) {
         const uint32_t done = finishedCount.load(std::memory_order_relaxed);
         audibleEndNs[done % audibleEndNs.size()].store(
-            nowNs + aheadNs + static_cast<int64_t>(f) * 1000000000 / format.sampleRate, std::memory_order_relaxed);
+            fillBaseNs + static_cast<int64_t>(f) * 1000000000 / format.sampleRate, std::memory_order_relaxed);
         head.store(h + 1, std::memory_order_release);
         finishedCount.store(done + 1, std::memory_order_release);
       }
     }
-    std::fill(out + static_cast<size_t>(f) * static_cast<size_t>(deviceChannels), out + outValues, int16_t{0});
     position.fetch_add(playedNow, std::memory_order_release);
+    return f;
+  }
+
+  static size_t FillConverted(void* self, int16_t* out, size_t frames) {
+    auto* core = static_cast<OutputCore*>(self);
+    const size_t n = core->Fill(out, frames);
+    core->fillBaseNs += static_cast<int64_t>(frames) * 1000000000 / core->format.sampleRate;
+    return n;
+  }
+
+  int Play(void* output, unsigned long frames, const PaStreamCallbackTimeInfo* time) {
+    auto* out = static_cast<int16_t*>(output);
+    const size_t outValues = static_cast<size_t>(frames) * static_cast<size_t>(deviceChannels);
+    if (!gate.Enter()) {
+      std::fill(out, out + outValues, int16_t{0});
+      return paContinue;
+    }
+    const int64_t nowNs = MonotonicNs();
+    lastDeliveryNs.store(nowNs, std::memory_order_relaxed);
+    int64_t aheadNs = latencyNs;  // until the first frame of this block is heard
+    if (time && time->outputBufferDacTime > time->currentTime)
+      aheadNs = static_cast<int64_t>((time->outputBufferDacTime - time->currentTime) * 1e9);
+    fillBaseNs = nowNs + aheadNs;
+    if (converter) {
+      converter->Pull(out, frames, &OutputCore::FillConverted, this);
+    } else {
+      const size_t f = Fill(out, frames);
+      std::fill(out + f * static_cast<size_t>(deviceChannels), out + outValues, int16_t{0});
+    }
     gate.Leave();
     return paContinue;
   }
@@ -216,14 +235,15 @@ bool Usable(const SoundFormat& f) {
 
 }  // namespace
 
-std::unique_ptr<SoundOutput> OpenPaOutput(const std::shared_ptr<Engine>& engine, const SoundFormat& format) {
+std::unique_ptr<SoundOutput> OpenPaOutput(const std::shared_ptr<Engine>& engine, const SoundFormat& format,
+                                          const std::string& name) {
   if (!Usable(format)) return nullptr;
   auto core = std::make_shared<OutputCore>(format, engine->StallNs());
   auto opened = std::make_shared<std::atomic<bool>>(false);
   Engine* e = engine.get();
-  const bool answered = engine->Run([e, core, opened] {
+  const bool answered = engine->Run([e, core, opened, name] {
     if (!e->PrepareForOpen()) return;
-    const PaDeviceIndex device = DefaultDevice(false);
+    const PaDeviceIndex device = FindDevice(false, name);
     if (device == paNoDevice) return;
     const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
     if (!info || info->maxOutputChannels < 1) return;
@@ -236,9 +256,17 @@ std::unique_ptr<SoundOutput> OpenPaOutput(const std::shared_ptr<Engine>& engine,
     // rides out a busy machine without gaps.
     out.suggestedLatency = std::max(info->defaultHighOutputLatency, 0.1);
     QuietStderr quiet;
+    const double rate = DeviceRate(*e, nullptr, &out, core->format.sampleRate);
+    unsigned long perCallback = paFramesPerBufferUnspecified;
+    if (rate != core->format.sampleRate) {
+      core->converter =
+          RateConverter::Make(core->format.sampleRate, rate, core->deviceChannels, kConvertFrames);
+      if (!core->converter) return;
+      perCallback = kConvertFrames;
+    }
     PaStream* stream = nullptr;
-    if (Pa_OpenStream(&stream, nullptr, &out, core->format.sampleRate, paFramesPerBufferUnspecified,
-                      paClipOff | paDitherOff, OutputCallback, core.get()) != paNoError)
+    if (Pa_OpenStream(&stream, nullptr, &out, rate, perCallback, paClipOff | paDitherOff, OutputCallback,
+                      core.get()) != paNoError)
       return;
     Pa_SetStreamFinishedCallback(stream, OutputFinished);
     if (const PaStreamInfo* si = Pa_GetStreamInfo(stream))

@@ -1,5 +1,7 @@
 #pragma once
-// Real sound devices: the default capture and playback devices, through PortAudio.
+// Real sound devices through PortAudio, listed and opened by the sound library's device names. A
+// device that cannot run at the program's rate runs at its own, and the frames are converted in
+// the device thread.
 //
 // Install it with SetSoundSystem(system.get()) after the backend and remove it (SetSoundSystem
 // (nullptr)) before the system is destroyed; close every device it opened before that.
@@ -21,6 +23,9 @@ struct PortAudioOptions {
   // Longest wait of the program thread for one PortAudio call (open, start, stop, close).
   // Milliseconds. A call that takes longer leaves the system unusable: later opens fail.
   double callLimitMs = 4000.0;
+  // Runs every device at this rate (frames per second) and converts, as for a device that lacks
+  // the program's rate; 0: the program's rate wherever the device takes it.
+  double deviceRate = 0;
 };
 
 // Opening fails (nullptr) quickly when there is no sound server or device.

@@ -2,6 +2,7 @@
 // cursor and focus, and the controls of open dialogs. The model is the only truth: every widget
 // state that a user action may have changed is set again from the model after the action.
 #include <QApplication>
+#include <QComboBox>
 #include <QFontMetricsF>
 #include <QGroupBox>
 #include <QIcon>
@@ -305,6 +306,16 @@ std::unique_ptr<DialogView> BuildDialogView(QtBackend::State& s, DialogModel& m)
           w = e;
           break;
         }
+        case DialogControlKind::List: {
+          auto* list = new QComboBox(d);
+          // The choice goes into the model at once; the procedure hears of it as a command.
+          QObject::connect(list, &QComboBox::activated, list, [&s, &m, id](int index) {
+            if (auto* control = m.Control(id)) control->position = index;
+            s.Queue({&m, WM_COMMAND, static_cast<uintptr_t>(id) | (LBN_SELCHANGE << 16), 0, 0});
+          });
+          w = list;
+          break;
+        }
         case DialogControlKind::ScrollBar: {
           auto* bar = new QScrollBar(Qt::Horizontal, d);
           bar->setSingleStep(std::max(1, c.lineStep));
@@ -364,6 +375,19 @@ void MirrorDialog(DialogView& view, bool force) {
       case DialogControlKind::ScrollBar:
         MirrorScrollBar(static_cast<QScrollBar*>(w), c.minimum, c.maximum, c.position);
         break;
+      case DialogControlKind::List: {
+        auto* list = static_cast<QComboBox*>(w);
+        QStringList items;
+        for (const auto& item : c.items) items << ToQt(item);
+        bool same = list->count() == items.size();
+        for (int i = 0; same && i < list->count(); ++i) same = list->itemText(i) == items[i];
+        if (!same) {
+          list->clear();
+          list->addItems(items);
+        }
+        if (list->currentIndex() != c.position) list->setCurrentIndex(c.position);
+        break;
+      }
     }
   }
 }
