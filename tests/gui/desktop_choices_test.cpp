@@ -147,8 +147,8 @@ class KeptOutput : public SoundOutput {
 
 class KeptSound : public SoundSystem {
  public:
-  std::unique_ptr<SoundInput> OpenInput(const SoundFormat&) override { return nullptr; }
-  std::unique_ptr<SoundOutput> OpenOutput(const SoundFormat&) override {
+  std::unique_ptr<SoundInput> OpenInput(const SoundFormat&, const std::string&) override { return nullptr; }
+  std::unique_ptr<SoundOutput> OpenOutput(const SoundFormat&, const std::string&) override {
     return std::make_unique<KeptOutput>(&heard);
   }
   std::vector<uint8_t> heard;
