@@ -16,12 +16,12 @@ bool Usable(const SoundFormat& f) {
   return f.channels >= 1 && f.channels <= 2 && f.bitsPerSample == 16 && f.sampleRate > 0;
 }
 
-pa_sample_spec SpecOf(const SoundFormat& format, int channels) {
-  pa_sample_spec spec{};
-  spec.format = PA_SAMPLE_S16LE;
-  spec.rate = static_cast<uint32_t>(format.sampleRate);
-  spec.channels = static_cast<uint8_t>(channels);
-  return spec;
+pa_sample_spec StreamFormatOf(const SoundFormat& format, int channels) {
+  pa_sample_spec streamFormat{};
+  streamFormat.format = PA_SAMPLE_S16LE;
+  streamFormat.rate = static_cast<uint32_t>(format.sampleRate);
+  streamFormat.channels = static_cast<uint8_t>(channels);
+  return streamFormat;
 }
 
 pa_channel_map MapOf(int channels) {

@@ -187,16 +187,16 @@ std::unique_ptr<SoundInput> OpenPulseInput(const std::shared_ptr<Connection>& co
   auto core = std::make_shared<InputCore>(format, connection);
   {
     LoopLock lock(connection->Loop());
-    const pa_sample_spec spec = SpecOf(format, format.channels);
+    const pa_sample_spec streamFormat = StreamFormatOf(format, format.channels);
     const pa_channel_map map = MapOf(format.channels);
-    core->stream = pa_stream_new(connection->Context(), "Taldrinex capture", &spec, &map);
+    core->stream = pa_stream_new(connection->Context(), "Taldrinex capture", &streamFormat, &map);
     if (!core->stream) return nullptr;
     pa_stream_set_state_callback(core->stream, StreamState, core.get());
     pa_stream_set_read_callback(core->stream, StreamRead, core.get());
     // Small fragments: the program's buffers fill evenly and a stall shows at once.
     pa_buffer_attr attr{};
     attr.maxlength = static_cast<uint32_t>(-1);
-    attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(20000, &spec));
+    attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(20000, &streamFormat));
     attr.tlength = attr.prebuf = attr.minreq = static_cast<uint32_t>(-1);
     // A chosen source that goes away ends the stream instead of moving it to another source.
     auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_START_CORKED |

@@ -63,8 +63,8 @@ class Connection {
   uint64_t signals_ = 0;  // under waitMutex_
 };
 
-// A sample spec of the program's format (16-bit little-endian frames).
-pa_sample_spec SpecOf(const SoundFormat& format, int channels);
+// The server's stream format for the program's format (16-bit little-endian frames).
+pa_sample_spec StreamFormatOf(const SoundFormat& format, int channels);
 pa_channel_map MapOf(int channels);
 bool Usable(const SoundFormat& format);
 

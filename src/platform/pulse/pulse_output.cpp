@@ -221,16 +221,16 @@ std::unique_ptr<SoundOutput> OpenPulseOutput(const std::shared_ptr<Connection>& 
   auto output = std::make_unique<PulseOutput>(core);
   {
     LoopLock lock(connection->Loop());
-    const pa_sample_spec spec = SpecOf(format, kStreamChannels);
+    const pa_sample_spec streamFormat = StreamFormatOf(format, kStreamChannels);
     const pa_channel_map map = MapOf(kStreamChannels);
-    core->stream = pa_stream_new(connection->Context(), "Taldrinex playback", &spec, &map);
+    core->stream = pa_stream_new(connection->Context(), "Taldrinex playback", &streamFormat, &map);
     if (!core->stream) return nullptr;
     pa_stream_set_state_callback(core->stream, StreamState, core.get());
     pa_stream_set_write_callback(core->stream, StreamWrite, core.get());
     // A short server buffer: a Reset is heard soon, and the position stays close to what is heard.
     pa_buffer_attr attr{};
     attr.maxlength = static_cast<uint32_t>(-1);
-    attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(100000, &spec));
+    attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(100000, &streamFormat));
     attr.prebuf = attr.minreq = attr.fragsize = static_cast<uint32_t>(-1);
     auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_INTERPOLATE_TIMING |
                                                 PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_NOT_MONOTONIC |
