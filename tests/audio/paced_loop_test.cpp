@@ -42,6 +42,7 @@ class PacedLoopTest : public LiveRunTest {
       config.resizeClientWidth = clientWidth;
       config.resizeClientHeight = 700;
     }
+    sound.reset();  // the simulated devices detach from the backend they were made for
     backend = std::make_unique<ObservingBackend>(config);
     sound = std::make_unique<SimSoundSystem>(*backend);
     SetBackend(backend.get());
