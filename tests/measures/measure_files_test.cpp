@@ -93,9 +93,9 @@ TEST_F(MeasureFiles, CommandKeepsOrderReportsErrorsAndSelectsStretches) {
   const std::string a = Path("a.wav"), mono = Path("mono.wav"), eight = Path("eight.wav");
   ASSERT_TRUE(testsig::WriteWaveFile(a, stereo, 2, 44100, {WaveCoding::Pcm24, true, 602}));
   ASSERT_TRUE(testsig::WriteWaveFile(mono, voice.audio, 1, 44100, {WaveCoding::Float32, false, 0}));
-  wavtest::WavSpec spec;
-  spec.bitsPerSample = 8;
-  wavtest::WriteFile(eight, wavtest::MakeWav(spec));
+  wavtest::WavSpec format;
+  format.bitsPerSample = 8;
+  wavtest::WriteFile(eight, wavtest::MakeWav(format));
 
   CliRun run = RunCli("measure " + a + " " + Path("missing.wav") + " " + mono + " " + eight + " --jobs 2");
   EXPECT_EQ(run.status, 1);

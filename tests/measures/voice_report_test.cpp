@@ -14,12 +14,12 @@ using testsig::KnownVoiceSpec;
 
 struct Case {
   const char* name;
-  KnownVoiceSpec spec;
+  KnownVoiceSpec known;
   double jitterTolerance;   // absolute, percentage points
   double shimmerTolerance;  // absolute, percentage points
 };
 
-KnownVoiceSpec Spec(double f0, int rate, double jitter, double shimmer, double noiseDb, double cq) {
+KnownVoiceSpec Known(double f0, int rate, double jitter, double shimmer, double noiseDb, double cq) {
   KnownVoiceSpec s;
   s.f0Hz = f0;
   s.rate = rate;
@@ -34,9 +34,9 @@ class KnownTruth : public ::testing::TestWithParam<Case> {};
 
 TEST_P(KnownTruth, MeasuresMatchTheTruth) {
   const Case& c = GetParam();
-  const auto voice = testsig::MakeKnownVoice(c.spec);
+  const auto voice = testsig::MakeKnownVoice(c.known);
   const auto frames = testsig::ToInt16(testsig::StereoFrames(voice));
-  const VoiceReport r = MeasureVoice(std::span<const int16_t>(frames), 2, c.spec.rate);
+  const VoiceReport r = MeasureVoice(std::span<const int16_t>(frames), 2, c.known.rate);
   const auto& t = voice.truth;
   std::printf("%s: f0 %.3f (truth %.3f) jitter %.3f (%.3f) shimmer %.3f (%.3f) hnr %.2f cpps %.2f periods %d\n",
               c.name, r.f0Hz.mean, t.f0MeanHz, r.jitterLocalPercent, t.jitterLocalPercent, r.shimmerLocalPercent,
@@ -46,11 +46,11 @@ TEST_P(KnownTruth, MeasuresMatchTheTruth) {
   EXPECT_NEAR(r.jitterLocalPercent, t.jitterLocalPercent, c.jitterTolerance);
   EXPECT_NEAR(r.shimmerLocalPercent, t.shimmerLocalPercent, c.shimmerTolerance);
   // Without jitter and shimmer the harmonics-to-noise ratio is the signal-to-noise ratio.
-  if (c.spec.noiseDb < 100 && c.spec.jitterPercent == 0 && c.spec.shimmerPercent == 0) {
-    EXPECT_NEAR(r.hnrDb, c.spec.noiseDb, 3.0);
+  if (c.known.noiseDb < 100 && c.known.jitterPercent == 0 && c.known.shimmerPercent == 0) {
+    EXPECT_NEAR(r.hnrDb, c.known.noiseDb, 3.0);
   }
   // Nearly the whole signal is voiced and cut into periods.
-  EXPECT_GT(r.periods, 0.9 * c.spec.seconds * c.spec.f0Hz);
+  EXPECT_GT(r.periods, 0.9 * c.known.seconds * c.known.f0Hz);
   EXPECT_GT(r.voicedFrames, 0.9 * (r.voicedFrames + r.unvoicedFrames + r.silentFrames));
 
   ASSERT_TRUE(r.egg.has_value());
@@ -67,10 +67,10 @@ TEST_P(KnownTruth, MeasuresMatchTheTruth) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Voices, KnownTruth,
-                         ::testing::Values(Case{"clean", Spec(125, 44100, 0, 0, 200, 0.45), 0.05, 0.2},
-                                           Case{"rough", Spec(210, 22050, 1.0, 4.0, 25, 0.55), 0.2, 1.3},
-                                           Case{"low", Spec(95, 48000, 0.5, 2.0, 30, 0.35), 0.15, 0.6},
-                                           Case{"noisy", Spec(160, 44100, 0, 0, 18, 0.5), 0.3, 3.0}),
+                         ::testing::Values(Case{"clean", Known(125, 44100, 0, 0, 200, 0.45), 0.05, 0.2},
+                                           Case{"rough", Known(210, 22050, 1.0, 4.0, 25, 0.55), 0.2, 1.3},
+                                           Case{"low", Known(95, 48000, 0.5, 2.0, 30, 0.35), 0.15, 0.6},
+                                           Case{"noisy", Known(160, 44100, 0, 0, 18, 0.5), 0.3, 3.0}),
                          [](const auto& info) { return info.param.name; });
 
 // The quality gate, the orientation and the edge cases in one place.

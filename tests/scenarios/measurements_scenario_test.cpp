@@ -31,9 +31,9 @@ class MeasurementsScenario : public ::testing::Test {
                                               std::vector<testsig::KnownVoiceSpec> specs) {
     std::vector<float> frames;
     std::vector<testsig::KnownVoiceTruth> truths;
-    for (auto& spec : specs) {
-      spec.rate = kRate;
-      const testsig::KnownVoice v = testsig::MakeKnownVoice(spec);
+    for (auto& voice : specs) {
+      voice.rate = kRate;
+      const testsig::KnownVoice v = testsig::MakeKnownVoice(voice);
       const std::vector<float> f = testsig::StereoFrames(v);
       frames.insert(frames.end(), f.begin(), f.end());
       truths.push_back(v.truth);

@@ -41,7 +41,7 @@ struct KnownVoice {
   KnownVoiceTruth truth;
 };
 
-KnownVoice MakeKnownVoice(const KnownVoiceSpec& spec);
+KnownVoice MakeKnownVoice(const KnownVoiceSpec& voice);
 
 // Interleaved frames (Audio, EGG), or the Audio alone; 16-bit rounded when asked.
 std::vector<float> StereoFrames(const KnownVoice& voice);
