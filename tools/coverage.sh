@@ -7,9 +7,12 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 dir=${1:-build-coverage}
 cd "$root"
-# -O1 keeps the whole-program runs quick; counters still map to source lines.
+# -O1 keeps the whole-program runs quick; counters still map to source lines. The sound and
+# playback threads update the same counters, so the updates are atomic (torn updates give gcov
+# negative counts, which gcovr refuses).
+cov="--coverage -fprofile-update=atomic"
 tools/build.sh "$dir" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DCMAKE_C_FLAGS_DEBUG="-O1 -g" \
-  -DCMAKE_CXX_FLAGS=--coverage -DCMAKE_C_FLAGS=--coverage -DCMAKE_EXE_LINKER_FLAGS=--coverage -DTX_BUILD_BENCH=OFF
+  -DCMAKE_CXX_FLAGS="$cov" -DCMAKE_C_FLAGS="$cov" -DCMAKE_EXE_LINKER_FLAGS=--coverage -DTX_BUILD_BENCH=OFF
 find "$dir" -name '*.gcda' -delete
 ctest --test-dir "$dir" -j2 --timeout 900 --output-on-failure >"$dir/ctest.log" 2>&1 || {
   tail -n 30 "$dir/ctest.log"; echo "coverage.sh: tests failed (log: $dir/ctest.log)"; exit 1; }
