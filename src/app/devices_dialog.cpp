@@ -62,6 +62,7 @@ intptr_t DevicesDialogProc(DialogModel& d, uint32_t message, uintptr_t wParam, i
         choice.InputName = in.name;
         choice.OutputDevice = out.id;
         choice.OutputName = out.name;
+        RememberSoundDevices();
         d.End(1);
       }
       if ((wParam & 0xFFFF) == IDCANCEL) d.End(0);

@@ -10,6 +10,7 @@
 #include "app/program.h"
 #include "app/activities.h"
 #include "app/window_state.h"
+#include "audio/sound_devices.h"
 #include "display/display_state.h"
 #include "display/palette.h"
 #include "display/sample_slots.h"
@@ -155,6 +156,7 @@ void OnClose() {
   Display.PanelFont.reset();
   if (Mode.OpenBlockCount != 0) CurrentBackend().Beep();
   Window.WindowExists = false;
+  CloseMeasurementsWindow();  // keeps its place for the next run
   CurrentBackend().DestroyMainWindow();
   MainUi.windowCreated = false;
   UiChanged();
@@ -217,6 +219,7 @@ void CreateMainWindow(int variant) {
 }
 
 int RunTaldrinex(int variant, const std::string& commandLine) {
+  SoundDevices = RememberedSoundDevices();
   CreateMainWindow(variant);
   if (!commandLine.empty()) {
     // The file's folder becomes the current directory before the file is opened, so a relative

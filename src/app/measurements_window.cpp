@@ -14,6 +14,7 @@
 #include "platform/backend.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
+#include "platform/preferences.h"
 #include "settings/analysis_settings.h"
 #include "settings/mode_state.h"
 
@@ -29,6 +30,7 @@ constexpr int kColumnX[4] = {8, 140, 300, 460};
 constexpr int kColumnWidth[4] = {128, 156, 156, 140};
 constexpr int kWidth = 608;
 constexpr double kLivePeriodMs = 500;
+constexpr const char* kPlaceKey = "MeasurementsWindow/place";
 
 bool Shown(const DialogModel* d) {
   return std::find(MainUi.openDialogs.begin(), MainUi.openDialogs.end(), d) != MainUi.openDialogs.end();
@@ -235,6 +237,12 @@ void OpenMeasurementsWindow() {
   auto& w = MeasurementsWindow;
   if (w.Open && Shown(&w.Dialog)) return;
   w.Dialog = MakeDialog();
+  // The first time in a run it opens where it was closed in the last run, if that still fits.
+  if (const auto place = ReadWindowPlace(kPlaceKey); place && !w.PositionSet) {
+    w.Left = place->x;
+    w.Top = place->y;
+    w.PositionSet = true;
+  }
   w.Dialog.procedure = MeasurementsProc;
   w.Dialog.procedure(w.Dialog, WM_INITDIALOG, 0, 0);
   w.Open = true;
@@ -253,6 +261,7 @@ void CloseMeasurementsWindow() {
   w.Left = w.Dialog.x;
   w.Top = w.Dialog.y;
   w.PositionSet = true;
+  WriteWindowPlace(kPlaceKey, {w.Left, w.Top, w.Dialog.width, w.Dialog.height});
   w.Dialog.End(IDCANCEL);
   if (Shown(&w.Dialog)) {
     std::erase(MainUi.openDialogs, &w.Dialog);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/backend.h"
+#include "platform/preferences.h"
 
 SoundDeviceChoice SoundDevices;
 
@@ -25,6 +26,7 @@ std::unique_ptr<Device> OpenWithFallback(bool input, std::string& id, std::strin
   const std::string shown = name.empty() ? id : name;
   id.clear();
   name.clear();
+  RememberSoundDevices();
   if (HasBackend()) {
     CurrentBackend().ShowMessageBox(std::string("The sound ") + (input ? "input" : "output") + " device \"" +
                                         shown +
@@ -42,6 +44,22 @@ std::unique_ptr<SoundOutput> OpenOut(SoundSystem& s, const SoundFormat& f, const
 }
 
 }  // namespace
+
+SoundDeviceChoice RememberedSoundDevices() {
+  SoundDeviceChoice c;
+  c.InputDevice = ReadPreference("SoundDevices/input").value_or("");
+  c.InputName = ReadPreference("SoundDevices/inputName").value_or("");
+  c.OutputDevice = ReadPreference("SoundDevices/output").value_or("");
+  c.OutputName = ReadPreference("SoundDevices/outputName").value_or("");
+  return c;
+}
+
+void RememberSoundDevices() {
+  WritePreference("SoundDevices/input", SoundDevices.InputDevice);
+  WritePreference("SoundDevices/inputName", SoundDevices.InputName);
+  WritePreference("SoundDevices/output", SoundDevices.OutputDevice);
+  WritePreference("SoundDevices/outputName", SoundDevices.OutputName);
+}
 
 std::unique_ptr<SoundInput> OpenChosenInput(const SoundFormat& format) {
   return OpenWithFallback<SoundInput>(true, SoundDevices.InputDevice, SoundDevices.InputName, OpenIn, format);

@@ -14,6 +14,11 @@ struct SoundDeviceChoice {
 };
 extern SoundDeviceChoice SoundDevices;
 
+// The choice is remembered between runs of the desktop program (nothing without a preference
+// store): read at start, written whenever it changes (the dialog's OK, a fallback to the default).
+SoundDeviceChoice RememberedSoundDevices();
+void RememberSoundDevices();
+
 // Opens the chosen device of the current sound system. A chosen device that is no longer offered
 // gives a message naming it, and the default device is opened (and chosen) instead. nullptr when
 // no device opens (or there is no sound system).

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QPushButton>
 #include <QDropEvent>
 #include <QGuiApplication>
 #include <QImage>
@@ -19,6 +22,7 @@
 #include <fstream>
 
 #include "app/window_state.h"
+#include "audio/sound_devices.h"
 #include "gui_support.h"
 #include "platform/messages.h"
 #include "platform/preferences.h"
@@ -77,6 +81,53 @@ TEST(RememberedChoices, TheWindowComesBackWhereTheUserLeftItAndOnlyOnAScreen) {
   RunWithStore(file, [&](QWidget& window) { started = window.frameGeometry(); });
   EXPECT_TRUE(screen.contains(started)) << started.x() << "," << started.y();
   EXPECT_NE(started.topLeft(), QPoint(5000, 5000));
+  std::filesystem::remove(file);
+}
+
+// Offers one named device each way and opens none.
+class NamedDevices : public SoundSystem {
+ public:
+  std::unique_ptr<SoundInput> OpenInput(const SoundFormat&, const std::string&) override { return nullptr; }
+  std::unique_ptr<SoundOutput> OpenOutput(const SoundFormat&, const std::string&) override { return nullptr; }
+  std::vector<SoundDeviceInfo> ListDevices(bool input) override {
+    return {input ? SoundDeviceInfo{"usb-in", "Lab interface in"} : SoundDeviceInfo{"usb-out", "Lab interface out"}};
+  }
+};
+
+TEST(RememberedChoices, TheDevicesAndTheMeasurementsWindowComeBackInTheNextRun) {
+  const auto file = SettingsFile();
+  std::filesystem::remove(file);
+  NamedDevices sound;
+  SetSoundSystem(&sound);
+  const QPoint moved = QGuiApplication::primaryScreen()->availableGeometry().topLeft() + QPoint(40, 50);
+  auto measurements = [] { return MainWindowWidget()->findChild<QDialog*>("dialog120"); };
+  RunWithStore(file, [&](QWidget& window) {
+    // The user picks the second entry of both lists (the first is "System default") and presses OK.
+    QTimer::singleShot(100, [&window] {
+      for (int list : {1201, 1202})
+        if (auto* box = window.findChild<QComboBox*>(QString("control%1").arg(list))) emit box->activated(1);
+      if (auto* ok = window.findChild<QPushButton*>("control1")) ok->click();
+    });
+    SendMainMessage(WM_COMMAND, MENU_AUDIO_DEVICES, 0);
+    SendMainMessage(WM_COMMAND, MENU_MEASUREMENTS, 0);
+    if (QDialog* d = measurements()) d->move(moved);
+    window.showMaximized();
+  });  // the program ends with the window open
+  QPoint reopened;
+  bool maximized = false;
+  std::string input, output;
+  RunWithStore(file, [&](QWidget& window) {
+    maximized = window.isMaximized();
+    input = SoundDevices.InputName;
+    output = SoundDevices.OutputDevice;
+    SendMainMessage(WM_COMMAND, MENU_MEASUREMENTS, 0);
+    if (QDialog* d = measurements()) reopened = d->frameGeometry().topLeft();
+  });
+  SetSoundSystem(nullptr);
+  EXPECT_EQ(input, "Lab interface in");
+  EXPECT_EQ(output, "usb-out");
+  EXPECT_EQ(reopened, moved);
+  EXPECT_TRUE(maximized);
   std::filesystem::remove(file);
 }
 

@@ -218,7 +218,12 @@ void QtBackend::ShowMainWindow() {
   // that follows lays it out.
   if (const auto place = ReadWindowPlace(MainWindowPlaceKey()))
     PlaceMainWindow(s, QRect(place->x, place->y, place->width, place->height));
-  w.show();
+  // A window left maximized comes back maximized (its place above is where it returns to).
+  const bool maximized = ReadPreference(MainWindowPlaceKey() + "/maximized") == "1";
+  if (maximized)
+    w.showMaximized();
+  else
+    w.show();
   if (QWindow* handle = w.windowHandle(); handle && !s.watchingScreen) {
     // On another screen the device size may change while the logical size stays.
     QObject::connect(handle, &QWindow::screenChanged, &w, [&s] { s.Queue({nullptr, WM_SIZE, 0, 0, 0}); });
@@ -232,7 +237,7 @@ void QtBackend::ShowMainWindow() {
   const QRect frame = w.frameGeometry(), inner = w.geometry();
   const double r = PixelRatio(s);
   const QRect want = LogicalRect(r, MainUi.windowRect);
-  if (frame.size() != want.size() && want.width() > 0 && want.height() > 0) {
+  if (!maximized && frame.size() != want.size() && want.width() > 0 && want.height() > 0) {
     w.resize(std::max(1, want.width() - (frame.width() - inner.width())),
              std::max(1, want.height() - (frame.height() - inner.height())));
     w.move(want.topLeft());
@@ -245,10 +250,14 @@ void QtBackend::ShowMainWindow() {
 void QtBackend::DestroyMainWindow() {
   State& s = *state_;
   // Called from the program's close handling, never from inside Qt's dispatch: safe to delete.
-  if (s.window && s.window->isVisible() &&
-      !(s.window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
-    const QRect frame = s.window->frameGeometry();
-    WriteWindowPlace(MainWindowPlaceKey(), {frame.x(), frame.y(), frame.width(), frame.height()});
+  // A maximized (or full-screen) window keeps the place it had before, and comes back maximized.
+  if (s.window && s.window->isVisible()) {
+    const bool maximized = s.window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen);
+    WritePreference(MainWindowPlaceKey() + "/maximized", maximized ? "1" : "0");
+    if (!maximized) {
+      const QRect frame = s.window->frameGeometry();
+      WriteWindowPlace(MainWindowPlaceKey(), {frame.x(), frame.y(), frame.width(), frame.height()});
+    }
   }
   s.watchingScreen = false;
   s.dialogs.clear();
