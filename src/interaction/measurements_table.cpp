@@ -1,6 +1,8 @@
 #include "interaction/measurements_table.h"
 
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <cstdio>
 #include <sstream>
 
@@ -46,6 +48,11 @@ std::string Format(const char* format, double v) {
   if (std::isnan(v)) return "--";
   char text[64];
   std::snprintf(text, sizeof text, format, v);
+  // A tiny negative value that rounds to zero reads as zero, not "-0.00".
+  if (text[0] == '-' && std::strtod(text, nullptr) == 0) {
+    if (std::strchr(format, '+')) text[0] = '+';
+    else return text + 1;
+  }
   return text;
 }
 

@@ -95,6 +95,10 @@ TEST(MeasurementsTable, ColumnsDifferencesAndTheCellsThatStayEmpty) {
   EXPECT_EQ(Row(t, "CQ DEGG")[2], "noisy EGG: 60 of 100");
   EXPECT_EQ(Row(t, "CQ DEGG")[3], "");
   EXPECT_EQ(Row(t, "Cycles (flagged)")[3], "+0 (+60)");
+  // A difference that rounds to zero carries no minus sign.
+  SampleFigures c = a;
+  c.report.shimmerLocalPercent -= 1e-4;
+  EXPECT_EQ(Row(BuildMeasurementsTable(a, c, 440), "Shimmer (local)")[3], "+0.00 %");
   // No Sample B: its column and the difference are empty. Mono: no EGG rows.
   t = BuildMeasurementsTable(a, none, 440);
   EXPECT_EQ(Row(t, "F0 mean")[2], "");
