@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# live_cpu.sh [--build DIR] [--display :N] [--seconds S] [--only CASE] [--shots DIR]
+# live_cpu.sh [--build DIR] [--display :N] [--seconds S] [--only CASE] [--shots DIR] [--measurements]
 #
 # CPU cost of live analysis in the desktop program. Starts taldrinex-full under Xvfb (1920 x 1080)
 # with a private sound server whose source is fed a steady 180 Hz voice at real-time pace, presses
@@ -13,6 +13,8 @@
 # Cases: f5-default, f1-default (the window the program opens with), f5-max, f1-max (the window
 # sized to the whole 1920 x 1080 screen), frozen (F1, default window, Freeze pressed, left alone).
 # --shots DIR keeps a screenshot of each case (ImageMagick's import) taken after its measurement.
+# --measurements opens the Measurements window (key M) right after Run in every case, to see what
+# its live figures cost the display.
 # Run by hand: it is not part of ./test.
 set -u
 
@@ -22,6 +24,7 @@ display=:91
 seconds=10
 only=""
 shots=""
+measurements=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --build) build=$2; shift 2 ;;
@@ -29,7 +32,8 @@ while [ $# -gt 0 ]; do
     --seconds) seconds=$2; shift 2 ;;
     --only) only=$2; shift 2 ;;
     --shots) shots=$2; shift 2 ;;
-    *) echo "usage: $0 [--build DIR] [--display :N] [--seconds S] [--only CASE] [--shots DIR]" >&2; exit 2 ;;
+    --measurements) measurements=yes; shift ;;
+    *) echo "usage: $0 [--build DIR] [--display :N] [--seconds S] [--only CASE] [--shots DIR] [--measurements]" >&2; exit 2 ;;
   esac
 done
 case "$build" in /*) ;; *) build=$root/$build ;; esac
@@ -179,6 +183,7 @@ try_case() {
   sleep 1
   run_start=$(date +%s.%N)
   key r  # Run
+  [ -n "$measurements" ] && key m
   sleep 1
   if [ "$layout" != F1 ]; then
     # Layout keys act on a frozen view: freeze, choose, run on.
