@@ -57,7 +57,7 @@ int RunHeadlessSession(const SessionOptions& options) {
 
   SetBackend(&backend);
   SetSoundSystem(options.realSound ? options.realSound : &sound);
-  const int code = RunTaldrinex(options.variant, "");
+  const int code = RunTaldrinex(options.variant, options.commandLine);
   SetSoundSystem(nullptr);
   SetBackend(nullptr);
   ResetMessageQueue();

@@ -27,6 +27,7 @@ struct SessionOptions {
   int variant = 1;                    // 0 full, 1 real-time, 2 signals
   HeadlessConfig config;              // screen, costs, resize after creation
   std::string inputFile;              // a recording the simulated input plays; empty: a sine
+  std::string commandLine;            // the program's command line: a recording it plays at start
   // Real sound devices to use instead of the simulated ones (the run then follows the real
   // clock); not owned. Null: simulated devices on the virtual clock.
   SoundSystem* realSound = nullptr;

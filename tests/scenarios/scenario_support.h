@@ -13,12 +13,14 @@ struct ScenarioResult {
   std::string errors;
 };
 
-inline ScenarioResult RunScenario(const std::string& script, int variant = 1, HeadlessConfig config = {}) {
+inline ScenarioResult RunScenario(const std::string& script, int variant = 1, HeadlessConfig config = {},
+                                  const std::string& commandLine = "") {
   std::ostringstream out, err;
   SessionOptions options;
   options.script = script;
   options.variant = variant;
   options.config = config;
+  options.commandLine = commandLine;
   options.out = &out;
   options.err = &err;
   ScenarioResult r;
