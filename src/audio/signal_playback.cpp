@@ -28,7 +28,6 @@ namespace {
 struct SignalRunState {
   bool tablesReady = false;
   std::array<int16_t, kSpectrumLength> keptSpectrumA{};
-  int keptF0A = 0;
 };
 SignalRunState SignalRun;
 
@@ -111,9 +110,9 @@ StepCopy SignalCopyStep(double t, bool frozen, SegmentView* view) {
   }
   const int64_t e = std::max<int64_t>(static_cast<int64_t>(std::trunc(P.SampleRate * since / 1000.0)) + kSegmentFrames / 2, 0);
   P.LastSegmentStart = e <= kSegmentFrames ? 0 : e - kSegmentFrames;
-  // The analysis step writes the A side; playing B over A, its results move to the B side.
+  // The analysis step writes the A side; playing B over A, its spectrum moves to the B side. The
+  // F0 stays in F0A: the readout shows the F0 of the sound heard.
   SignalRun.keptSpectrumA = s.SpectrumA;
-  SignalRun.keptF0A = s.F0A;
   return StepCopy::Copied;
 }
 
@@ -122,8 +121,6 @@ void SignalAfterAnalysis() {
   if (SignalPlay.Target == 1) {
     s.SpectrumB = s.SpectrumA;
     s.SpectrumA = SignalRun.keptSpectrumA;
-    s.F0B = s.F0A;
-    s.F0A = SignalRun.keptF0A;
   }
 }
 

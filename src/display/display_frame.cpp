@@ -222,6 +222,8 @@ void DrawDisplayFrame(canvas::Surface& hdc, int displayTimeMs) {
   const int index = Companions.ComparisonMode * 8 + Companions.DisplayMode;
   const auto panels = FramePanels(index, Display.PanelAreaWidth, Display.PanelAreaHeight, Mode.PlayingSignals != 0,
                                   Mode.PlaySelection, Display.FullRedraw != 0);
+  for (const PanelPlacement& p : panels)
+    if (p.kind == K::Spectrum) SetLeadingSpectrumCursorFrequency(p.rect.width, p.sampleFlag);
   for (const PanelPlacement& p : panels) DrawPanel(hdc, p, displayTimeMs);
 
   DrawLegendStrip(hdc, Display.CharWidth, Display.PanelAreaHeight + 1);

@@ -93,20 +93,24 @@ bool CursorShown(int sampleFlag) {
   return false;
 }
 
+// In F1 and F2 the spectrum cursor is coupled to the spectrogram's frequency cursor: the leading
+// panel sets the frequency, the others follow it.
+bool Coupled() { return Companions.DisplayMode == 0 || Companions.DisplayMode == 1; }
+bool Leads(int sampleFlag) {
+  const int target = PanelCursors.CursorTarget;
+  return Coupled() && ((target == 1 && sampleFlag == 0) || (target == 3 && sampleFlag == 1));
+}
+
 void DrawCursor(canvas::DrawContext& dc, const int16_t* levels, const SpectrumScales& s, int x, int bottom, int width,
                 int sampleFlag) {
   const double range = ShownFreqScaleHz();
   const int offset = sampleFlag ? PanelCursors.SpectrumCursorB : PanelCursors.SpectrumCursorA;
   int cx = x + offset;
   double f = static_cast<double>(offset) * range / width;
-  const int mode = Companions.DisplayMode;
-  if (mode == 0 || mode == 1) {
-    // Coupled to the spectrogram's frequency cursor: the leading panel sets the frequency, the
-    // others follow it.
+  if (Coupled()) {
     const int target = PanelCursors.CursorTarget;
-    const bool leads = (target == 1 && sampleFlag == 0) || (target == 3 && sampleFlag == 1);
-    if (leads) {
-      (sampleFlag ? PanelCursors.CursorFreqB : PanelCursors.CursorFreqA) = static_cast<float>(f);
+    if (Leads(sampleFlag)) {
+      SetLeadingSpectrumCursorFrequency(width, sampleFlag);
     } else if (target != 0) {
       f = sampleFlag ? PanelCursors.CursorFreqB : PanelCursors.CursorFreqA;
       cx = RoundHalfUp(f / range * width + x);
@@ -125,6 +129,13 @@ void DrawCursor(canvas::DrawContext& dc, const int16_t* levels, const SpectrumSc
 }
 
 }  // namespace
+
+void SetLeadingSpectrumCursorFrequency(int width, int sampleFlag) {
+  if (width <= 0 || !CursorShown(sampleFlag) || !Leads(sampleFlag)) return;
+  const int offset = sampleFlag ? PanelCursors.SpectrumCursorB : PanelCursors.SpectrumCursorA;
+  (sampleFlag ? PanelCursors.CursorFreqB : PanelCursors.CursorFreqA) =
+      static_cast<float>(static_cast<double>(offset) * ShownFreqScaleHz() / width);
+}
 
 SpectrumScales ComputeSpectrumScales(int bottom, int width, int height) {
   SpectrumScales s;

@@ -27,6 +27,12 @@ void DrawSpectrum(canvas::Surface& hdc, std::optional<canvas::Pen> eraserPen, ca
                   std::optional<canvas::Pen> framePen, const int16_t* levels, const int16_t* erase, int x,
                   int bottom, int width, int height, int sampleFlag);
 
+// In F1 and F2, when the spectrum cursor of sampleFlag's sample leads and is shown, its frequency
+// (from its offset in a panel width pixels wide) becomes the sample's cursor frequency, which the
+// spectrogram follows. The display frame calls it before drawing, as the spectrogram is drawn
+// before the spectrum.
+void SetLeadingSpectrumCursorFrequency(int width, int sampleFlag);
+
 // The level readout of the frequency cursor: levels[bin of f] - AmplitudeScale, within
 // -AmplitudeScale .. 0 dB.
 double SpectrumCursorLevel(const int16_t* levels, double frequencyHz);
