@@ -126,7 +126,7 @@ bool PlayHeldSample() {
   Mode.SpectrogramColumn = Mode.SpectrogramLag = Mode.EnvelopeColumn = Mode.EnvelopeLag = 0;
   Mode.SignalPlaybackDone = 0;
   FillSampleArea();
-  if (OpenSignalPlaybackDevice(NowMs())) {
+  if (OpenSignalPlaybackDevice()) {
     SetCursorShape(CursorShape::Arrow);
     SignalPlaybackHooks hooks;
     hooks.presentFrame = PresentLiveFrame;
@@ -205,7 +205,7 @@ bool OpenFileForPlay(intptr_t lParam) {
   MainUi.caption = FilePaths.FileTitle;
   UiChanged();
   Mode.StopRequested = 0;
-  switch (BeginFilePlayback(std::move(playback), NowMs())) {
+  switch (BeginFilePlayback(std::move(playback))) {
     case FilePlaybackStart::Started:
       break;
     case FilePlaybackStart::NoMemory:

@@ -266,7 +266,7 @@ void LimitFrequencyScaleToRate(int sampleRate) {
   RecomputeSpectrogramBins();
 }
 
-FilePlaybackStart BeginFilePlayback(RecordingPlayback&& playback, double nowMs, int64_t maxBlockBytes) {
+FilePlaybackStart BeginFilePlayback(RecordingPlayback&& playback, int64_t maxBlockBytes) {
   auto& F = FilePlay;
   ReleaseFileStream();
   F.Channels = playback.info.channels;
@@ -287,7 +287,7 @@ FilePlaybackStart BeginFilePlayback(RecordingPlayback&& playback, double nowMs, 
   if (ReadNextPlayData(F.Stream, Half(0), F.ReadAheadBytes / 2) <= 0) Mode.StopRequested = 1;
   const int loops = static_cast<int>(F.PlayDataBytes / F.ReadAheadBytes) + 1;
   const SoundFormat format{F.Channels, F.SampleRate, 16};
-  if (!OpenPlaybackDevice(format, F.StreamBlock.data(), F.StreamBlock.size(), loops, PlaybackOwner::File, nowMs)) {
+  if (!OpenPlaybackDevice(format, F.StreamBlock.data(), F.StreamBlock.size(), loops, PlaybackOwner::File)) {
     ReleaseFileStream();
     return FilePlaybackStart::CannotOpenDevice;
   }

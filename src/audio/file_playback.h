@@ -47,7 +47,7 @@ enum class FilePlaybackStart {
 // The opening steps after the file was accepted and the settings hold its format: the play block,
 // its first half from the file, the device with the variant's volume. Takes the file over.
 // `maxBlockBytes` limits the block (0 = no limit; tests use it to fail the allocation).
-FilePlaybackStart BeginFilePlayback(RecordingPlayback&& playback, double nowMs, int64_t maxBlockBytes = 0);
+FilePlaybackStart BeginFilePlayback(RecordingPlayback&& playback, int64_t maxBlockBytes = 0);
 
 // What the loop needs from the window, which it may not reach itself.
 struct FilePlaybackHooks {

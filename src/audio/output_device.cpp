@@ -1,6 +1,7 @@
 #include "audio/output_device.h"
 
 #include "audio/sound_devices.h"
+#include "platform/clock.h"
 #include "settings/analysis_settings.h"
 
 OutputDeviceState Output;
@@ -11,8 +12,7 @@ OutputVolume PlaybackVolume(int variant, int channels, int listenChannel) {
   return {kPlaybackLevel, kPlaybackLevel};
 }
 
-bool OpenPlaybackDevice(const SoundFormat& format, const uint8_t* data, size_t bytes, int loops, PlaybackOwner owner,
-                        double nowMs) {
+bool OpenPlaybackDevice(const SoundFormat& format, const uint8_t* data, size_t bytes, int loops, PlaybackOwner owner) {
   ClosePlaybackOutput();
   if (!data || bytes == 0) return false;
   std::unique_ptr<SoundOutput> device = OpenChosenOutput(format);
@@ -20,13 +20,15 @@ bool OpenPlaybackDevice(const SoundFormat& format, const uint8_t* data, size_t b
   const auto& st = AnalysisSettings;
   const OutputVolume v = PlaybackVolume(st.ProductVariant, format.channels, st.ListenChannel);
   device->SetVolume(v.left, v.right);
+  // A desktop's sound server takes a while to open a stream: the sound starts with the write.
+  const double start = NowMs();
   if (!device->Write(data, bytes, loops)) {
     device->Close();
     return false;
   }
   Output.PlaybackDevice = std::move(device);
   Output.Owner = owner;
-  Output.LastBufferTime = nowMs;
+  Output.LastBufferTime = start;
   Output.Volume = v;
   Output.TotalFrames = static_cast<int64_t>(bytes / static_cast<size_t>(format.BlockAlign())) * loops;
   Output.ResetRequested = false;

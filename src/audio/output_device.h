@@ -34,12 +34,12 @@ struct OutputDeviceState {
 
 extern OutputDeviceState Output;
 
-// Opens the default output with `format`, sets the variant's volume, notes the time and writes
-// `bytes` of `data` to be played `loops` times. The buffer stays the caller's and must live until
+// Opens the default output with `format`, sets the variant's volume, notes the time (once the
+// device is open: the sound starts with the write) and writes `bytes` of `data` to be played
+// `loops` times. The buffer stays the caller's and must live until
 // the device is closed. false when the device cannot be opened or refuses the write; nothing is
 // left open then.
-bool OpenPlaybackDevice(const SoundFormat& format, const uint8_t* data, size_t bytes, int loops, PlaybackOwner owner,
-                        double nowMs);
+bool OpenPlaybackDevice(const SoundFormat& format, const uint8_t* data, size_t bytes, int loops, PlaybackOwner owner);
 
 // Stops the sound; the device then announces MM_WOM_DONE. Nothing when no device is open.
 void ResetPlaybackOutput();

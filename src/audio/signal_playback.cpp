@@ -142,7 +142,7 @@ void SignalKeepTraces() {
 
 }  // namespace
 
-bool OpenSignalPlaybackDevice(double nowMs) {
+bool OpenSignalPlaybackDevice() {
   auto& P = SignalPlay;
   const auto& s = Samples;
   P.Channels = s.SampleChannels > 0 ? s.SampleChannels : AnalysisSettings.Channels;
@@ -154,7 +154,7 @@ bool OpenSignalPlaybackDevice(double nowMs) {
   const size_t length = held > 0 ? std::min(sample.size(), static_cast<size_t>(held)) : sample.size();
   const size_t bytes = length / static_cast<size_t>(2 * P.Channels) * static_cast<size_t>(2 * P.Channels);
   const SoundFormat format{P.Channels, P.SampleRate, 16};
-  return OpenPlaybackDevice(format, sample.data(), bytes, 1, PlaybackOwner::Signals, nowMs);
+  return OpenPlaybackDevice(format, sample.data(), bytes, 1, PlaybackOwner::Signals);
 }
 
 void RunSignalPlaybackLoop(const SignalPlaybackHooks& h) {

@@ -25,7 +25,7 @@ extern SignalPlaybackState SignalPlay;
 // Opens the output for the sample chosen by PlaySelection (its format is the samples' format) and
 // hands it the whole buffer, with the variant's volume. false: the device cannot be opened or
 // refused the buffer ("Cannot Open Audio Device"); nothing is left open.
-bool OpenSignalPlaybackDevice(double nowMs);
+bool OpenSignalPlaybackDevice();
 
 struct SignalPlaybackHooks {
   void (*presentFrame)(int width, int height) = nullptr;

@@ -124,7 +124,7 @@ std::string ParseWords(const std::vector<std::string>& w, ScriptLine& line) {
     return {};
   }
   if (verb == "device") {
-    if (n < 3) return "expected 'device input|output fail|ok|add NAME|remove NAME'";
+    if (n < 3) return "expected 'device input|output fail|ok|add NAME|remove NAME', or 'device output delay MS'";
     line.op = ScriptOp::Device;
     line.name = Lower(w[1]);
     if (line.name != "input" && line.name != "output") return "expected input or output";
@@ -133,7 +133,13 @@ std::string ParseWords(const std::vector<std::string>& w, ScriptLine& line) {
       line.value = how == "fail" ? kDeviceFail : kDeviceOk;
       return needs(3, "device input|output fail|ok");
     }
-    if (how != "add" && how != "remove") return "expected fail, ok, add or remove";
+    if (how == "delay") {
+      line.value = kDeviceDelay;
+      if (line.name != "output") return "only the output has a delay";
+      if (n < 4 || !ParseMs(w[3], &line.ms)) return "expected milliseconds";
+      return needs(4, "device output delay MS");
+    }
+    if (how != "add" && how != "remove") return "expected fail, ok, add, remove or delay";
     if (n < 4) return "expected a device name";
     line.value = how == "add" ? kDeviceAdd : kDeviceRemove;
     for (size_t i = 3; i < n; ++i) line.deviceName += (i > 3 ? " " : "") + w[i];

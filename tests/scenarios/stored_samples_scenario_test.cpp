@@ -38,6 +38,18 @@ const char* kSpectrumHz = R"(Cursor  -?\d+ dB   (\d+) Hz)";
 const char* kSpectrogramHz = R"(Cursor  \d+ ms  (\d+) Hz)";
 const char* kSpectrogramMs = R"(Cursor  (\d+) ms)";
 
+// A 3-second stereo 300 Hz tone at 22050 Hz, written into dir as tone.wav.
+std::string WriteTone(const std::filesystem::path& dir) {
+  const auto tone = testsig::Sine(300, 8000, 22050, 3 * 22050);
+  const auto stereo = testsig::Interleave(tone, tone);
+  const std::string path = (dir / "tone.wav").string();
+  std::string error;
+  EXPECT_TRUE(SaveSampleFile(path, 2, 22050, 16, reinterpret_cast<const uint8_t*>(stereo.data()),
+                             stereo.size() * 2, &error))
+      << error;
+  return path;
+}
+
 // A 220 Hz input frozen after 4.5 s, stored as Sample B; each sample's spectrum cursor set with a
 // click in F4 (A at 300 px, then B at 500 px in the lower half).
 const std::string kStoredPair =
@@ -167,14 +179,7 @@ TEST(StoredSampleScenario, ClosesStopWhatRunsAndARecordingNamedAtStartPlaysAndIs
 
   // A stereo recording named on the command line plays at once without a dialog, from its own
   // folder; stored, it is dropped with a message when mono live analysis starts.
-  const int rate = 22050;
-  const auto tone = testsig::Sine(300, 8000, rate, 3 * rate);
-  const auto stereo = testsig::Interleave(tone, tone);
-  const std::string path = (dir / "tone.wav").string();
-  std::string error;
-  ASSERT_TRUE(SaveSampleFile(path, 2, rate, 16, reinterpret_cast<const uint8_t*>(stereo.data()),
-                             stereo.size() * 2, &error))
-      << error;
+  const std::string path = WriteTone(dir);
   const auto cwd = std::filesystem::current_path();
   const auto folder = std::filesystem::canonical(dir);
   r = RunScenario("wait 500\ndump\nwait 4000\ndump\nkey S\nkey Escape\nwait 100\nclick 102\nwait 500\ndump\n",
@@ -200,6 +205,24 @@ TEST(StoredSampleScenario, ClosesStopWhatRunsAndARecordingNamedAtStartPlaysAndIs
   ASSERT_EQ(live["messages"].size(), 1u);
   EXPECT_EQ(live["messages"][0]["text"], "Delete Incompatible Stored Sample");
   EXPECT_EQ(live["messages"][0]["icon"], "exclamation");
+}
+
+// The sound of a file starts when the output takes it, not when the program asked for the device:
+// with an output that takes 150 ms to open, a freeze 1 s in holds what was heard, no more.
+TEST(StoredSampleScenario, AFileFrozenEarlyHoldsWhatWasHeardWhenTheOutputOpensSlowly) {
+  const auto dir = std::filesystem::temp_directory_path() / ("tx-slow-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  ScenarioResult r = RunScenario("device output delay 150\nanswer file " + WriteTone(dir) +
+                                 "\nclick 103\nwait 1000\nkey Space\nwait 300\ndump\nkey Escape\n");
+  std::filesystem::remove_all(dir);
+  ASSERT_EQ(r.status, 0) << r.errors;
+  ASSERT_EQ(r.dumps.size(), 1u);
+  const json& d = r.dumps[0];
+  EXPECT_EQ(d["mode"]["Frozen"], 1);
+  ASSERT_EQ(d["sound"]["writes"].size(), 1u);
+  const int heard = d["sound"]["writes"][0]["heard_frames"];
+  EXPECT_GT(heard, 22050 * 0.9);
+  EXPECT_NEAR(d["loop"]["HeldBytesA"].get<int>() / 4, heard, 22050 * 0.01);  // 10 ms
 }
 
 }  // namespace

@@ -31,6 +31,9 @@ void ApplyDeviceLine(SimSoundSystem& sound, const ScriptLine& line) {
     case kDeviceOk:
       (input ? sound.failInput : sound.failOutput) = line.value == kDeviceFail;
       break;
+    case kDeviceDelay:
+      sound.outputOpenMs = line.ms;
+      break;
     case kDeviceAdd:
       devices.push_back({line.deviceName, line.deviceName});
       break;

@@ -25,7 +25,7 @@ struct ScriptAnswer {
 };
 
 // What a `device` line does to the simulated input or output.
-enum DeviceAction { kDeviceOk = 0, kDeviceFail = 1, kDeviceAdd = 2, kDeviceRemove = 3 };
+enum DeviceAction { kDeviceOk = 0, kDeviceFail = 1, kDeviceAdd = 2, kDeviceRemove = 3, kDeviceDelay = 4 };
 
 enum class ScriptOp { Click, Menu, Key, Close, Wait, Set, Answer, Dump, Mouse, SaveFrame, Device };
 
@@ -36,7 +36,7 @@ struct ScriptLine {
   int id = 0;                 // Click, Menu: command id
   uint32_t key = 0;           // Key: KeyCode
   uint32_t modifiers = 0;     // Key: KEYMOD_SHIFT | KEYMOD_CONTROL
-  double ms = 0;              // Wait: virtual milliseconds
+  double ms = 0;              // Wait: virtual milliseconds; Device delay: the time an open takes
   std::string name;           // Set: settings field name; Device: "input" or "output"
   int value = 0;              // Set: the value; Device: a DeviceAction
   std::string deviceName;     // Device add/remove: the device's name (the rest of the line)

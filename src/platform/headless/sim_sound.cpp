@@ -237,6 +237,7 @@ std::unique_ptr<SoundOutput> SimSoundSystem::OpenOutput(const SoundFormat& forma
   const bool ok = !failOutput && Usable(format) && Listed(outputDevices, device);
   opens_.push_back({false, device, format, ok, NowMs()});
   if (!ok) return nullptr;
+  if (outputOpenMs > 0) backend_.SleepMs(outputOpenMs);
   return std::make_unique<SimSoundOutput>(*this, format);
 }
 

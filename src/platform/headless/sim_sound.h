@@ -131,6 +131,7 @@ class SimSoundSystem : public SoundSystem, public VirtualTimeListener {
   SimSignalSource source;
   bool failInput = false;   // opening an input fails (no capture device)
   bool failOutput = false;  // opening an output fails
+  double outputOpenMs = 0;  // virtual time opening an output takes (a desktop's sound server takes a while)
   // The devices offered besides the default (a script adds and removes them); one that is not
   // listed does not open. The id is the name.
   std::vector<SoundDeviceInfo> inputDevices, outputDevices;
