@@ -1,0 +1,195 @@
+// What the main window asks of the user and the desktop: file names (dialogs, the command line),
+// saved samples, the small modal dialogs, About, Help, printing and the volume control.
+#include <signal.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "app/file_paths.h"
+#include "app/shell_fixture.h"
+#include "app/small_dialogs.h"
+#include "display/display_state.h"
+#include "display/sample_slots.h"
+#include "settings/analysis_settings.h"
+#include "settings/mode_state.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Kind = ScriptAnswer::Kind;
+
+TEST_F(ShellTest, AboutHelpAndPrintWithNoPrinter) {
+  Start(2);
+  Click(MENU_ABOUT);
+  ASSERT_EQ(backend.MessageBoxes().size(), 1u);
+  EXPECT_EQ(backend.MessageBoxes()[0].caption, "TX-Zizivuv 2.5");
+  EXPECT_EQ(backend.MessageBoxes()[0].icon, MessageIcon::None);
+  // Help is found beside the program, not in the current folder.
+  const auto old = fs::current_path();
+  fs::current_path(fs::temp_directory_path());
+  Click(MENU_HELP_TOPICS);
+  fs::current_path(old);
+  ASSERT_EQ(backend.OpenedDocuments().size(), 1u);
+  EXPECT_EQ(fs::path(backend.OpenedDocuments()[0]), fs::path(ProgramFolder()) / "tx-signals.html");
+  // No printer chosen: nothing printed, nothing said.
+  MakeFrame();
+  const size_t boxes = backend.MessageBoxes().size();
+  Click(MENU_PRINT_WINDOW);
+  EXPECT_EQ(backend.MessageBoxes().size(), boxes);
+  EXPECT_TRUE(backend.PrintedPages().empty());
+  EXPECT_EQ(Mode.OpenBlockCount, 0);
+}
+
+TEST_F(ShellTest, FileNamesFromFiltersDialogsAndTheCommandLine) {
+  FileDialogRequest r;
+  ParseFilterText("Taldrinex and Wave Files (*.tdx *.wav)|*.tdx;*.wav|All Files (*.*)|*.*|", r);
+  ASSERT_EQ(r.filters.size(), 2u);
+  EXPECT_EQ(r.filters[0].description, "Taldrinex and Wave Files (*.tdx *.wav)");
+  EXPECT_EQ(r.filters[0].patterns, (std::vector<std::string>{"*.tdx", "*.wav"}));
+  EXPECT_EQ(r.filters[1].patterns, (std::vector<std::string>{"*.*"}));
+  ParseFilterText("Bitmap Files (*.bmp)|*.bmp|All Files (*.*)|*.*||", r);
+  ASSERT_EQ(r.filters.size(), 2u);
+  EXPECT_EQ(r.filters[0].description, "Bitmap Files (*.bmp)");
+
+  // A cancelled dialog changes nothing; a path too long is refused.
+  Start(1);
+  FilePaths.OpenFileName = "/tmp/before.wav";
+  FilePaths.FileTitle = "before.wav";
+  EXPECT_EQ(ChooseOpenFile(), 0);
+  EXPECT_EQ(std::tuple(FilePaths.OpenFileName, FilePaths.FileTitle),
+            std::tuple("/tmp/before.wav", "before.wav"));
+  OpenCommandLineFile("/" + std::string(300, 'a') + ".wav");
+  EXPECT_EQ(FilePaths.OpenFileName, "/tmp/before.wav");
+  ASSERT_FALSE(backend.MessageBoxes().empty());
+  EXPECT_NE(backend.MessageBoxes().back().text.find("too long"), std::string::npos);
+
+  // A quoted command-line file makes its folder current.
+  const auto old = fs::current_path();
+  const auto dir = fs::temp_directory_path() / "tx-cmdline-test";
+  fs::create_directories(dir);
+  OpenCommandLineFile("\"" + (dir / "take one.wav").string() + "\"");
+  EXPECT_EQ(fs::current_path(), fs::canonical(dir));
+  EXPECT_EQ(std::tuple(FilePaths.FileTitle, FilePaths.OpenFileName),
+            std::tuple("take one.wav", (dir / "take one.wav").string()));
+  fs::current_path(old);
+}
+
+uint32_t Le32(const std::string& b, size_t at) {
+  return static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8 |
+         static_cast<uint8_t>(b[at + 2]) << 16 | static_cast<uint32_t>(static_cast<uint8_t>(b[at + 3])) << 24;
+}
+
+TEST_F(ShellTest, SaveSampleWritesTheWholeBufferWithItsHeaderOrSaysWhyNot) {
+  Start(2);  // 4-second stereo samples, "tdx" dialog
+  Samples.SampleB[0] = 0x34;
+  Samples.SampleB[Samples.SampleBytes - 1] = 0x56;
+  const auto path = fs::temp_directory_path() / "tx-sample-b.tdx";
+  fs::remove(path);
+  backend.Answer(Kind::File, path.string());
+  Click(MENU_SAVE_SAMPLE_B);
+  EXPECT_EQ(backend.FileDialogs().back().request.title, "Record Taldrinex File");
+  EXPECT_EQ(backend.FileDialogs().back().request.defaultExtension, "tdx");
+  std::ifstream f(path, std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(f), {}};
+  const uint32_t data = 22050u * 4 * 4;
+  ASSERT_EQ(bytes.size(), 46u + data);
+  EXPECT_EQ(std::tuple(Le32(bytes, 4), Le32(bytes, 42), bytes[22]), std::tuple(data + 38, data, '\2'));
+  EXPECT_EQ(std::tuple(bytes[46], bytes.back()), std::tuple('\x34', '\x56'));
+  EXPECT_TRUE(backend.MessageBoxes().empty());
+  CloseIdle();
+  ResetProgramState();
+
+  Start(1);
+  Click(MENU_SAVE_SAMPLE_A);  // cancelled: nothing said
+  EXPECT_EQ(backend.FileDialogs().back().request.title, "Record Wave File");
+  EXPECT_TRUE(backend.MessageBoxes().empty());
+  backend.Answer(Kind::File, "/nonexistent-folder/x.wav");
+  Click(MENU_SAVE_SAMPLE_A);
+  ASSERT_EQ(backend.MessageBoxes().size(), 1u);
+  EXPECT_EQ(backend.MessageBoxes()[0].text, "Cannot Open File");
+  EXPECT_EQ(backend.MessageBoxes()[0].icon, MessageIcon::Exclamation);
+}
+
+TEST_F(ShellTest, MagnificationPagesInHundredsUpToFiveAndFollowsTheBarLive) {
+  Start(1, 1280, 1024);
+  backend.Scroll(kMagnificationBar, SB_PAGERIGHT, 0, 2);
+  EXPECT_EQ(RunMagnificationDialog(), 1);
+  EXPECT_EQ(AnalysisSettings.BitmapMagnification, 300);
+  const DialogModel& d = backend.dialogsSeen.back();
+  EXPECT_EQ(std::tuple(d.title, d.Control(kMagnificationEdit)->text),
+            std::tuple("Bitmap Magnification", "3.00"));
+  EXPECT_EQ(std::tuple(d.x, d.y), std::tuple((1280 - d.width) / 2, (1024 - d.height) / 2 - 30));
+  backend.Scroll(kMagnificationBar, SB_PAGERIGHT, 0, 5);
+  RunMagnificationDialog();
+  EXPECT_EQ(AnalysisSettings.BitmapMagnification, 500);
+  EXPECT_EQ(backend.dialogsSeen.back().Control(kMagnificationEdit)->text, "5.00");
+  // The factor follows the bar live, so Cancel keeps what the bar shows.
+  backend.Scroll(kMagnificationBar, SB_THUMBPOSITION, 200);
+  backend.Scroll(kMagnificationBar, SB_LINELEFT);
+  backend.Answer(Kind::DialogCancel);
+  EXPECT_EQ(RunMagnificationDialog(), 0);
+  EXPECT_EQ(AnalysisSettings.BitmapMagnification, 190);
+  backend.Scroll(kMagnificationBar, SB_PAGELEFT, 0, 2);
+  RunMagnificationDialog();
+  EXPECT_EQ(AnalysisSettings.BitmapMagnification, 100);
+}
+
+TEST_F(ShellTest, StartingPointRangeFollowsThePlayingLength) {
+  Start(1, 300, 100);
+  backend.Scroll(kStartBar, SB_PAGERIGHT, 0, 3);
+  EXPECT_EQ(RunStartingPointDialog(20), 1);
+  EXPECT_EQ(SmallDialogs.StartSeconds, 20);
+  const DialogModel& d = backend.dialogsSeen.back();
+  EXPECT_EQ(std::tuple(d.title, d.Control(kStartBar)->maximum, d.Control(kStartEdit)->text),
+            std::tuple("Starting Point", 20, "20"));
+  EXPECT_EQ(std::tuple(d.x, d.y), std::tuple(30, 0));  // not above or left of the screen's corner
+  backend.Scroll(kStartBar, SB_LINERIGHT);
+  backend.Scroll(kStartBar, SB_LINELEFT, 0, 2);
+  backend.Answer(Kind::DialogCancel);
+  EXPECT_EQ(RunStartingPointDialog(9), 0);
+  EXPECT_EQ(SmallDialogs.StartSeconds, 0);
+}
+
+// Volume control: a mixer found on PATH is started, the previous one ended first.
+bool Alive(long long pid) { return kill(static_cast<pid_t>(pid), 0) == 0; }
+
+TEST_F(ShellTest, VolumeControlEndsTheFirstMixerBeforeStartingTheSecondOrSaysThereIsNone) {
+  Start(1);
+  const auto dir = fs::temp_directory_path() / "tx-mixer-test", empty = dir / "empty";
+  fs::create_directories(empty);
+  std::ofstream(dir / "pavucontrol") << "#!/bin/sh\nexec sleep 30\n";
+  fs::permissions(dir / "pavucontrol", fs::perms::owner_all);
+  struct PathGuard {
+    std::string old = std::getenv("PATH") ? std::getenv("PATH") : "";
+    ~PathGuard() { setenv("PATH", old.c_str(), 1); }
+  } guard;
+  setenv("PATH", (dir.string() + ":/usr/bin:/bin").c_str(), 1);
+  Click(MENU_VOLUME_CONTROL);
+  ASSERT_EQ(Window.VolumeControlLaunched, 1);
+  const long long first = Window.VolumeControlProcess.id;
+  ASSERT_GT(first, 0);
+  EXPECT_TRUE(Alive(first));
+  Click(MENU_VOLUME_CONTROL);
+  const long long second = Window.VolumeControlProcess.id;
+  EXPECT_NE(second, first);
+  EXPECT_FALSE(Alive(first));  // ended and reaped
+  EXPECT_TRUE(Alive(second));
+  EXPECT_TRUE(backend.MessageBoxes().empty());
+  EndLaunchedProgram(Window.VolumeControlProcess);
+  EXPECT_FALSE(Alive(second));
+
+  CloseIdle();
+  ResetProgramState();
+  Start(1);
+  setenv("PATH", empty.c_str(), 1);
+  Click(MENU_VOLUME_CONTROL);
+  EXPECT_EQ(Window.VolumeControlLaunched, 0);
+  ASSERT_EQ(backend.MessageBoxes().size(), 1u);
+  EXPECT_EQ(backend.MessageBoxes()[0].text, "Cannot locate volume control");
+  EXPECT_EQ(backend.MessageBoxes()[0].caption, "Taldrinex");
+}
+
+}  // namespace
