@@ -21,8 +21,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/program.h"
 #include "app/window_state.h"
 #include "audio/sound_devices.h"
+#include "files/recording_writer.h"
 #include "gui_support.h"
 #include "platform/messages.h"
 #include "platform/preferences.h"
@@ -43,12 +45,10 @@ std::filesystem::path SettingsFile() {
 void RunWithStore(const std::filesystem::path& file, const std::function<void(QWidget&)>& user) {
   QtPreferenceStore store(file.string());
   SetPreferenceStore(&store);
-  RunProgramWithUser(1, [&user] {
-    if (QWidget* window = MainWindowWidget()) {
-      user(*window);
-      window->close();
-    }
-  });
+  RunSteps(1, {[&user] {
+             if (QWidget* window = MainWindowWidget()) user(*window);
+             return true;
+           }});
   SetPreferenceStore(nullptr);
 }
 
@@ -149,34 +149,53 @@ TEST(RememberedChoices, AGarbageFileIsIgnoredWithANoteAndReplaced) {
   std::filesystem::remove(file);
 }
 
-// Runs as it comes (ratio 1) and again under QT_SCALE_FACTOR=2 with TX_EXPECT_PIXEL_RATIO=2.
-TEST(HighDpi, TheDisplayIsDrawnAtTheScreensDevicePixels) {
+// Each variant's real window, started as the program starts: its widgets mirror the model, it is
+// drawn at the screen's device pixels, a screenshot is saved, and a close in the idle state ends
+// the program and tears the window down. Runs as it comes (ratio 1) and again under
+// QT_SCALE_FACTOR=2 with TX_EXPECT_PIXEL_RATIO=2.
+TEST(HighDpi, EachVariantsWindowMirrorsItsModelAtTheScreensDevicePixels) {
   const char* expected = std::getenv("TX_EXPECT_PIXEL_RATIO");
   const double ratio = expected && *expected ? std::atof(expected) : 1.0;
-  double seenRatio = 0;
-  QSize logical, image, model;
-  std::vector<std::string> mismatches{"not inspected"};
-  int lineRows = 0;
-  RunProgramWithUser(1, [&] {
-    QWidget* client = FindInMainWindow<QWidget>("clientArea");
-    if (!client) return;
-    seenRatio = client->devicePixelRatioF();
-    logical = client->size();
-    model = QSize(MainUi.clientWidth, MainUi.clientHeight);
-    MirrorModelNow();
-    mismatches = ModelMismatches();
-    const QImage shown = client->grab().toImage();
-    image = shown.size();
-    // The separator's 1-pixel shadow line: one row of the window's image, not a blurred pair.
-    const int y = Window.ClientHeight - Window.ScrollBarHeight - Window.ButtonHeight - 5 + 3;
-    for (int row = y - 3; row <= y + 3; ++row) lineRows += shown.pixel(7, row) == shown.pixel(7, y);
-    MainWindowWidget()->close();
-  });
-  EXPECT_EQ(seenRatio, ratio);
-  EXPECT_EQ(model, QSize(std::lround(logical.width() * ratio), std::lround(logical.height() * ratio)));
-  EXPECT_EQ(image, model);
-  EXPECT_EQ(mismatches, std::vector<std::string>{});
-  EXPECT_EQ(lineRows, 1);
+  for (int variant : {0, 1, 2}) {
+    SCOPED_TRACE(variant);
+    double seenRatio = 0;
+    QSize logical, image, model;
+    std::vector<std::string> mismatches{"not inspected"};
+    int lineRows = 0;
+    bool backgroundWhite = false, separatorDrawn = false;
+    std::string screenshot;
+    const int exitCode = RunSteps(
+        variant, {[&] {
+          QWidget* client = FindInMainWindow<QWidget>("clientArea");
+          if (!client || !client->isVisible()) return false;
+          seenRatio = client->devicePixelRatioF();
+          logical = client->size();
+          model = QSize(MainUi.clientWidth, MainUi.clientHeight);
+          MirrorModelNow();
+          mismatches = ModelMismatches();
+          const QImage shown = client->grab().toImage();
+          image = shown.size();
+          backgroundWhite = QColor(shown.pixel(5, 5)) == QColor(Qt::white);
+          // The separator's 1-pixel shadow line: one row of the window's
+          // image, not a blurred pair.
+          const int y = Window.ClientHeight - Window.ScrollBarHeight - Window.ButtonHeight - 5 + 3;
+          for (int row = y - 3; row <= y + 3; ++row) lineRows += shown.pixel(7, row) == shown.pixel(7, y);
+          separatorDrawn = QColor(shown.pixel(7, y)) != QColor(Qt::white);
+          screenshot = SaveScreenshot(MainWindowWidget(), "gui-variant-" + std::to_string(variant) + ".png");
+          return true;
+        }});
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(seenRatio, ratio);
+    EXPECT_EQ(model, QSize(std::lround(logical.width() * ratio), std::lround(logical.height() * ratio)));
+    EXPECT_EQ(image, model);
+    EXPECT_EQ(mismatches, std::vector<std::string>{});
+    EXPECT_EQ(lineRows, 1);
+    EXPECT_TRUE(backgroundWhite && separatorDrawn);
+    EXPECT_TRUE(!screenshot.empty() && std::filesystem::exists(screenshot));
+    EXPECT_EQ(MainWindowWidget(), nullptr);
+    EXPECT_FALSE(MainUi.windowCreated);
+  }
+  ResetProgramState();
 }
 
 // An output device that keeps what it is given, so the test hears a playback start.
@@ -221,57 +240,46 @@ TEST(DropOnTheWindow, ARecordingPlaysAndANonRecordingGetsTheReadersMessage) {
   for (size_t i = 0; i < samples.size(); ++i)
     samples[i] = static_cast<int16_t>(static_cast<int>(i * 37 % 2000) - 1000);
   // A 16-bit recording, and the same data labelled 8-bit, which the reader refuses.
-  for (int bits : {16, 8}) {
-    const uint32_t data = static_cast<uint32_t>(samples.size() * 2);
-    auto le = [](std::ofstream& out, uint32_t v, int bytes) {
-      for (int i = 0; i < bytes; ++i) out.put(static_cast<char>(v >> (8 * i)));
-    };
-    std::ofstream out(bits == 16 ? wav : eightBit, std::ios::binary);
-    out << "RIFF";
-    le(out, 36 + data, 4);
-    out << "WAVEfmt ";
-    const uint32_t align = static_cast<uint32_t>(bits / 8);
-    for (auto [v, n] : {std::pair{16u, 4},
-                        {1u, 2},
-                        {1u, 2},
-                        {22050u, 4},
-                        {22050u * align, 4},
-                        {align, 2},
-                        {static_cast<uint32_t>(bits), 2}})
-      le(out, v, n);
-    out << "data";
-    le(out, data, 4);
-    out.write(reinterpret_cast<const char*>(samples.data()), data);
-  }
+  std::string error;
+  ASSERT_TRUE(SaveSampleFile(wav.string(), 1, 22050, 16, samples, &error)) << error;
+  std::filesystem::copy_file(wav, eightBit, std::filesystem::copy_options::overwrite_existing);
+  std::fstream(eightBit, std::ios::in | std::ios::out | std::ios::binary)
+      .seekp(34)
+      .put(8);  // bits per sample
   KeptSound sound;
   SetSoundSystem(&sound);
   bool played = false, idleAfterMessage = false;
   std::string message, playTooltip;
-  RunProgramWithUser(1, [&] {
-    QWidget* window = MainWindowWidget();
-    if (auto* play = FindInMainWindow<QWidget>("button103")) playTooltip = play->toolTip().toStdString();
-    DropFile(window, wav);
-    QTimer::singleShot(300, [&, window] {
-      played = Mode.IdleState == 0 && sound.heard.size() >= 200 &&
-               std::equal(sound.heard.begin(), sound.heard.begin() + 200,
-                          reinterpret_cast<const uint8_t*>(samples.data()));
-      QTest::keyClick(window, Qt::Key_Escape);  // Reset: back to idle
-      QTimer::singleShot(300, [&, window] {
-        // The reader's message box is modal: it is read and closed from inside its loop.
-        QTimer::singleShot(300, [&, window] {
-          if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            message = box->text().toStdString();
-            box->accept();
-          }
-          QTimer::singleShot(100, [&, window] {
-            idleAfterMessage = Mode.IdleState == 1;
-            window->close();
-          });
-        });
-        DropFile(window, eightBit);
-      });
-    });
-  });
+  RunSteps(1, {[&] {
+                 if (auto* play = FindInMainWindow<QWidget>("button103"))
+                   playTooltip = play->toolTip().toStdString();
+                 DropFile(MainWindowWidget(), wav);
+                 return true;
+               },
+               [&] {
+                 if (Mode.IdleState != 0 || sound.heard.size() < 200) return false;
+                 played = std::equal(sound.heard.begin(), sound.heard.begin() + 200,
+                                     reinterpret_cast<const uint8_t*>(samples.data()));
+                 QTest::keyClick(MainWindowWidget(), Qt::Key_Escape);  // Reset: back to idle
+                 return true;
+               },
+               [&] {
+                 if (Mode.IdleState != 1) return false;
+                 DropFile(MainWindowWidget(), eightBit);
+                 return true;
+               },
+               [&] {
+                 // The reader's message box is modal: it is read and closed from inside its loop.
+                 auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                 if (!box) return false;
+                 message = box->text().toStdString();
+                 box->accept();
+                 return true;
+               },
+               [&] {
+                 idleAfterMessage = Mode.IdleState == 1 && !QApplication::activeModalWidget();
+                 return idleAfterMessage;
+               }});
   SetSoundSystem(nullptr);
   EXPECT_TRUE(played);
   EXPECT_EQ(message, "16 bit sampling is required");

@@ -66,33 +66,22 @@ ButtonModel Button(int id, const char* caption, int slot, bool pushLike) {
 class FakeWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetUiModel();
-    ResetMessageQueue();
     Fake = FakeProgram{};
-    SetBackend(&backend_);
-    SetMainWindowProcedure(FakeWindowProc);
-    MainUi.caption = "Fake window";
+    ShowBareWindow(backend_, FakeWindowProc);
     MainUi.menu = {{"&Project", {{40011, "&Run Audio", true}, {0, "", true}, {40005, "&Exit", false}}},
                    {"&Help", {{40008, "&About Taldrinex", true}}}};
     MainUi.buttons = {Button(102, "&Run", 0, true), Button(105, "&Freeze", 1, true),
                       Button(107, "R&eset - Esc", 2, false)};
     MainUi.buttons[1].pressed = true;
     MainUi.buttons[2].enabled = false;
-    MainUi.scrollBar.rect = {0, 360, 300, 16};
-    MainUi.scrollBar.maximum = 8000;
-    MainUi.scrollBar.position = 100;
-    MainUi.windowCreated = true;
+    MainUi.scrollBar = {.rect = {0, 360, 300, 16}, .maximum = 8000, .position = 100};
     UiChanged();
     backend_.MoveMainWindow(100, 80, 320, 440);
     backend_.ShowMainWindow();
     backend_.ProcessUserInput();
     Fake.messages.clear();
   }
-  void TearDown() override {
-    backend_.DestroyMainWindow();
-    SetMainWindowProcedure(nullptr);
-    SetBackend(nullptr);
-  }
+  void TearDown() override { RemoveBareWindow(backend_); }
   std::vector<uint32_t> MessagesOf(uint32_t message) {
     std::vector<uint32_t> w;
     for (const auto& m : Fake.messages)
@@ -131,6 +120,16 @@ TEST_F(FakeWindowTest, WidgetsMirrorTheModelAndFollowItsChanges) {
   // The client area is below the menu bar, inside the window's outer size.
   EXPECT_EQ(std::make_pair(MainUi.windowRect.width, MainUi.windowRect.height), std::make_pair(320, 440));
   EXPECT_LT(MainUi.clientHeight, 440);
+
+  // The close box asks the program, which alone ends the window; a resize sends WM_SIZE.
+  window->close();
+  window->resize(500, 460);
+  backend_.ProcessUserInput();
+  EXPECT_EQ(std::make_pair(MessagesOf(WM_CLOSE).size(), MessagesOf(WM_SIZE).size()),
+            std::make_pair(1ul, 1ul));
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(MainUi.clientWidth, 500);
+  EXPECT_EQ(ModelMismatches(), std::vector<std::string>{});
 }
 
 TEST_F(FakeWindowTest, ClickArrivesAsItsCommandAndNeverTogglesThePressedLook) {
@@ -143,13 +142,9 @@ TEST_F(FakeWindowTest, ClickArrivesAsItsCommandAndNeverTogglesThePressedLook) {
   EXPECT_TRUE(ButtonWidget(105)->isChecked());
   EXPECT_FALSE(ButtonWidget(102)->isChecked());
 
-  // A disabled button sends nothing.
+  // A disabled button sends nothing; a menu item sends its command.
   Fake.messages.clear();
   QTest::mouseClick(ButtonWidget(107), Qt::LeftButton);
-  backend_.ProcessUserInput();
-  EXPECT_TRUE(MessagesOf(WM_COMMAND).empty());
-
-  // A menu item sends its command.
   FindInMainWindow<QAction>("menu40011")->trigger();
   backend_.ProcessUserInput();
   EXPECT_EQ(MessagesOf(WM_COMMAND), std::vector<uint32_t>{40011u});
@@ -211,20 +206,6 @@ TEST_F(FakeWindowTest, CommandsReenterWhileAnActivityLoopPumps) {
   EXPECT_EQ(MessagesOf(WM_COMMAND), (std::vector<uint32_t>{102u, 105u}));
   EXPECT_TRUE(Fake.loopStop);
   EXPECT_EQ(Fake.loopDepth, 0);
-}
-
-TEST_F(FakeWindowTest, CloseBoxAsksTheProgramAndResizeSendsSize) {
-  QWidget* window = MainWindowWidget();
-  window->close();
-  backend_.ProcessUserInput();
-  EXPECT_EQ(MessagesOf(WM_CLOSE).size(), 1u);
-  EXPECT_TRUE(window->isVisible());  // only the program ends the window
-
-  window->resize(500, 460);
-  backend_.ProcessUserInput();
-  ASSERT_EQ(MessagesOf(WM_SIZE).size(), 1u);
-  EXPECT_EQ(MainUi.clientWidth, 500);
-  EXPECT_EQ(ModelMismatches(), std::vector<std::string>{});
 }
 
 TEST_F(FakeWindowTest, PostedMessageFromAnotherThreadEndsTheWait) {

@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "app/program.h"
+#include "platform/messages.h"
 #include "platform/qt/qt_backend.h"
 #include "platform/ui_model.h"
 
@@ -111,19 +112,39 @@ void MirrorModelNow() {
   if (auto* qt = HasBackend() ? dynamic_cast<QtBackend*>(&CurrentBackend()) : nullptr) qt->MirrorNow();
 }
 
-int RunProgramWithUser(int variant, const std::function<void()>& user, const std::string& commandLine) {
+int RunSteps(int variant, const std::vector<Step>& steps, const std::string& commandLine) {
   ResetProgramState();
   QtBackend backend;
   SetBackend(&backend);
-  QTimer::singleShot(200, user);
-  // Should the user's close not end it, a later one does (the test must not hang).
-  QTimer safety;
-  QObject::connect(&safety, &QTimer::timeout, [] {
-    if (QWidget* window = MainWindowWidget()) window->close();
+  size_t next = 0;
+  int tries = 0;
+  QTimer tick;
+  QObject::connect(&tick, &QTimer::timeout, [&] {
+    if (next < steps.size()) {
+      if (steps[next]() || ++tries >= 50) ++next, tries = 0;
+    } else if (QWidget* window = MainWindowWidget()) {
+      window->close();
+    }
   });
-  safety.start(3000);
+  tick.start(80);
   const int exitCode = RunTaldrinex(variant, commandLine);
-  safety.stop();
+  tick.stop();
   SetBackend(nullptr);
   return exitCode;
+}
+
+void ShowBareWindow(QtBackend& backend, intptr_t (*procedure)(uint32_t, uintptr_t, intptr_t)) {
+  ResetUiModel();
+  ResetMessageQueue();
+  SetBackend(&backend);
+  SetMainWindowProcedure(procedure);
+  MainUi.caption = "Bare window";
+  MainUi.windowCreated = true;
+  UiChanged();
+}
+
+void RemoveBareWindow(QtBackend& backend) {
+  backend.DestroyMainWindow();
+  SetMainWindowProcedure(nullptr);
+  SetBackend(nullptr);
 }

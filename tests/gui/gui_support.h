@@ -4,6 +4,7 @@
 // build's artifacts folder.
 #include <QString>
 #include <QWidget>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -28,7 +29,15 @@ std::string SaveScreenshot(QWidget* widget, const std::string& name);
 // backend's next mirror).
 void MirrorModelNow();
 
-// Runs the program of `variant` on a fresh Qt backend (program state reset first). `user` runs
-// once, 200 ms after the start, inside the program's loop, and normally ends by closing the
-// window; a close every 3 s makes sure the run ends. Returns the program's exit code.
-int RunProgramWithUser(int variant, const std::function<void()>& user, const std::string& commandLine = "");
+// Runs the program of `variant` on a fresh Qt backend (program state reset first), carrying out
+// `steps` one per tick of the Qt loop, so that the program delivers what each step queued before
+// the next. A step that returns false is tried again at the next tick (50 times at most: a test
+// must not hang). After the steps the window is closed, at every tick until the program ends.
+// Returns the program's exit code.
+using Step = std::function<bool()>;
+int RunSteps(int variant, const std::vector<Step>& steps, const std::string& commandLine = "");
+
+class QtBackend;
+// A bare main window on `backend` with `procedure` as its window procedure, and its removal.
+void ShowBareWindow(QtBackend& backend, intptr_t (*procedure)(uint32_t, uintptr_t, intptr_t));
+void RemoveBareWindow(QtBackend& backend);

@@ -7,12 +7,10 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QLabel>
-#include <QTimer>
 
 #include "app/program.h"
 #include "gui_support.h"
 #include "platform/messages.h"
-#include "platform/qt/qt_backend.h"
 
 namespace {
 
@@ -46,33 +44,35 @@ void Inspect(Seen& seen) {
 }
 
 TEST(MeasurementsWindowGui, TheWindowShowsTheModelsTableAndReopensWhereItWasClosed) {
-  ResetProgramState();
-  QtBackend backend;
-  SetBackend(&backend);
   Seen seen;
-  QTimer::singleShot(150, [] { SendMainMessage(WM_COMMAND, MENU_MEASUREMENTS, 0); });
-  QTimer::singleShot(400, [&seen] {
-    Inspect(seen);
-    if (QDialog* d = MeasurementsDialog()) d->move(40, 50);
-  });
-  QTimer::singleShot(600, [] { SendMainMessage(WM_KEYDOWN, 'M', 0); });  // already open: nothing new
-  QTimer::singleShot(700, [] {
-    if (QDialog* d = MeasurementsDialog()) d->close();
-  });
-  QTimer::singleShot(900, [] { SendMainMessage(WM_COMMAND, MENU_MEASUREMENTS, 0); });
-  QTimer::singleShot(1100, [&seen] {
-    const QDialog* d = MeasurementsDialog();
-    seen.reopenedInPlace = d && d->isVisible() && d->frameGeometry().topLeft() == QPoint(40, 50);
-    if (QWidget* w = MainWindowWidget()) w->close();
-  });
-  QTimer safety;
-  QObject::connect(&safety, &QTimer::timeout, [] {
-    if (QWidget* w = MainWindowWidget()) w->close();
-  });
-  safety.start(4000);
-  EXPECT_EQ(RunTaldrinex(0, ""), 0);
-  safety.stop();
-  SetBackend(nullptr);
+  const int exitCode = RunSteps(0, {[] {
+                                      SendMainMessage(WM_COMMAND, MENU_MEASUREMENTS, 0);
+                                      return true;
+                                    },
+                                    [&seen] {
+                                      if (!MeasurementsDialog() || !MeasurementsDialog()->isVisible())
+                                        return false;
+                                      Inspect(seen);
+                                      MeasurementsDialog()->move(40, 50);
+                                      // Already open: nothing new.
+                                      SendMainMessage(WM_KEYDOWN, 'M', 0);
+                                      return true;
+                                    },
+                                    [] {
+                                      MeasurementsDialog()->close();
+                                      return true;
+                                    },
+                                    [] {
+                                      SendMainMessage(WM_COMMAND, MENU_MEASUREMENTS, 0);
+                                      return true;
+                                    },
+                                    [&seen] {
+                                      const QDialog* d = MeasurementsDialog();
+                                      seen.reopenedInPlace = d && d->isVisible() &&
+                                                             d->frameGeometry().topLeft() == QPoint(40, 50);
+                                      return seen.reopenedInPlace;
+                                    }});
+  EXPECT_EQ(exitCode, 0);
   EXPECT_TRUE(seen.shown);
   EXPECT_EQ(seen.cells, 4 * 24);
   EXPECT_EQ(seen.mismatches, std::vector<std::string>{});

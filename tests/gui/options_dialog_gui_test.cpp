@@ -37,57 +37,43 @@ QWidget* TopLevel(const QString& name) {
   return nullptr;
 }
 
-// Runs the program of `variant` with `steps` carried out one per tick of the Qt loop, so that the
-// program delivers what each step queued before the next one; the window is closed after them.
-void RunSteps(int variant, std::vector<std::function<void()>> steps) {
-  ResetProgramState();
-  QtBackend backend;
-  SetBackend(&backend);
-  size_t next = 0;
-  QTimer tick;
-  QObject::connect(&tick, &QTimer::timeout, [&] {
-    if (next < steps.size()) {
-      steps[next++]();
-    } else if (QWidget* window = MainWindowWidget()) {
-      window->close();
-    }
-  });
-  tick.start(80);
-  EXPECT_EQ(RunTaldrinex(variant, ""), 0);
-  tick.stop();
-  SetBackend(nullptr);
-}
-
 TEST(OptionsDialogGui, TheLegendKeepsTheFocusWhileTheMouseMovesAndOtherEditsAreReadOnly) {
   const std::string legend = "Miss S";  // S alone in the main window would be Store
   bool readOnlyAsBuilt = false;
   std::string typed, titleAfterOk;
   int storedWhileTyping = -1;
   QLineEdit* edit = nullptr;
-  std::vector<std::function<void()>> steps;
-  steps.push_back([] { QTest::keyClick(FindInMainWindow<QWidget>("clientArea"), Qt::Key_N); });
+  std::vector<Step> steps;
+  steps.push_back([] {
+    QTest::keyClick(FindInMainWindow<QWidget>("clientArea"), Qt::Key_N);
+    return true;
+  });
   steps.push_back([&] {
     QWidget* dialog = TopLevel("dialog111");
-    if (!dialog) return;
+    if (!dialog) return false;
     edit = dialog->findChild<QLineEdit*>("control1036");
     auto* average = dialog->findChild<QLineEdit*>("control1003");
-    if (!edit || !average) return;
+    if (!edit || !average) return false;
     const QString shown = average->text();
     QTest::keyClicks(average, "99");  // refused: the count only follows its bar
     readOnlyAsBuilt = !edit->isReadOnly() && average->isReadOnly() && average->text() == shown;
     dialog->activateWindow();
     QTest::mouseClick(edit, Qt::LeftButton);
     edit->selectAll();  // the first letter typed replaces the old legend
+    return true;
   });
   for (size_t i = 0; i < legend.size(); ++i) {
     steps.push_back([i] {
       QWidget* client = FindInMainWindow<QWidget>("clientArea");
       const QPointF at(100.0 + 10.0 * static_cast<double>(i), 120.0);
-      QMouseEvent move(QEvent::MouseMove, at, client->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+      QMouseEvent move(QEvent::MouseMove, at, client->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                       Qt::NoModifier);
       QApplication::sendEvent(client, &move);
+      return true;
     });
     steps.push_back([i, &legend] {
       if (QWidget* target = QApplication::focusWidget()) QTest::keyClick(target, legend[i]);
+      return true;
     });
   }
   steps.push_back([&] {
@@ -95,9 +81,13 @@ TEST(OptionsDialogGui, TheLegendKeepsTheFocusWhileTheMouseMovesAndOtherEditsAreR
     storedWhileTyping = Mode.SampleBStored;
     if (QWidget* dialog = TopLevel("dialog111"))
       if (auto* ok = dialog->findChild<QPushButton*>("control1")) ok->click();
+    return true;
   });
-  steps.push_back([&] { titleAfterOk = Companions.VariantTitle; });
-  RunSteps(0, steps);
+  steps.push_back([&] {
+    titleAfterOk = Companions.VariantTitle;
+    return true;
+  });
+  EXPECT_EQ(RunSteps(0, steps), 0);
   EXPECT_TRUE(readOnlyAsBuilt);
   EXPECT_EQ(typed, legend);
   EXPECT_EQ(storedWhileTyping, 0);

@@ -1,5 +1,6 @@
 // Blocking requests on the Qt backend: message boxes and file dialogs keep posted messages
-// flowing, a modal dialog built from its model talks to its procedure, a modeless one too.
+// flowing, a modal dialog built from its model talks to its procedure, a modeless one too; the
+// desktop's document opener; the print dialog and the printout (to a PDF file here).
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -8,10 +9,14 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -20,6 +25,7 @@
 #include <vector>
 
 #include "gui_support.h"
+#include "platform/canvas/canvas.h"
 #include "platform/messages.h"
 #include "platform/qt/qt_backend.h"
 #include "platform/ui_model.h"
@@ -66,24 +72,14 @@ DialogModel TestDialog(bool modal) {
 class RequestsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetUiModel();
-    ResetMessageQueue();
     MainMessages.clear();
     DialogCalls.clear();
-    SetBackend(&backend_);
-    SetMainWindowProcedure(RecordingProc);
-    MainUi.caption = "Requests";
-    MainUi.windowCreated = true;
-    UiChanged();
+    ShowBareWindow(backend_, RecordingProc);
     backend_.MoveMainWindow(50, 50, 400, 300);
     backend_.ShowMainWindow();
     backend_.ProcessUserInput();
   }
-  void TearDown() override {
-    backend_.DestroyMainWindow();
-    SetMainWindowProcedure(nullptr);
-    SetBackend(nullptr);
-  }
+  void TearDown() override { RemoveBareWindow(backend_); }
   // Runs `step` every 10 ms inside the blocking request until it returns true.
   void Script(std::function<bool()> step) {
     script_ = std::move(step);
@@ -243,6 +239,35 @@ TEST_F(RequestsTest, OpenDocumentRefusesAMissingFileAndSaysWhenNoViewerShowsIt) 
   }
   setenv("PATH", oldPath.c_str(), 1);
   std::filesystem::remove_all(dir);
+}
+
+TEST_F(RequestsTest, ThePrintDialogGivesThePageAndThePictureLandsInThePrintout) {
+  const auto pdf =
+      std::filesystem::temp_directory_path() / ("tx-print-" + std::to_string(::getpid()) + ".pdf");
+  std::filesystem::remove(pdf);
+  Script([&] {
+    auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+    if (!dialog) return false;
+    // With no system printer the dialog offers printing to a file: the user types its name.
+    dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
+    for (auto* edit : dialog->findChildren<QLineEdit*>())
+      if (edit->objectName() == "filename") edit->setText(QString::fromStdString(pdf.string()));
+    dialog->printer()->setOutputFileName(QString::fromStdString(pdf.string()));
+    dialog->accept();
+    return true;
+  });
+  const auto page = backend_.ChoosePrinter();
+  ASSERT_TRUE(page.has_value());
+  EXPECT_GT(std::min({page->dpiX, page->widthPx, page->heightPx}), 0);
+  canvas::Surface picture(200, 100, 5);
+  canvas::DrawContext(&picture).FillRect(20, 20, 180, 80, 4);
+  std::array<canvas::PaletteEntry, 256> palette{};
+  palette[4] = {255, 255, 200};
+  const UiRect place{page->widthPx / 4, page->heightPx / 4, page->widthPx / 2, page->heightPx / 4};
+  EXPECT_TRUE(backend_.PrintPage(picture, palette.data(), place, "Taldrinex"));
+  ASSERT_TRUE(std::filesystem::exists(pdf));
+  EXPECT_GT(std::filesystem::file_size(pdf), 1000u);
+  std::filesystem::remove(pdf);
 }
 
 }  // namespace
