@@ -8,9 +8,10 @@
 namespace {
 
 TEST(LiveScenario, FreezeShowsTheLoopFiguresAndClosingDuringARunFreezesThenResets) {
-  ScenarioResult r = RunScenario("set F0Measurement 1057\nclick 102\nwait 10000\nclick 105\nwait 200\ndump\n"
-                                 "click 105\nwait 500\ndump\n",
-                                 0);
+  ScenarioResult r = RunScenario(
+      "set F0Measurement 1057\nclick 102\nwait 10000\nclick 105\nwait 200\ndump\n"
+      "click 105\nwait 500\ndump\n",
+      0);
   ASSERT_EQ(r.status, 0) << r.errors;
   ASSERT_EQ(r.dumps.size(), 2u);
   const auto& frozen = r.dumps[0];

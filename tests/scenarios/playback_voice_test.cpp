@@ -30,11 +30,13 @@ TEST(PlaybackVoice, AFrozenVoiceRecordingReadsTheClosedQuotientPeriodAndF0ItWasM
   const int rate = 22050;
   const int frames = 3 * rate;
   testsig::EggShape shape;  // 8 ms, CQ 0.45: F0 125 Hz
-  const auto data = testsig::Interleave(testsig::SungVowel(shape, 16000, rate, frames), testsig::EggCycles(shape, rate, frames));
+  const auto data = testsig::Interleave(testsig::SungVowel(shape, 16000, rate, frames),
+                                        testsig::EggCycles(shape, rate, frames));
   const std::string path =
       (std::filesystem::temp_directory_path() / ("tx-voice-" + std::to_string(::getpid()) + ".wav")).string();
   std::string error;
-  ASSERT_TRUE(SaveSampleFile(path, 2, rate, 16, reinterpret_cast<const uint8_t*>(data.data()), data.size() * 2, &error))
+  ASSERT_TRUE(SaveSampleFile(path, 2, rate, 16, reinterpret_cast<const uint8_t*>(data.data()),
+                             data.size() * 2, &error))
       << error;
   // Played to its near-end freeze, then the frozen view is looked at.
   ScenarioResult r = RunScenario("answer file " + path + "\nclick 103\nwait 4000\ndump\n", 0);
@@ -53,7 +55,8 @@ TEST(PlaybackVoice, TheDemoRecordingPlaysWithEveryDisplayMovingAndFreezesNearIts
   const char* source = std::getenv("TX_SOURCE_DIR");
   const std::string demo = std::string(source ? source : ".") + "/samples/demo.wav";
   if (!std::filesystem::exists(demo)) GTEST_SKIP() << "no " << demo;
-  ScenarioResult r = RunScenario("answer file " + demo + "\nclick 103\nwait 2000\ndump\nwait 5000\ndump\n", 0);
+  ScenarioResult r =
+      RunScenario("answer file " + demo + "\nclick 103\nwait 2000\ndump\nwait 5000\ndump\n", 0);
   ASSERT_EQ(r.status, 0) << r.errors;
   ASSERT_EQ(r.dumps.size(), 2u);
   const auto& playing = r.dumps[0];

@@ -2,59 +2,33 @@
 // scripts it cannot carry out. (Window sizes, closing, About and the mixer are pinned by tests/app.)
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "scenarios/scenario_support.h"
 
 namespace {
 
 using nlohmann::json;
 
-TEST(ScenarioShell, EachVariantStartsIdle) {
-  struct Expect {
-    int variant;
-    const char* caption;
-    std::vector<std::string> buttons;
-  } variants[] = {
-      {0, "Taldrinex version 2.5", {"101", "102", "103", "104", "105", "106", "107"}},
-      {1, "TX-RadaDuza version 2.5", {"101", "102", "103", "104", "105", "106", "107"}},
-      {2, "TX-Zizivuv version 2.5", {"102", "103", "104", "105", "107"}},
-  };
-  for (const auto& v : variants) {
-    SCOPED_TRACE(v.variant);
-    ScenarioResult r = RunScenario("dump\n", v.variant);
+TEST(ScenarioShell, EachVariantStartsIdleAndTheDumpShowsIt) {
+  // The control sets themselves are pinned by tests/app; here the dump a script reads.
+  const char* captions[] = {"Taldrinex version 2.5", "TX-RadaDuza version 2.5", "TX-Zizivuv version 2.5"};
+  for (int v : {0, 1, 2}) {
+    SCOPED_TRACE(v);
+    ScenarioResult r = RunScenario("dump\n", v);
     EXPECT_EQ(r.status, 0) << r.errors;
     ASSERT_EQ(r.dumps.size(), 1u);
     const json& d = r.dumps[0];
-    EXPECT_EQ(d["variant"], v.variant);
-    EXPECT_EQ(d["caption"], v.caption);
-    EXPECT_EQ(d["mode"]["IdleState"], 1);
-    EXPECT_EQ(d["mode"]["ActivityActive"], 0);
-    EXPECT_EQ(d["mode"]["StopRequested"], 1);
-    ASSERT_EQ(d["buttons"].size(), v.buttons.size());
-    for (const auto& id : v.buttons) {
-      ASSERT_TRUE(d["buttons"].contains(id)) << id;
-      EXPECT_EQ(d["buttons"][id]["pressed"], false) << id;
-      EXPECT_EQ(d["buttons"][id]["visible"], true) << id;
-    }
-    EXPECT_EQ(d["buttons"]["102"]["caption"], "&Run");
-    EXPECT_EQ(d["buttons"]["102"]["enabled"], true);
-    EXPECT_EQ(d["buttons"]["103"]["caption"], "&Play File");
-    EXPECT_EQ(d["buttons"]["103"]["enabled"], true);
-    EXPECT_EQ(d["buttons"]["104"]["enabled"], false);
-    EXPECT_EQ(d["buttons"]["105"]["enabled"], false);
-    EXPECT_EQ(d["buttons"]["107"]["caption"], "&Exit");
-    EXPECT_EQ(d["buttons"]["107"]["enabled"], true);
-    for (const char* on : {"40005", "40011", "40012", "40009", "40010", "40008"})
-      EXPECT_EQ(d["menu"][on]["enabled"], true) << on;
-    for (const char* off : {"40003", "40004", "40013", "40014"})
-      EXPECT_EQ(d["menu"][off]["enabled"], false) << off;
+    EXPECT_EQ(std::tuple(d["variant"], d["caption"], d["mode"]["IdleState"], d["mode"]["StopRequested"]),
+              std::tuple(v, captions[v], 1, 1));
+    EXPECT_EQ(d["buttons"].size(), v == 2 ? 5u : 7u);
+    const json& run = d["buttons"]["102"];
+    EXPECT_EQ(std::tuple(run["caption"], run["enabled"], run["pressed"], run["visible"]),
+              std::tuple("&Run", true, false, true));
+    EXPECT_EQ(std::tuple(d["menu"]["40011"]["enabled"], d["menu"]["40013"]["enabled"]),
+              std::tuple(true, false));
     EXPECT_TRUE(d["messages"].empty());
     // 796 x 596 centred on the 1024 x 768 default screen.
-    EXPECT_EQ(d["window"]["width"], 796);
-    EXPECT_EQ(d["window"]["x"], (1024 - 796) / 2);
-    EXPECT_EQ(d["window"]["client_width"], 780);
+    EXPECT_EQ(std::tuple(d["window"]["width"], d["window"]["x"], d["window"]["client_width"]),
+              std::tuple(796, (1024 - 796) / 2, 780));
   }
 }
 

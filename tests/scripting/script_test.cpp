@@ -1,11 +1,12 @@
 // The script language: what each line means, and that every line the runner does not understand
 // is refused with its line number and text. The backend tests run click, menu, key, mouse, set,
 // dump, save-frame, device and most answers end to end; here are the parser's own corners.
+#include "scripting/script.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/backend.h"
 #include "platform/messages.h"
-#include "scripting/script.h"
 
 namespace {
 
