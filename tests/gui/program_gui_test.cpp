@@ -1,17 +1,24 @@
-// The desktop program's own choices: the remembered window place (and what is not remembered), a
-// display drawn at the screen's device pixels, and a recording dropped on the window.
+// The whole program on the real toolkit: the remembered window place, each variant's window at the
+// screen's device pixels, a recording dropped on the window, the Measurements window, and the
+// options dialogs (read-only edits, the legend keeping the focus, labels shown whole).
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
-#include <QPushButton>
 #include <QDropEvent>
-#include <QGuiApplication>
+#include <QGroupBox>
 #include <QImage>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -20,21 +27,29 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
+#include "app/measurements_window.h"
+#include "app/options_dialog.h"
 #include "app/program.h"
+#include "app/small_dialogs.h"
 #include "app/window_state.h"
 #include "audio/sound_devices.h"
 #include "files/recording_writer.h"
 #include "gui_support.h"
 #include "platform/messages.h"
 #include "platform/preferences.h"
+#include "platform/qt/qt_backend.h"
 #include "platform/qt/qt_preferences.h"
 #include "platform/sound.h"
 #include "platform/ui_model.h"
+#include "settings/analysis_settings.h"
 #include "settings/mode_state.h"
 
 namespace {
 
+// The desktop program's own choices: the remembered window place (and what is not remembered), a
+// display drawn at the screen's device pixels, and a recording dropped on the window.
 std::filesystem::path SettingsFile() {
   return std::filesystem::path(::testing::TempDir()) /
          (std::string("tx-") + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".conf");
@@ -287,6 +302,234 @@ TEST(DropOnTheWindow, ARecordingPlaysAndANonRecordingGetsTheReadersMessage) {
   EXPECT_EQ(playTooltip, "Play a recording (P; or drop the file on the window)");
   std::filesystem::remove(wav);
   std::filesystem::remove(eightBit);
+}
+
+// The Measurements window on the real toolkit: opened from the menu on a running program, its
+// labels hold the model's table cell by cell, and it opens again where it was closed.
+struct Seen {
+  bool shown = false;
+  int cells = 0;
+  std::vector<std::string> mismatches;
+  std::string screenshot;
+  bool reopenedInPlace = false;
+};
+
+QDialog* MeasurementsDialog() {
+  QWidget* main = MainWindowWidget();
+  return main ? main->findChild<QDialog*>("dialog120") : nullptr;
+}
+
+void Inspect(Seen& seen) {
+  QDialog* dialog = MeasurementsDialog();
+  if (!dialog) return;
+  seen.shown = dialog->isVisible();
+  for (const auto& c : MeasurementsWindow.Dialog.controls) {
+    if (c.kind != DialogControlKind::Label || c.id < 0) continue;
+    auto* label = dialog->findChild<QLabel*>(QString("control%1").arg(c.id));
+    if (!label || label->text().toStdString() != c.text)
+      seen.mismatches.push_back(std::to_string(c.id) + ": " + c.text);
+    if (c.id >= kFirstCell) ++seen.cells;
+  }
+  auto* check = dialog->findChild<QCheckBox*>(QString("control%1").arg(kViewOnlyCheck));
+  if (!check || check->isChecked() != MeasurementsWindow.ViewOnly) seen.mismatches.push_back("view only");
+  seen.screenshot = SaveScreenshot(dialog, "gui-measurements.png");
+}
+
+TEST(MeasurementsWindowGui, TheWindowShowsTheModelsTableAndReopensWhereItWasClosed) {
+  Seen seen;
+  const int exitCode = RunSteps(0, {[] {
+                                      SendMainMessage(WM_COMMAND, MENU_MEASUREMENTS, 0);
+                                      return true;
+                                    },
+                                    [&seen] {
+                                      if (!MeasurementsDialog() || !MeasurementsDialog()->isVisible())
+                                        return false;
+                                      Inspect(seen);
+                                      MeasurementsDialog()->move(40, 50);
+                                      // Already open: nothing new.
+                                      SendMainMessage(WM_KEYDOWN, 'M', 0);
+                                      return true;
+                                    },
+                                    [] {
+                                      MeasurementsDialog()->close();
+                                      return true;
+                                    },
+                                    [] {
+                                      SendMainMessage(WM_COMMAND, MENU_MEASUREMENTS, 0);
+                                      return true;
+                                    },
+                                    [&seen] {
+                                      const QDialog* d = MeasurementsDialog();
+                                      seen.reopenedInPlace = d && d->isVisible() &&
+                                                             d->frameGeometry().topLeft() == QPoint(40, 50);
+                                      return seen.reopenedInPlace;
+                                    }});
+  EXPECT_EQ(exitCode, 0);
+  EXPECT_TRUE(seen.shown);
+  EXPECT_EQ(seen.cells, 4 * 24);
+  EXPECT_EQ(seen.mismatches, std::vector<std::string>{});
+  EXPECT_FALSE(seen.screenshot.empty());
+  EXPECT_TRUE(seen.reopenedInPlace);
+  ResetProgramState();
+}
+
+// The options dialog on the real desktop window: its read-only edits refuse typing, and the legend
+// edit keeps the keyboard while the mouse wanders over the main window, so the letters typed for
+// the legend never reach the main window as commands.
+QWidget* TopLevel(const QString& name) {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->objectName() == name && w->isVisible()) return w;
+  return nullptr;
+}
+
+TEST(OptionsDialogGui, TheLegendKeepsTheFocusWhileTheMouseMovesAndOtherEditsAreReadOnly) {
+  const std::string legend = "Miss S";  // S alone in the main window would be Store
+  bool readOnlyAsBuilt = false;
+  std::string typed, titleAfterOk;
+  int storedWhileTyping = -1;
+  QLineEdit* edit = nullptr;
+  std::vector<Step> steps;
+  steps.push_back([] {
+    QTest::keyClick(FindInMainWindow<QWidget>("clientArea"), Qt::Key_N);
+    return true;
+  });
+  steps.push_back([&] {
+    QWidget* dialog = TopLevel("dialog111");
+    if (!dialog) return false;
+    edit = dialog->findChild<QLineEdit*>("control1036");
+    auto* average = dialog->findChild<QLineEdit*>("control1003");
+    if (!edit || !average) return false;
+    const QString shown = average->text();
+    QTest::keyClicks(average, "99");  // refused: the count only follows its bar
+    readOnlyAsBuilt = !edit->isReadOnly() && average->isReadOnly() && average->text() == shown;
+    dialog->activateWindow();
+    QTest::mouseClick(edit, Qt::LeftButton);
+    edit->selectAll();  // the first letter typed replaces the old legend
+    return true;
+  });
+  for (size_t i = 0; i < legend.size(); ++i) {
+    steps.push_back([i] {
+      QWidget* client = FindInMainWindow<QWidget>("clientArea");
+      const QPointF at(100.0 + 10.0 * static_cast<double>(i), 120.0);
+      QMouseEvent move(QEvent::MouseMove, at, client->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                       Qt::NoModifier);
+      QApplication::sendEvent(client, &move);
+      return true;
+    });
+    steps.push_back([i, &legend] {
+      if (QWidget* target = QApplication::focusWidget()) QTest::keyClick(target, legend[i]);
+      return true;
+    });
+  }
+  steps.push_back([&] {
+    typed = edit ? edit->text().toStdString() : "";
+    storedWhileTyping = Mode.SampleBStored;
+    if (QWidget* dialog = TopLevel("dialog111"))
+      if (auto* ok = dialog->findChild<QPushButton*>("control1")) ok->click();
+    return true;
+  });
+  steps.push_back([&] {
+    titleAfterOk = Companions.VariantTitle;
+    return true;
+  });
+  EXPECT_EQ(RunSteps(0, steps), 0);
+  EXPECT_TRUE(readOnlyAsBuilt);
+  EXPECT_EQ(typed, legend);
+  EXPECT_EQ(storedWhileTyping, 0);
+  EXPECT_EQ(titleAfterOk, legend);
+  ResetProgramState();
+}
+
+// The texts of `dialog` that its controls cannot show whole: for each, "text: needs N of M".
+std::vector<std::string> CutTexts(QWidget* dialog) {
+  std::vector<std::string> cut;
+  const QFontMetrics title(dialog->font());
+  // The title bar also holds the icon and the close box.
+  if (title.horizontalAdvance(dialog->windowTitle()) + 80 > dialog->width())
+    cut.push_back("title " + dialog->windowTitle().toStdString());
+  for (QWidget* w : dialog->findChildren<QWidget*>()) {
+    const QStyle* style = w->style();
+    QString text;
+    int room = w->width();
+    bool checkHeight = true;
+    if (auto* l = qobject_cast<QLabel*>(w)) {
+      text = l->text();
+    } else if (auto* r = qobject_cast<QRadioButton*>(w)) {
+      text = r->text();
+      room -= style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, w) +
+              style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, w);
+    } else if (auto* c = qobject_cast<QCheckBox*>(w)) {
+      text = c->text();
+      room -= style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, w) +
+              style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, w);
+    } else if (auto* b = qobject_cast<QPushButton*>(w)) {
+      text = b->text();
+      room -= style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, w) +
+              2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, w);
+    } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
+      text = g->title();
+      room -= 16;
+      checkHeight = false;
+    } else {
+      continue;
+    }
+    text.remove('&');
+    const QFontMetrics metrics(w->font());
+    const int needs = metrics.horizontalAdvance(text);
+    if (needs > room || (checkHeight && metrics.height() > w->height()))
+      cut.push_back(text.toStdString() + ": needs " + std::to_string(needs) + " of " + std::to_string(room));
+  }
+  return cut;
+}
+
+// Each dialog of the program, as the desktop shows it, at the default font and at a larger one.
+TEST(OptionsDialogGui, EveryLabelIsWholeAtTheDefaultAndALargerFont) {
+  const QFont original = QApplication::font();
+  QFont larger = original;
+  larger.setPointSizeF(original.pointSizeF() > 0 ? original.pointSizeF() * 1.6 : 16);
+  for (const QFont& font : {original, larger}) {
+    QApplication::setFont(font);
+    SCOPED_TRACE(font.toString().toStdString());
+    ResetProgramState();
+    QtBackend backend;
+    SetBackend(&backend);
+    CreateMainWindow(1);
+    std::map<std::string, std::vector<std::string>> cut;
+    auto look = [&](const char* name) {
+      if (QWidget* d = TopLevel(name)) {
+        cut[name] = CutTexts(d);
+      } else {
+        cut[name] = {"not shown"};
+      }
+    };
+    OpenSimpleOptionsDialog();
+    look("dialog114");
+    CloseOptionsDialog(OptionsDialogs.Simple);
+    for (int id : {kAdvancedOptionsDialog, kFullOptionsDialog}) {
+      OpenFullOptionsDialog(id);
+      look(id == kFullOptionsDialog ? "dialog111" : "dialog112");
+      CloseOptionsDialog(OptionsDialogs.Full);
+    }
+    // The modal ones are looked at while they wait for the user, then cancelled.
+    for (const char* name : {"dialog110", "dialog113"}) {
+      QTimer::singleShot(150, [&, name] {
+        look(name);
+        if (QWidget* d = TopLevel(name))
+          if (auto* cancel = d->findChild<QPushButton*>(QString("control%1").arg(IDCANCEL))) cancel->click();
+      });
+      if (std::string(name) == "dialog110") {
+        RunMagnificationDialog();
+      } else {
+        RunStartingPointDialog(30);
+      }
+    }
+    SendMainMessage(WM_CLOSE);
+    SetBackend(nullptr);
+    for (const auto& [name, texts] : cut) EXPECT_EQ(texts, std::vector<std::string>{}) << name;
+    EXPECT_EQ(cut.size(), 5u);
+  }
+  QApplication::setFont(original);
+  ResetProgramState();
 }
 
 }  // namespace
