@@ -1,0 +1,185 @@
+// Whole-program scripted runs: what each variant shows when idle and how the runner reports scripts
+// it cannot carry out; the Audio Devices dialog on the simulated devices; recordings of a sung vowel
+// with its glottogram played to their freeze.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <regex>
+
+#include "files/recording_writer.h"
+#include "scenarios/scenario_support.h"
+#include "support/egg_signals.h"
+#include "support/signals.h"
+
+namespace {
+
+// Whole-program runs of the shell: what each variant shows when idle, and how the runner reports
+// scripts it cannot carry out. (Window sizes, closing, About and the mixer are pinned by tests/app.)
+using nlohmann::json;
+
+TEST(ScenarioShell, EachVariantStartsIdleAndTheDumpShowsIt) {
+  // The control sets themselves are pinned by tests/app; here the dump a script reads.
+  const char* captions[] = {"Taldrinex version 2.5", "TX-RadaDuza version 2.5", "TX-Zizivuv version 2.5"};
+  for (int v : {0, 1, 2}) {
+    SCOPED_TRACE(v);
+    ScenarioResult r = RunScenario("dump\n", v);
+    EXPECT_EQ(r.status, 0) << r.errors;
+    ASSERT_EQ(r.dumps.size(), 1u);
+    const json& d = r.dumps[0];
+    EXPECT_EQ(std::tuple(d["variant"], d["caption"], d["mode"]["IdleState"], d["mode"]["StopRequested"]),
+              std::tuple(v, captions[v], 1, 1));
+    EXPECT_EQ(d["buttons"].size(), v == 2 ? 5u : 7u);
+    const json& run = d["buttons"]["102"];
+    EXPECT_EQ(std::tuple(run["caption"], run["enabled"], run["pressed"], run["visible"]),
+              std::tuple("&Run", true, false, true));
+    EXPECT_EQ(std::tuple(d["menu"]["40011"]["enabled"], d["menu"]["40013"]["enabled"]),
+              std::tuple(true, false));
+    EXPECT_TRUE(d["messages"].empty());
+    // 796 x 596 centred on the 1024 x 768 default screen.
+    EXPECT_EQ(std::tuple(d["window"]["width"], d["window"]["x"], d["window"]["client_width"]),
+              std::tuple(796, (1024 - 796) / 2, 780));
+  }
+}
+
+TEST(ScenarioShell, TheRunnerRefusesWhatItCannotCarryOut) {
+  ScenarioResult r = RunScenario("dump\nclick\n");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(r.dumps.empty());  // nothing ran
+  EXPECT_NE(r.errors.find("line 2: "), std::string::npos) << r.errors;
+
+  r = RunScenario("set StoredSeconds 9\ndump\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(r.dumps.empty());
+  EXPECT_NE(r.errors.find("line 1: value out of range for StoredSeconds"), std::string::npos) << r.errors;
+
+  // Exit in the idle state ends the program; a line after it cannot run.
+  r = RunScenario("click 107\ndump\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.errors.find("line 2: not run: the program ended before this line: dump"), std::string::npos)
+      << r.errors;
+}
+
+// The Audio Devices dialog on the simulated devices: the lists, a choice that reaches the next
+// Run and playback, Cancel, and a chosen device that has gone by the next Run.
+TEST(DevicesScenario, TheChoiceReachesTheNextOpenAndAVanishedDeviceFallsBackWithAMessage) {
+  ScenarioResult r = RunScenario(
+      "device input add USB Interface\n"
+      "device input add Line In\n"
+      "device output add Headphones\n"
+      // Cancel leaves the default.
+      "answer select 1201 1\nanswer dialog cancel\nmenu 40033\ndump\n"
+      // Line In and Headphones; the dialog shows them when it opens again, and Cancel keeps them.
+      "answer select 1201 2\nanswer select 1202 1\nanswer dialog ok\nmenu 40033\n"
+      "answer dialog cancel\nmenu 40033\ndump\n"
+      "click 102\nwait 500\nclick 107\nwait 100\n"
+      // Gone before the next Run: a message, and the default from then on.
+      "device input remove Line In\n"
+      "click 102\nwait 500\nclick 107\nwait 100\ndump\n",
+      1);
+  ASSERT_EQ(r.status, 0) << r.errors;
+  ASSERT_EQ(r.dumps.size(), 3u);
+  EXPECT_EQ(r.dumps[0]["sound_devices"]["input"], "");
+  EXPECT_EQ(r.dumps[0]["sound"]["input_devices"], nlohmann::json({"USB Interface", "Line In"}));
+
+  const auto& chosen = r.dumps[1]["sound_devices"];
+  EXPECT_EQ(chosen["input"], "Line In");
+  EXPECT_EQ(chosen["output"], "Headphones");
+
+  const auto& last = r.dumps[2];
+  const auto& opens = last["sound"]["opens"];
+  ASSERT_EQ(opens.size(), 3u);
+  EXPECT_EQ(opens[0]["name"], "Line In");  // the first Run
+  EXPECT_EQ(opens[0]["opened"], true);
+  EXPECT_EQ(opens[1]["name"], "Line In");  // gone at the second
+  EXPECT_EQ(opens[1]["opened"], false);
+  EXPECT_EQ(opens[2]["name"], "");
+  EXPECT_EQ(opens[2]["opened"], true);
+  ASSERT_EQ(last["messages"].size(), 1u);
+  EXPECT_NE(last["messages"][0]["text"].get<std::string>().find("\"Line In\" is not available"),
+            std::string::npos);
+  EXPECT_EQ(last["sound_devices"]["input"], "");
+  EXPECT_EQ(last["sound_devices"]["output"], "Headphones");
+  EXPECT_EQ(last["mode"]["CaptureStarted"], 0);
+}
+
+TEST(DevicesScenario, PlaybackOpensTheChosenOutputAndAnEntryOutOfTheListIsAScriptError) {
+  ScenarioResult r = RunScenario(
+      "device output add Headphones\n"
+      "answer select 1202 1\nanswer dialog ok\nmenu 40033\n"
+      "click 102\nwait 1000\nclick 105\nwait 100\nclick 102\nwait 3000\ndump\n",
+      1);
+  ASSERT_EQ(r.status, 0) << r.errors;
+  bool playedThere = false;
+  for (const auto& o : r.dumps[0]["sound"]["opens"])
+    playedThere =
+        playedThere || (o["device"] == "output" && o["name"] == "Headphones" && o["opened"] == true);
+  EXPECT_TRUE(playedThere) << r.dumps[0]["sound"]["opens"].dump();
+
+  ScenarioResult bad = RunScenario("answer select 1201 5\nmenu 40033\n", 1);
+  EXPECT_NE(bad.status, 0);
+  EXPECT_NE(bad.errors.find("no list entry 5 in control 1201"), std::string::npos) << bad.errors;
+}
+
+// Playing recordings of a sung vowel with its glottogram: the frozen display reads the closed
+// quotient, period and F0 the recording was made with; the demo recording moves every display.
+std::string AllTexts(const nlohmann::json& dump) {
+  std::string all;
+  for (const auto& t : dump["texts"]) all += t["text"].get<std::string>() + "\n";
+  return all;
+}
+
+double Number(const std::string& texts, const std::string& pattern) {
+  std::smatch m;
+  if (!std::regex_search(texts, m, std::regex(pattern))) return NAN;
+  return std::stod(m[1].str());
+}
+
+TEST(PlaybackVoice, AFrozenVoiceRecordingReadsTheClosedQuotientPeriodAndF0ItWasMadeWith) {
+  const int rate = 22050;
+  const int frames = 3 * rate;
+  testsig::EggShape shape;  // 8 ms, CQ 0.45: F0 125 Hz
+  const auto data = testsig::Interleave(testsig::SungVowel(shape, 16000, rate, frames),
+                                        testsig::EggCycles(shape, rate, frames));
+  const std::string path =
+      (std::filesystem::temp_directory_path() / ("tx-voice-" + std::to_string(::getpid()) + ".wav")).string();
+  std::string error;
+  ASSERT_TRUE(SaveSampleFile(path, 2, rate, 16, reinterpret_cast<const uint8_t*>(data.data()),
+                             data.size() * 2, &error))
+      << error;
+  // Played to its near-end freeze, then the frozen view is looked at.
+  ScenarioResult r = RunScenario("answer file " + path + "\nclick 103\nwait 4000\ndump\n", 0);
+  std::remove(path.c_str());
+  ASSERT_EQ(r.status, 0) << r.errors;
+  ASSERT_EQ(r.dumps.size(), 1u);
+  const auto& d = r.dumps[0];
+  EXPECT_EQ(d["mode"]["Frozen"], 1);
+  const std::string texts = AllTexts(d);
+  EXPECT_NEAR(Number(texts, R"(CQ (\d+\.\d+))"), shape.closedQuotient, 0.02) << texts;
+  EXPECT_NEAR(Number(texts, R"(Period (\d+\.\d+) ms)"), shape.periodMs, 0.05) << texts;
+  EXPECT_EQ(Number(texts, R"(F0 (\d+) Hz)"), 125) << texts;
+}
+
+TEST(PlaybackVoice, TheDemoRecordingPlaysWithEveryDisplayMovingAndFreezesNearItsEnd) {
+  const char* source = std::getenv("TX_SOURCE_DIR");
+  const std::string demo = std::string(source ? source : ".") + "/samples/demo.wav";
+  if (!std::filesystem::exists(demo)) GTEST_SKIP() << "no " << demo;
+  ScenarioResult r =
+      RunScenario("answer file " + demo + "\nclick 103\nwait 2000\ndump\nwait 5000\ndump\n", 0);
+  ASSERT_EQ(r.status, 0) << r.errors;
+  ASSERT_EQ(r.dumps.size(), 2u);
+  const auto& playing = r.dumps[0];
+  EXPECT_EQ(playing["mode"]["Frozen"], 0);
+  EXPECT_GT(playing["mode"]["SpectrogramColumn"].get<int>(), 10);
+  EXPECT_GT(playing["frames_drawn"].get<int>(), 50);
+  EXPECT_EQ(playing["sound"]["writes"][0]["format"]["channels"], 2);
+  const auto& frozen = r.dumps[1];
+  EXPECT_EQ(frozen["mode"]["Frozen"], 1);
+  const std::string texts = AllTexts(frozen);
+  // A voice near 196 Hz with a vibrato of 60 cents, CQ 0.45.
+  EXPECT_NEAR(Number(texts, R"(F0 (\d+) Hz)"), 196, 196 * 0.05) << texts;
+  EXPECT_NEAR(Number(texts, R"(CQ (\d+\.\d+))"), 0.45, 0.04) << texts;
+}
+
+}  // namespace
