@@ -114,8 +114,8 @@ TEST_F(OptionsDialogTest, KeysAndTheComparisonWhileFrozenReachTheMainWindow) {
   Mode.SampleBStored = 1;
   Press(ID_COMPARISON_ABOVE_BELOW);
   EXPECT_TRUE(FindButton(CMD_RUN)->enabled && FindButton(CMD_PLAY_FILE)->enabled);
-  EXPECT_EQ(std::pair(FindButton(CMD_RUN)->caption, FindButton(CMD_PLAY_FILE)->caption),
-            std::pair("Play &A", "Play &B"));
+  EXPECT_EQ(std::tuple(FindButton(CMD_RUN)->caption, FindButton(CMD_PLAY_FILE)->caption),
+            std::tuple("Play &A", "Play &B"));
   Press(ID_COMPARISON_DISABLED);
   EXPECT_EQ(std::pair(Companions.ComparisonMode, FindButton(CMD_PLAY_FILE)->enabled), std::pair(0, false));
   SendMainMessage(WM_KEYDOWN, KEY_RETURN, 0);  // Enter is OK

@@ -105,7 +105,8 @@ class NamedDevices : public SoundSystem {
   std::unique_ptr<SoundInput> OpenInput(const SoundFormat&, const std::string&) override { return nullptr; }
   std::unique_ptr<SoundOutput> OpenOutput(const SoundFormat&, const std::string&) override { return nullptr; }
   std::vector<SoundDeviceInfo> ListDevices(bool input) override {
-    return {input ? SoundDeviceInfo{"usb-in", "Lab interface in"} : SoundDeviceInfo{"usb-out", "Lab interface out"}};
+    return {input ? SoundDeviceInfo{"usb-in", "Lab interface in"}
+                  : SoundDeviceInfo{"usb-out", "Lab interface out"}};
   }
 };
 
