@@ -99,21 +99,41 @@ TEST(RememberedChoices, TheWindowComesBackWhereTheUserLeftItAndOnlyOnAScreen) {
   std::filesystem::remove(file);
 }
 
-// Offers one named device each way and opens none.
-class NamedDevices : public SoundSystem {
+class KeptOutput : public SoundOutput {
  public:
-  std::unique_ptr<SoundInput> OpenInput(const SoundFormat&, const std::string&) override { return nullptr; }
-  std::unique_ptr<SoundOutput> OpenOutput(const SoundFormat&, const std::string&) override { return nullptr; }
+  explicit KeptOutput(std::vector<uint8_t>* heard) : heard_(heard) {}
+  bool Write(const uint8_t* data, size_t bytes, int) override {
+    heard_->insert(heard_->end(), data, data + bytes);
+    return true;
+  }
+  int64_t PositionFrames() override { return 0; }
+  void SetVolume(uint16_t, uint16_t) override {}
+  void Reset() override { PostMainMessage(MM_WOM_DONE); }
+  void Close() override {}
+
+ private:
+  std::vector<uint8_t>* heard_;
+};
+
+// Offers one named device each way; its outputs keep what they are given, so a test hears a
+// playback start.
+class KeptSound : public SoundSystem {
+ public:
   std::vector<SoundDeviceInfo> ListDevices(bool input) override {
     return {input ? SoundDeviceInfo{"usb-in", "Lab interface in"}
                   : SoundDeviceInfo{"usb-out", "Lab interface out"}};
   }
+  std::unique_ptr<SoundInput> OpenInput(const SoundFormat&, const std::string&) override { return nullptr; }
+  std::unique_ptr<SoundOutput> OpenOutput(const SoundFormat&, const std::string&) override {
+    return std::make_unique<KeptOutput>(&heard);
+  }
+  std::vector<uint8_t> heard;
 };
 
 TEST(RememberedChoices, TheDevicesAndTheMeasurementsWindowComeBackInTheNextRun) {
   const auto file = SettingsFile();
   std::filesystem::remove(file);
-  NamedDevices sound;
+  KeptSound sound;
   SetSoundSystem(&sound);
   const QPoint moved = QGuiApplication::primaryScreen()->availableGeometry().topLeft() + QPoint(40, 50);
   auto measurements = [] { return MainWindowWidget()->findChild<QDialog*>("dialog120"); };
@@ -213,32 +233,6 @@ TEST(HighDpi, EachVariantsWindowMirrorsItsModelAtTheScreensDevicePixels) {
   }
   ResetProgramState();
 }
-
-// An output device that keeps what it is given, so the test hears a playback start.
-class KeptOutput : public SoundOutput {
- public:
-  explicit KeptOutput(std::vector<uint8_t>* heard) : heard_(heard) {}
-  bool Write(const uint8_t* data, size_t bytes, int) override {
-    heard_->insert(heard_->end(), data, data + bytes);
-    return true;
-  }
-  int64_t PositionFrames() override { return 0; }
-  void SetVolume(uint16_t, uint16_t) override {}
-  void Reset() override { PostMainMessage(MM_WOM_DONE); }
-  void Close() override {}
-
- private:
-  std::vector<uint8_t>* heard_;
-};
-
-class KeptSound : public SoundSystem {
- public:
-  std::unique_ptr<SoundInput> OpenInput(const SoundFormat&, const std::string&) override { return nullptr; }
-  std::unique_ptr<SoundOutput> OpenOutput(const SoundFormat&, const std::string&) override {
-    return std::make_unique<KeptOutput>(&heard);
-  }
-  std::vector<uint8_t> heard;
-};
 
 void DropFile(QWidget* window, const std::filesystem::path& file) {
   QMimeData mime;
