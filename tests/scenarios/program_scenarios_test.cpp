@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <regex>
 
+#include "app/mode_state.h"
 #include "files/recording_writer.h"
 #include "scenarios/scenario_support.h"
 #include "support/egg_signals.h"
@@ -41,6 +42,27 @@ TEST(ScenarioShell, EachVariantStartsIdleAndTheDumpShowsIt) {
     EXPECT_EQ(std::tuple(d["window"]["width"], d["window"]["x"], d["window"]["client_width"]),
               std::tuple(796, (1024 - 796) / 2, 780));
   }
+}
+
+// Live analysis through the whole program (its frozen figures in detail: tests/audio): the loop
+// runs on after a freeze, and closing the window while it runs freezes, resets and ends.
+TEST(LiveScenario, TheLoopRunsOnAfterAFreezeAndClosingDuringARunReleasesEverything) {
+  ScenarioResult r = RunScenario(
+      "set F0Measurement 1057\nclick 102\nwait 3000\nclick 105\nwait 200\ndump\n"
+      "click 105\nwait 500\ndump\n",
+      0);
+  ASSERT_EQ(r.status, 0) << r.errors;
+  ASSERT_EQ(r.dumps.size(), 2u);
+  const auto &frozen = r.dumps[0]["loop"], &live = r.dumps[1];
+  EXPECT_EQ(r.dumps[0]["mode"]["Frozen"], 1);
+  EXPECT_NEAR(frozen["F0A"].get<int>(), 220, 22050.0 / 2048);  // the default input: 220 Hz
+  EXPECT_GT(frozen["AchievedUpdatePeriodMs"].get<int>(), 0);
+  EXPECT_EQ(
+      std::tuple(live["mode"]["Frozen"], live["mode"]["CaptureStarted"], live["buttons"]["105"]["enabled"]),
+      std::tuple(0, 1, true));
+  EXPECT_GT(live["mode"]["SpectrogramColumn"].get<int>(), 0) << "the loop ran on";
+  // The script ended with the run going: the user's closes froze, reset and then ended the program.
+  EXPECT_EQ(std::tuple(Mode.OpenBlockCount, Mode.StopRequested), std::tuple(0, 1));
 }
 
 TEST(ScenarioShell, TheRunnerRefusesWhatItCannotCarryOut) {

@@ -2,6 +2,8 @@
 // the named access the scripts use. (The dialogs that change the record: tests/app.)
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "settings/analysis_settings.h"
 
 namespace {
@@ -36,6 +38,31 @@ TEST_F(SettingsTest, OverlayOnlyOverThePowerSpectrumAlone) {
   EXPECT_EQ(AnalysisSettings.ComparisonModeButton, ID_COMPARISON_ABOVE_BELOW);
   EXPECT_FALSE(SetSettingByName("ComparisonModeButton", ID_COMPARISON_OVERLAY));
   EXPECT_EQ(Companions.ComparisonMode, 1);
+}
+
+// The named sets the scripts use keep the same cross-field rules as the dialogs (their own code).
+TEST_F(SettingsTest, NamedSetsKeepTheCrossFieldRules) {
+  // Scales are remembered by the active configuration.
+  ASSERT_TRUE(SetSettingByName("FreqScaleHz", 3000) && SetSettingByName("AmplitudeScaleDb", 70));
+  EXPECT_EQ(std::tuple(AnalysisSettings.Config1FreqScaleHz, AnalysisSettings.Config1AmplitudeScaleDb,
+                       AnalysisSettings.SpectrogramBins),
+            std::tuple(3000, 70, ComputeSpectrogramBins(3000, 22050)));
+  ASSERT_TRUE(SetSettingByName("ActiveConfiguration", ID_CONFIGURATION_2));
+  EXPECT_EQ(AnalysisSettings.FreqScaleHz, 8000);
+  ASSERT_TRUE(SetSettingByName("ActiveConfiguration", ID_CONFIGURATION_1));
+  EXPECT_EQ(std::tuple(AnalysisSettings.FreqScaleHz, AnalysisSettings.AmplitudeScaleDb),
+            std::tuple(3000, 70));
+  // The difference spectrum and the %F0 bandwidth turn F0 on; F0 off takes both back.
+  ApplyVariantStartValues(0);
+  ASSERT_TRUE(SetSettingByName("SpectrumType", ID_SPECTRUM_DIFFERENCE));
+  EXPECT_EQ(AnalysisSettings.F0Measurement, ID_F0_ON);
+  ASSERT_TRUE(SetSettingByName("F0Measurement", ID_F0_OFF));
+  EXPECT_EQ(std::tuple(AnalysisSettings.SpectrumType, AnalysisSettings.BandwidthMode),
+            std::tuple(ID_SPECTRUM_AUDIO, ID_BANDWIDTH_HZ));
+  ASSERT_TRUE(SetSettingByName("BandwidthMode", ID_BANDWIDTH_PERCENT_F0));
+  EXPECT_EQ(AnalysisSettings.F0Measurement, ID_F0_ON);
+  ASSERT_TRUE(SetSettingByName("F0Measurement", ID_F0_OFF));
+  EXPECT_EQ(AnalysisSettings.BandwidthMode, ID_BANDWIDTH_HZ);
 }
 
 TEST_F(SettingsTest, NamedAccessRejectsUnknownNamesAndValuesOutOfRange) {
