@@ -3,9 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 
 #include "display/palette.h"
 #include "display/png_writer.h"
@@ -34,22 +32,17 @@ TEST(BitmapWriter, HeaderFieldsPaddingAndRowOrder) {
   const canvas::Surface s = Pattern(5, 3);  // 5 pixels: rows padded to 8 bytes
   const auto bytes = EncodeBitmap8(s, palette, canvas::Rect{0, 0, 5, 3});
   ASSERT_EQ(bytes.size(), 1078u + 8 * 3);
-  EXPECT_EQ(bytes[0], 'B');
-  EXPECT_EQ(bytes[1], 'M');
+  EXPECT_EQ(bytes[0] | bytes[1] << 8, 'B' | 'M' << 8);
   // Little-endian fields: file size, data offset, info size, width, height, planes and depth (one
   // 32-bit word), compression, image size, colours used and important.
   const std::pair<size_t, uint32_t> fields[] = {{2, static_cast<uint32_t>(bytes.size())}, {10, 1078}, {14, 40}, {18, 5},
                                                 {22, 3}, {26, 1 | 8 << 16}, {30, 0}, {34, 24}, {46, 256}, {50, 256}};
   for (auto [at, value] : fields) EXPECT_EQ(Le32(bytes, at), value) << "offset " << at;
   // Colour table: blue, green, red, 0; entry 2 is (255, 255, 200); 236..255 are zero.
-  EXPECT_EQ(bytes[54 + 8], 200);
-  EXPECT_EQ(bytes[54 + 9], 255);
-  EXPECT_EQ(bytes[54 + 10], 255);
-  EXPECT_EQ(bytes[54 + 11], 0);
+  EXPECT_EQ(Le32(bytes, 54 + 8), 200u | 255u << 8 | 255u << 16);
   for (size_t i = 54 + 236 * 4; i < 1078; ++i) EXPECT_EQ(bytes[i], 0) << i;
   // First stored row is the bottom row; padding bytes are zero.
-  for (int x = 0; x < 5; ++x) EXPECT_EQ(bytes[1078 + x], s.At(x, 2));
-  for (int x = 5; x < 8; ++x) EXPECT_EQ(bytes[1078 + x], 0);
+  for (int x = 0; x < 8; ++x) EXPECT_EQ(bytes[1078 + x], x < 5 ? s.At(x, 2) : 0) << x;
   for (int x = 0; x < 5; ++x) EXPECT_EQ(bytes[1078 + 16 + x], s.At(x, 0));
 }
 

@@ -24,39 +24,28 @@ class DisplayTest : public ::testing::Test {
     ResetProgramState();
     ResetPanelState();
   }
-
   void SetUpDisplay(int w, int h) {
-    ResetProgramState();
-    ResetPanelState();
+    DisplayTest::TearDown();
     ApplyVariantStartValues(1);
     Companions.VariantTitle = "Legend";
-    RenderSurfaceSpec surfaces;
-    surfaces.clientWidth = w;
-    surfaces.clientHeight = h;
-    surfaces.fontHeight = PanelFontHeight(w, 96);
-    surfaces.panelAreaHeight = ComputePanelAreaHeight(h, 20, 15, 16);
+    RenderSurfaceSpec surfaces{w, h, ComputePanelAreaHeight(h, 20, 15, 16), PanelFontHeight(w, 96)};
     ASSERT_TRUE(SetUpRenderSurfaces(surfaces));
   }
-
   static int Count(const canvas::Surface& s, int left, int top, int right, int bottom, uint8_t index) {
     int n = 0;
     for (int y = top; y < bottom; ++y)
       for (int x = left; x < right; ++x) n += s.At(x, y) == index;
     return n;
   }
-
   static bool HasText(const std::string& text) {
-    for (const auto& t : Display.FrameTexts)
-      if (t.text == text) return true;
-    return false;
+    return std::any_of(Display.FrameTexts.begin(), Display.FrameTexts.end(),
+                       [&](const auto& t) { return t.text == text; });
   }
-
   // The first text of the last frame that starts with `prefix`.
   static std::optional<std::string> Text(const std::string& prefix) {
     for (const auto& t : Display.FrameTexts)
       if (t.text.rfind(prefix, 0) == 0) return t.text;
     return std::nullopt;
   }
-
   static void Clear() { std::fill(Display.FrameDC.Pixels().begin(), Display.FrameDC.Pixels().end(), kBackgroundIndex); }
 };
