@@ -64,62 +64,44 @@ struct Plot {
   int x = 0, top = 0, width = 0, height = 0;  // the plot area of a panel (title strip excluded)
 };
 
-Plot PlotOf(const PanelRect& r) {
-  return {r.x, r.bottom - r.height, r.width, r.height - Display.TextHeight - 4};
-}
+Plot PlotOf(const PanelRect& r) { return {r.x, r.bottom - r.height, r.width, r.height - Display.TextHeight - 4}; }
 
 // The pixel row that shows FFT bin `bin` in a plot (the column painter's mapping).
 int RowOfBin(const Plot& p, int bin) {
-  return p.top + p.height -
-         static_cast<int>(static_cast<double>(bin) * p.height / AnalysisSettings.SpectrogramBins);
+  return p.top + p.height - static_cast<int>(static_cast<double>(bin) * p.height / AnalysisSettings.SpectrogramBins);
 }
 
 int BinOf(double hz) { return RoundHalfUp(hz * 2048 / kRate); }
-
-struct ColumnLook {
-  int peakY = -1;
-  int peakIndex = 0;
-  int litAway = 0;  // lit pixels more than `near` rows from the expected row
-};
-
-ColumnLook Look(const canvas::Surface& s, const Plot& p, int column, int expectedY, int near = 12) {
-  ColumnLook l;
-  for (int y = p.top; y < p.top + p.height; ++y) {
-    const int v = s.Row(y)[p.x + column];
-    if (v > l.peakIndex) {
-      l.peakIndex = v;
-      l.peakY = y;
-    }
-    if (std::abs(y - expectedY) > near && v > kBackground) ++l.litAway;
-  }
-  return l;
-}
 
 // The sine's row is lit in the columns that held sound and nothing is lit anywhere else; columns
 // from `darkFrom` (a fraction of the width) on are empty.
 void ExpectSineImage(const canvas::Surface& s, const Plot& p, double hz, double litTo, double darkFrom,
                      const char* what) {
   const int expectedY = RowOfBin(p, BinOf(hz));
-  for (int c = p.width / 20; c < static_cast<int>(p.width * litTo); c += 7) {
-    const ColumnLook l = Look(s, p, c, expectedY);
-    EXPECT_GE(l.peakIndex, kLit) << what << " column " << c;
-    EXPECT_NEAR(l.peakY, expectedY, 2) << what << " column " << c;
-    EXPECT_EQ(l.litAway, 0) << what << " column " << c;
-  }
-  for (int c = static_cast<int>(p.width * darkFrom); c < p.width * 9 / 10; c += 5) {
-    EXPECT_EQ(Look(s, p, c, expectedY).peakIndex, kBackground) << what << " column " << c;
+  for (int c = p.width / 20; c < p.width * 9 / 10; c += 5) {
+    int peakY = -1, peakIndex = 0, litAway = 0;  // litAway: lit more than 12 rows from the sine's row
+    for (int y = p.top; y < p.top + p.height; ++y) {
+      const int v = s.Row(y)[p.x + c];
+      if (v > peakIndex) peakIndex = v, peakY = y;
+      litAway += std::abs(y - expectedY) > 12 && v > kBackground;
+    }
+    if (c < p.width * litTo) {
+      EXPECT_GE(peakIndex, kLit) << what << " column " << c;
+      EXPECT_NEAR(peakY, expectedY, 2) << what << " column " << c;
+      EXPECT_EQ(litAway, 0) << what << " column " << c;
+    } else if (c >= p.width * darkFrom) {
+      EXPECT_EQ(peakIndex, kBackground) << what << " column " << c;
+    }
   }
 }
 
 // The envelope of a steady sine: a line across the centre where sound was, nothing where not.
-void ExpectEnvelope(const canvas::Surface& s, const Plot& p, double litTo, double darkFrom,
-                    const char* what) {
+void ExpectEnvelope(const canvas::Surface& s, const Plot& p, double litTo, double darkFrom, const char* what) {
   const int centre = p.top + p.height / 2;
   for (int c = p.width / 20; c < static_cast<int>(p.width * litTo); c += 7) {
     EXPECT_NE(s.Row(centre - 2)[p.x + c], kBackground) << what << " column " << c;
     EXPECT_NE(s.Row(centre + 2)[p.x + c], kBackground) << what << " column " << c;
-    EXPECT_EQ(s.Row(p.top + 1)[p.x + c], kBackground)
-        << what << " column " << c;  // 8000 is far from full scale
+    EXPECT_EQ(s.Row(p.top + 1)[p.x + c], kBackground) << what << " column " << c;  // far from full scale
   }
   for (int c = static_cast<int>(p.width * darkFrom); c < p.width * 9 / 10; c += 5)
     EXPECT_EQ(s.Row(centre - 2)[p.x + c], kBackground) << what << " column " << c;
@@ -166,7 +148,14 @@ class ImageRebuildRun : public PlaybackTest {
 // About 3 s of an 8-second sample hold sound: columns up to ~35% of the width.
 constexpr double kLitTo = 0.30, kDarkFrom = 0.45;
 
-TEST_F(ImageRebuildRun, AFreezeInF2TakesTheLiveImageOverAndTheFrozenFrameShowsIt) {
+// A sample slot holds 3 s of a sine of its own, silence after it.
+void HoldSine(std::vector<uint8_t>& slot, double hz) {
+  const std::vector<int16_t> sine = testsig::Sine(hz, 8000, kRate, 3 * kRate);
+  std::fill(slot.begin(), slot.end(), 0);
+  std::memcpy(slot.data(), sine.data(), sine.size() * 2);
+}
+
+TEST_F(ImageRebuildRun, F2TakesTheLiveImageOverAtTheFreezeAndComputesItFromTheSampleAfterAResizeOrAStore) {
   sound->source.sineHz = 440;
   Open(1);  // F2
   AtFirstFrozenFrame([&] {
@@ -177,6 +166,31 @@ TEST_F(ImageRebuildRun, AFreezeInF2TakesTheLiveImageOverAndTheFrozenFrameShowsIt
     ExpectSineImage(Display.FrameDC, sp, 440, kLitTo, kDarkFrom, "frozen frame");
     ExpectEnvelope(Display.CanvasDC, env, kLitTo, kDarkFrom, "held envelope");
     ExpectEnvelope(Display.FrameDC, env, kLitTo, kDarkFrom, "frozen envelope");
+
+    // A resize computes both from Sample A: only a sound that is in it can come back.
+    HoldSine(Samples.SampleA, 1000);
+    SendMainMessage(WM_SIZE);
+    EXPECT_EQ(ImageRebuild.ColumnsRebuilt, sp.width + env.width);
+    EXPECT_EQ(Display.ForceImageRebuild, 0);
+    ExpectSineImage(Display.CanvasDC, sp, 1000, kLitTo, 0.4, "rebuilt spectrogram");
+    ExpectEnvelope(Display.CanvasDC, env, kLitTo, 0.4, "rebuilt envelope");
+
+    // Stored and shown Above/Below, Sample B (a sound of its own) goes into the lower half of the
+    // store canvas; Sample A's canvas is left alone.
+    SendMainMessage(WM_COMMAND, CMD_STORE, 0);
+    ASSERT_EQ(Mode.SampleBStored, 1);
+    HoldSine(Samples.SampleB, 1500);
+    SetComparisonModeButton(ID_COMPARISON_ABOVE_BELOW);
+    Display.ForceImageRebuild = 1;
+    const long long before = ImageRebuild.ColumnsRebuilt;
+    RebuildStoredImages(Display.MainDC, 1);
+    Display.ForceImageRebuild = 0;
+    const Plot spB = SpectrogramPlot(2), envB = EnvelopePlot(2);
+    EXPECT_EQ(spB.top, Display.PanelAreaHeight - Display.PanelAreaHeight * 2 / 6);
+    EXPECT_EQ(ImageRebuild.ColumnsRebuilt - before, spB.width + envB.width);
+    ExpectSineImage(Display.StoreCanvasDC, spB, 1500, kLitTo, kDarkFrom, "Sample B spectrogram");
+    ExpectEnvelope(Display.StoreCanvasDC, envB, kLitTo, kDarkFrom, "Sample B envelope");
+    ExpectSineImage(Display.CanvasDC, sp, 1000, kLitTo, kDarkFrom, "Sample A canvas");
   });
   Run("wait 3000\nclick 105\nwait 300\nkey Escape");
   EXPECT_TRUE(checked);
@@ -197,104 +211,49 @@ TEST_F(ImageRebuildRun, AFreezeInF5ComputesTheHeldImageFromTheSample) {
   EXPECT_TRUE(checked);
 }
 
-TEST_F(ImageRebuildRun, AResizeWhileFrozenInF2ComputesBothImagesFromTheSample) {
-  sound->source.sineHz = 440;
-  Open(1);
-  AtFirstFrozenFrame([&] {
-    // Only a sound that is in Sample A can come back: the live picture is gone after the resize.
-    std::vector<int16_t> other = testsig::Sine(1000, 8000, kRate, Samples.SampleFrames);
-    const size_t held = static_cast<size_t>(kRate) * 3 * 2;
-    std::memcpy(Samples.SampleA.data(), other.data(), held);
-    SendMainMessage(WM_SIZE);
-    const Plot sp = SpectrogramPlot(), env = EnvelopePlot();
-    EXPECT_EQ(ImageRebuild.ColumnsRebuilt, sp.width + env.width);
-    EXPECT_EQ(Display.ForceImageRebuild, 0);
-    ExpectSineImage(Display.CanvasDC, sp, 1000, 0.3, 0.4, "rebuilt spectrogram");
-    ExpectEnvelope(Display.CanvasDC, env, 0.3, 0.4, "rebuilt envelope");
-  });
-  Run("wait 3000\nclick 105\nwait 300\nkey Escape");
-  EXPECT_TRUE(checked);
-}
+struct FileFreeze {
+  const char* what;
+  int layout, channels, seconds;
+  const char* script;
+  int hold, copied;  // SpectrogramHold and the panels copied at the freeze
+  double litTo, darkFrom;
+};
+class FileFreezeRun : public ImageRebuildRun, public ::testing::WithParamInterface<FileFreeze> {};
 
-TEST_F(ImageRebuildRun, SampleBIsRebuiltIntoTheLowerHalfOfTheStoreCanvasInAboveBelow) {
-  sound->source.sineHz = 440;
-  Open(1);
+// The freeze near a file's end holds the last frame: in F2 as the held image without a cursor, in
+// F5 with the cursor drawn over it. A Freeze during the file copies the picture as a live one does.
+TEST_P(FileFreezeRun, TheHeldImageShowsWhatWasPlayed) {
+  const FileFreeze c = GetParam();
+  Open(c.layout);
+  const auto sine = testsig::Sine(440, 8000, kRate, c.seconds * kRate);
+  const auto frames = c.channels == 1 ? sine : testsig::Interleave(sine, std::vector<int16_t>(sine.size(), 0));
+  const std::string path = Recording("sine.wav", frames, c.channels);
   AtFirstFrozenFrame([&] {
-    SendMainMessage(WM_COMMAND, CMD_STORE, 0);
-    ASSERT_EQ(Mode.SampleBStored, 1);
-    // Sample B gets a sound of its own, so the image can only come from its data.
-    std::vector<int16_t> other = testsig::Sine(1000, 8000, kRate, Samples.SampleFrames);
-    std::fill(Samples.SampleB.begin(), Samples.SampleB.end(), 0);
-    std::memcpy(Samples.SampleB.data(), other.data(), static_cast<size_t>(kRate) * 3 * 2);
-    SetComparisonModeButton(ID_COMPARISON_ABOVE_BELOW);
-    Display.ForceImageRebuild = 1;
-    const long long before = ImageRebuild.ColumnsRebuilt;
-    RebuildStoredImages(Display.MainDC, 1);
-    Display.ForceImageRebuild = 0;
-    const Plot sp = SpectrogramPlot(2), env = EnvelopePlot(2);
-    EXPECT_EQ(sp.top, Display.PanelAreaHeight - Display.PanelAreaHeight * 2 / 6);
-    EXPECT_EQ(ImageRebuild.ColumnsRebuilt - before, sp.width + env.width);
-    ExpectSineImage(Display.StoreCanvasDC, sp, 1000, kLitTo, kDarkFrom, "Sample B spectrogram");
-    ExpectEnvelope(Display.StoreCanvasDC, env, kLitTo, kDarkFrom, "Sample B envelope");
-    // Sample A's canvas is left alone by a rebuild of B.
-    const Plot wholeA =
-        PlotOf(*RebuildSpectrogramRect(1, 0, 1, Display.PanelAreaWidth, Display.PanelAreaHeight));
-    ExpectSineImage(Display.CanvasDC, wholeA, 440, kLitTo, kDarkFrom, "Sample A canvas");
-  });
-  Run("wait 3000\nclick 105\nwait 300\nkey Escape");
-  EXPECT_TRUE(checked);
-}
-
-TEST_F(ImageRebuildRun, TheNearEndFreezeOfAFileHoldsTheLastFrameWithoutCursorInF2) {
-  Open(1);
-  const std::string path = Recording("sine.wav", testsig::Sine(440, 8000, kRate, 3 * kRate), 1);
-  AtFirstFrozenFrame([&] {
-    EXPECT_EQ(PanelCursors.SpectrogramHold, 1);
-    EXPECT_EQ(ImageRebuild.PanelsCopied + ImageRebuild.ColumnsRebuilt, 0)
-        << "the copied frame is the held image";
-    const Plot sp = SpectrogramPlot(), env = EnvelopePlot();
-    // About 2.6 s played of an 8-second time axis.
-    ExpectSineImage(Display.CanvasDC, sp, 440, 0.27, 0.4, "held spectrogram");
-    ExpectEnvelope(Display.CanvasDC, env, 0.27, 0.4, "held envelope");
-    // No cursor while held: the frozen frame's plots are the canvas's exactly.
-    EXPECT_TRUE(SamePlot(Display.FrameDC, Display.CanvasDC, sp));
-    EXPECT_TRUE(SamePlot(Display.FrameDC, Display.CanvasDC, env));
-    // The next rebuild ends the hold.
-    SendMainMessage(WM_SIZE);
-    EXPECT_EQ(PanelCursors.SpectrogramHold, 0);
-    EXPECT_EQ(ImageRebuild.ColumnsRebuilt, sp.width + env.width);
-  });
-  PlayFile(path, "wait 4000\nkey Escape");
-  EXPECT_TRUE(checked);
-}
-
-TEST_F(ImageRebuildRun, TheNearEndFreezeInF5CopiesTheFrameAndKeepsTheCursor) {
-  Open(0);
-  const std::string path = Recording(
-      "sine2.wav",
-      testsig::Interleave(testsig::Sine(440, 8000, kRate, 3 * kRate), std::vector<int16_t>(3 * kRate, 0)), 2);
-  AtFirstFrozenFrame([&] {
-    EXPECT_EQ(PanelCursors.SpectrogramHold, 0);
-    EXPECT_EQ(ImageRebuild.PanelsCopied + ImageRebuild.ColumnsRebuilt, 0);
+    EXPECT_EQ(PanelCursors.SpectrogramHold, c.hold);
+    EXPECT_EQ(ImageRebuild.PanelsCopied, c.copied);
+    EXPECT_EQ(ImageRebuild.ColumnsRebuilt, 0);
     const Plot sp = SpectrogramPlot();
-    ExpectSineImage(Display.CanvasDC, sp, 440, 0.27, 0.4, "held spectrogram");
-    EXPECT_FALSE(SamePlot(Display.FrameDC, Display.CanvasDC, sp))
-        << "the frozen frame draws the cursor over it";
+    ExpectSineImage(Display.CanvasDC, sp, 440, c.litTo, c.darkFrom, "held spectrogram");
+    if (c.copied) return;
+    EXPECT_EQ(SamePlot(Display.FrameDC, Display.CanvasDC, sp), c.hold == 1) << "a cursor over the held image";
+    if (!c.hold) return;
+    const Plot env = EnvelopePlot();
+    ExpectEnvelope(Display.CanvasDC, env, c.litTo, c.darkFrom, "held envelope");
+    EXPECT_TRUE(SamePlot(Display.FrameDC, Display.CanvasDC, env));
+    SendMainMessage(WM_SIZE);  // the next rebuild ends the hold
+    EXPECT_EQ(PanelCursors.SpectrogramHold, 0);
+    EXPECT_EQ(ImageRebuild.ColumnsRebuilt, sp.width + env.width);
   });
-  PlayFile(path, "wait 4000\nkey Escape");
+  PlayFile(path, c.script);
   EXPECT_TRUE(checked);
 }
 
-TEST_F(ImageRebuildRun, FreezingDuringFilePlaybackRebuildsTheHeldImage) {
-  Open(1);
-  const std::string path = Recording("long.wav", testsig::Sine(440, 8000, kRate, 6 * kRate), 1);
-  AtFirstFrozenFrame([&] {
-    EXPECT_EQ(PanelCursors.SpectrogramHold, 0);
-    EXPECT_EQ(ImageRebuild.PanelsCopied, 2);
-    ExpectSineImage(Display.CanvasDC, SpectrogramPlot(), 440, 0.25, 0.45, "held spectrogram");
-  });
-  PlayFile(path, "wait 3000\nclick 105\nwait 300\nkey Escape");
-  EXPECT_TRUE(checked);
-}
+// About 2.6 s played of an 8-second time axis at the near-end freezes.
+INSTANTIATE_TEST_SUITE_P(
+    Files, FileFreezeRun,
+    ::testing::Values(FileFreeze{"NearEndInF2", 1, 1, 3, "wait 4000\nkey Escape", 1, 0, 0.27, 0.4},
+                      FileFreeze{"NearEndInF5", 0, 2, 3, "wait 4000\nkey Escape", 0, 0, 0.27, 0.4},
+                      FileFreeze{"FreezeInF2", 1, 1, 6, "wait 3000\nclick 105\nwait 300\nkey Escape", 0, 2, 0.25, 0.45}),
+    [](const auto& info) { return std::string(info.param.what); });
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The key handler on its own: which command each key sends in which state and variant, and what
 // the keys that act directly do to the settings, the cursors and the levels. The main window is
-// replaced by a recorder, so every command a key sends is seen rather than carried out.
+// replaced by a recorder, so every command a key sends is seen rather than carried out; one whole
+// run steps a frozen view with the arrow keys.
 #include "interaction/keyboard_commands.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 
 #include "app/program.h"
 #include "app/window_state.h"
+#include "audio/live_fixture.h"
 #include "audio/frozen_view.h"
 #include "display/display_state.h"
 #include "display/panel_state.h"
@@ -18,6 +20,7 @@
 #include "interaction/keyboard_actions.h"
 #include "platform/headless/headless_backend.h"
 #include "platform/messages.h"
+#include "platform/ui_model.h"
 #include "settings/analysis_settings.h"
 #include "settings/mode_state.h"
 
@@ -196,20 +199,12 @@ TEST_F(KeyTable, FunctionKeysActOnlyOnAStillFrozenViewAndGoToAnOpenDialog) {
   EXPECT_EQ(AnalysisSettings.DisplayModeButton, ID_DISPLAY_F2);
 }
 
-TEST_F(KeyTable, ShiftF1SwitchesConfigurationAndItsScales) {
+// (Shift+F1 to the second configuration's scales and back: the file-playback tests.)
+TEST_F(KeyTable, ShiftF1LiveInF1ClearsOnlyTheSpectrumHalf) {
   Variant(1);
-  AnalysisSettings.Config2FreqScaleHz = 8000;
-  AnalysisSettings.Config2AmplitudeScaleDb = 60;
+  SetDisplayModeButton(ID_DISPLAY_F1);
   Press(KEY_F1, true);
   EXPECT_EQ(AnalysisSettings.ActiveConfiguration, ID_CONFIGURATION_2);
-  EXPECT_EQ(AnalysisSettings.FreqScaleHz, 8000);
-  EXPECT_EQ(AnalysisSettings.AmplitudeScaleDb, 60);
-  Press(KEY_F1, true);
-  EXPECT_EQ(AnalysisSettings.FreqScaleHz, AnalysisSettings.Config1FreqScaleHz);
-  // Live in F1 only the right half (the spectrum's scale) is cleared.
-  SetDisplayModeButton(ID_DISPLAY_F1);
-  Display.ClearFrameRequest = Display.ClearRightHalfRequest = 0;
-  Press(KEY_F1, true);
   EXPECT_EQ(Display.ClearRightHalfRequest, 1);
   EXPECT_EQ(Display.ClearFrameRequest, 0);
   Press(KEY_F1, true, true);  // Ctrl+Shift+F1 is no key of ours
@@ -281,15 +276,49 @@ TEST_F(KeyTable, UpDownMoveTheCriterionLineInTheSignalLayoutsEvenWhenLive) {
   SetDisplayModeButton(ID_DISPLAY_F4);  // no glottogram: the keys leave the line alone
   Press(KEY_UP);
   EXPECT_NEAR(SignalPanels.CqLevelA, 0.49f, 1e-6);
-}
-
-TEST(CqStep, IsTheBandPixelFormulaClampedAndSafeBeforeAnyPanelWasDrawn) {
+  // The step is a pixel of the band, clamped, and safe before any panel was drawn (height 0).
   for (int h : {0, 37, 241}) {
     float level = 0;
     for (int i = 0; i < 60; ++i) level = StepCqLevel(level, -0.01f, h);
     EXPECT_FLOAT_EQ(level, -0.5f) << h;
     EXPECT_NEAR(StepCqLevel(0.25f, 0.01f, h), 0.26f, 1e-6) << h;
   }
+}
+
+// --- The keys in a whole run: a user freezes live sound and steps the frozen view ------------
+
+using KeyRun = LiveRunTest;
+
+TEST_F(KeyRun, LeftAndRightStepTheViewAsTheScrollBarDoesAndBeepAtTheStart) {
+  sound->source.sineHz = 220;
+  Open(0);
+  AnalysisSettings.LeftRightAssignment = ID_LR_AUDIO_EGG_SCROLL;
+  std::vector<int> seen;  // the view position of each frozen frame, when it changed
+  std::vector<int> comparison;  // the comparison mode at each change
+  int thumb = -1;
+  backend->onPresent = [&] {
+    if (!Mode.Frozen || Mode.FreezePending) return;
+    if (seen.empty() || seen.back() != LiveView.ViewPosition) {
+      seen.push_back(LiveView.ViewPosition);
+      comparison.push_back(Companions.ComparisonMode);
+    }
+    thumb = MainUi.scrollBar.position;
+  };
+  // Shift+Right is a page (+4), Left a line (-1); Right in the Overlay comparison (F4, Ctrl+F3),
+  // where the bar is ignored, still moves the view; then far enough left to stand at the start,
+  // where the next Left beeps and stays.
+  std::string script = "wait 1500\nkey Space\nwait 200\nkey shift+Right\nkey Left\nkey Left\nwait 200\n"
+                       "key F4\nkey ctrl+F3\nwait 200\nkey Right\nwait 200\n";
+  for (int i = 0; i < 400; ++i) script += "key shift+Left\n";
+  Run(script + "wait 200\nkey Left\nwait 200\nkey Escape");
+  ASSERT_GE(seen.size(), 4u);
+  EXPECT_GT(seen[0], 100);
+  EXPECT_EQ(seen[1], seen[0] + 2);
+  EXPECT_EQ(seen[2], seen[1] + 1);
+  EXPECT_EQ(comparison[2], 2);
+  EXPECT_EQ(seen.back(), 0);
+  EXPECT_EQ(thumb, 0);
+  EXPECT_GE(backend->Beeps(), 1);
 }
 
 }  // namespace
