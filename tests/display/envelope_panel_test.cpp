@@ -31,24 +31,7 @@ TEST(EnvelopeExtent, FromTheMiddle512SamplesOnlyInStepsOf256) {
 
 using EnvelopePanelTest = DisplayTest;
 
-TEST_F(EnvelopePanelTest, SilentColumnsStayBackgroundFullScaleSpansThePlot) {
-  const int x = 0, bottom = 200, width = 400, height = 200;
-  const int plot = height - 19, top = bottom - height, centre = top + plot / 2;
-  std::vector<int16_t> block(2048, 0);
-  DrawEnvelopeA(Display.FrameDC, std::nullopt, 60, block.data(), x, bottom, width, height, 0);  // columns 0..2
-  EXPECT_EQ(Mode.EnvelopeColumn, 3);
-  EXPECT_EQ(Count(Display.FrameDC, 0, 0, 10, bottom, kFrameIndex), 0);
-
-  block[300] = 32767;
-  block[700] = -32768;
-  DrawEnvelopeA(Display.FrameDC, std::nullopt, 80, block.data(), x, bottom, width, height, 0);  // column 3
-  const int topY = centre - 127 * plot / 256;
-  for (int y = 0; y < 600; ++y) {
-    const bool on = y > topY && y <= centre + plot / 2;
-    EXPECT_EQ(Display.FrameDC.At(3, y), on ? kFrameIndex : kBackgroundIndex) << y;
-  }
-}
-
+// (How a column of a live voice is painted: the golden frames.)
 TEST_F(EnvelopePanelTest, ScrollErasesTheNewColumnOverThePanelHeight) {
   AnalysisSettings.StoredSeconds = 1;  // 10 ms a column across 100 pixels
   const int x = 50, bottom = 300, width = 100, height = 100;
