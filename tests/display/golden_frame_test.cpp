@@ -49,18 +49,9 @@ std::string Encode(const canvas::Surface& s, int height) {
   return out;
 }
 
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::filesystem::path SourceDir() {
-  const char* d = std::getenv("TX_SOURCE_DIR");
-  return d ? d : ".";
-}
-std::filesystem::path BuildDir() {
-  const char* d = std::getenv("TX_BUILD_DIR");
-  return d ? d : std::filesystem::temp_directory_path();
+std::filesystem::path Dir(const char* variable, const std::filesystem::path& otherwise) {
+  const char* d = std::getenv(variable);
+  return d ? d : otherwise;
 }
 
 struct GoldenCase {
@@ -80,14 +71,15 @@ TEST_P(GoldenFrameTest, MatchesTheDump) {
 
   const int height = Display.PanelAreaHeight + Display.TextHeight + 6;
   const std::string actual = Encode(Display.FrameDC, height);
-  const auto golden = SourceDir() / "tests" / "golden" / (std::string(c.name) + ".rle");
+  const auto golden = Dir("TX_SOURCE_DIR", ".") / "tests" / "golden" / (std::string(c.name) + ".rle");
   if (std::getenv("TX_UPDATE_GOLDEN")) {
     std::ofstream(golden, std::ios::binary) << actual;
     GTEST_SKIP() << "wrote " << golden;
   }
-  const std::string expected = ReadFile(golden);
+  std::ifstream in(golden, std::ios::binary);
+  const std::string expected{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   if (actual != expected) {
-    const auto dir = BuildDir() / "golden-actual";
+    const auto dir = Dir("TX_BUILD_DIR", std::filesystem::temp_directory_path()) / "golden-actual";
     std::filesystem::create_directories(dir);
     std::ofstream(dir / (std::string(c.name) + ".rle.actual"), std::ios::binary) << actual;
     WriteBitmap8((dir / (std::string(c.name) + ".actual.bmp")).string(), Display.FrameDC, Palette.DisplayPalette,

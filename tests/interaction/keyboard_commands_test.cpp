@@ -79,6 +79,10 @@ class KeyTable : public ::testing::Test {
     return sent;
   }
   static std::vector<Sent> Cmd(int id) { return {{WM_COMMAND, static_cast<uintptr_t>(id)}}; }
+  // Presses each key alone and expects the one command it sends (0: none).
+  void Expect(std::initializer_list<std::pair<uint32_t, int>> keys, const char* state) {
+    for (auto [key, id] : keys) EXPECT_EQ(Press(key), id ? Cmd(id) : std::vector<Sent>{}) << state << ": " << key;
+  }
 
   std::unique_ptr<HeadlessBackend> backend;
   KeyboardHooks hooks;
@@ -86,41 +90,23 @@ class KeyTable : public ::testing::Test {
 
 TEST_F(KeyTable, LettersSendTheButtonCommandsOfTheirState) {
   Variant(1);
-  Mode.IdleState = 1;
-  EXPECT_EQ(Press('R'), Cmd(CMD_RUN));
-  EXPECT_EQ(Press('P'), Cmd(CMD_PLAY_FILE));
-  EXPECT_TRUE(Press('F').empty());  // nothing runs: nothing to freeze
-  EXPECT_TRUE(Press('A').empty());
-  // Idle with nothing running: Store and the options are open to the keys, Play B is not.
-  Mode.StopRequested = 1;
-  EXPECT_EQ(Press('S'), Cmd(CMD_STORE));
-  EXPECT_TRUE(Press('B').empty());
-  EXPECT_EQ(Press('N'), Cmd(MENU_ANALYSIS_OPTIONS));
+  Mode.IdleState = 1;  // nothing runs: nothing to freeze
+  Expect({{'R', CMD_RUN}, {'P', CMD_PLAY_FILE}, {'F', 0}, {'A', 0}, {'M', MENU_MEASUREMENTS}}, "idle");
+  Mode.StopRequested = 1;  // nothing running: Store and the options are open to the keys, Play B is not
+  Expect({{'S', CMD_STORE}, {'B', 0}, {'N', MENU_ANALYSIS_OPTIONS}}, "stopped");
   Mode.AdvancedOptionsActive = 1;
-  EXPECT_EQ(Press('N'), Cmd(MENU_ADVANCED_OPTIONS));
-
-  // Running live: R records, F and A freeze and run, S waits for a frozen view.
-  Mode.IdleState = 0;
-  Mode.StopRequested = 0;
-  EXPECT_EQ(Press('R'), Cmd(CMD_RECORD));
-  EXPECT_EQ(Press('F'), Cmd(CMD_FREEZE));
-  EXPECT_EQ(Press('A'), Cmd(CMD_RUN));
-  EXPECT_TRUE(Press('S').empty());
-  EXPECT_EQ(Press(KEY_SPACE), Cmd(CMD_FREEZE));
-  EXPECT_EQ(Press('E'), Cmd(CMD_RESET));
-  EXPECT_EQ(Press(KEY_ESCAPE), Cmd(CMD_RESET));
-  // Recording holds Freeze, Run and Reset back.
-  Mode.Recording = 1;
-  for (uint32_t k : {uint32_t{'F'}, uint32_t{'A'}, uint32_t{'E'}, uint32_t{KEY_ESCAPE}}) EXPECT_TRUE(Press(k).empty()) << k;
-
-  // Frozen with a comparison: Store and Play B.
+  Expect({{'N', MENU_ADVANCED_OPTIONS}}, "advanced options");
+  Mode.IdleState = Mode.StopRequested = 0;  // R records, F and A freeze and run, S waits for a freeze
+  Expect({{'R', CMD_RECORD}, {'F', CMD_FREEZE}, {'A', CMD_RUN}, {'S', 0}, {KEY_SPACE, CMD_FREEZE}, {'E', CMD_RESET},
+          {KEY_ESCAPE, CMD_RESET}}, "live");
+  Mode.Recording = 1;  // recording holds Freeze, Run and Reset back
+  Expect({{'F', 0}, {'A', 0}, {'E', 0}, {KEY_ESCAPE, 0}}, "recording");
   Mode.Recording = 0;
   Mode.Frozen = 1;
   SetComparisonModeButton(ID_COMPARISON_ABOVE_BELOW);
-  EXPECT_EQ(Press('S'), Cmd(CMD_STORE));
-  EXPECT_EQ(Press('B'), Cmd(CMD_PLAY_FILE));
+  Expect({{'S', CMD_STORE}, {'B', CMD_PLAY_FILE}}, "frozen with a comparison");
   Mode.PlayingSignals = 1;
-  EXPECT_TRUE(Press('B').empty());
+  Expect({{'B', 0}}, "playing");
 }
 
 TEST_F(KeyTable, OneRPressRunsThenRecordsWhenTheRunLeftTheIdleState) {
@@ -152,8 +138,7 @@ TEST_F(KeyTable, SignalsVariantLettersChooseChannelAndPolarityAndPalette) {
   Press('C', true);
   EXPECT_EQ(AnalysisSettings.PaletteChoice, ID_COLOR_SCALE);
   // Esc is the Stop button's key; S, B, N and the function keys are not this variant's.
-  EXPECT_EQ(Press(KEY_ESCAPE), Cmd(CMD_RESET));
-  for (uint32_t k : {uint32_t{'S'}, uint32_t{'B'}, uint32_t{'N'}}) EXPECT_TRUE(Press(k).empty()) << k;
+  Expect({{KEY_ESCAPE, CMD_RESET}, {'S', 0}, {'B', 0}, {'N', 0}}, "signals variant");
   const int mode = Companions.DisplayMode;
   Press(KEY_F1 + 1);
   EXPECT_EQ(Companions.DisplayMode, mode);
@@ -197,18 +182,6 @@ TEST_F(KeyTable, FunctionKeysActOnlyOnAStillFrozenViewAndGoToAnOpenDialog) {
   Frozen();
   Press(KEY_F1 + 6);
   EXPECT_EQ(AnalysisSettings.DisplayModeButton, ID_DISPLAY_F2);
-}
-
-// (Shift+F1 to the second configuration's scales and back: the file-playback tests.)
-TEST_F(KeyTable, ShiftF1LiveInF1ClearsOnlyTheSpectrumHalf) {
-  Variant(1);
-  SetDisplayModeButton(ID_DISPLAY_F1);
-  Press(KEY_F1, true);
-  EXPECT_EQ(AnalysisSettings.ActiveConfiguration, ID_CONFIGURATION_2);
-  EXPECT_EQ(Display.ClearRightHalfRequest, 1);
-  EXPECT_EQ(Display.ClearFrameRequest, 0);
-  Press(KEY_F1, true, true);  // Ctrl+Shift+F1 is no key of ours
-  EXPECT_EQ(AnalysisSettings.ActiveConfiguration, ID_CONFIGURATION_2);
 }
 
 // (Left/Right stepping the view, with the beep at the start: the whole run at the end.)
