@@ -1,10 +1,7 @@
 // The waveform envelope: the extent of a column and what it paints.
-#include <gtest/gtest.h>
-
 #include <vector>
 
 #include "display/envelope_panel.h"
-#include "display/palette.h"
 #include "display_fixture.h"
 
 namespace {

@@ -1,8 +1,5 @@
 // Panel rectangles of the display and comparison modes, and what the frame draws per case.
-#include <gtest/gtest.h>
-
 #include "display/display_frame.h"
-#include "display/palette.h"
 #include "display_fixture.h"
 
 namespace {

@@ -1,8 +1,6 @@
 // Whole frames of every display layout at 800 x 600, drawn from a synthetic voice and compared
 // with palette-index dumps under tests/golden/. A mismatch writes <name>.rle.actual and
 // <name>.actual.bmp into the build tree; TX_UPDATE_GOLDEN=1 rewrites the dumps instead.
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -12,7 +10,6 @@
 
 #include "display/bitmap_writer.h"
 #include "display/display_frame.h"
-#include "display/palette.h"
 #include "display_fixture.h"
 #include "support/signals.h"
 #include "support/spectrum_signals.h"

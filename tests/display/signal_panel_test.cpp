@@ -1,18 +1,12 @@
 // The audio and glottogram panels drawn as the frame draws them: cycle measures on held pictures,
-// trigger, small signals, polarity, grid, titles, interval marks and the pump of a live frame.
-#include <gtest/gtest.h>
-
+// trigger, small signals, polarity, grid, titles and interval marks.
 #include <array>
 #include <cstdio>
-#include <optional>
-#include <string>
 #include <vector>
 
 #include "display/display_frame.h"
-#include "display/palette.h"
 #include "display/signal_panels.h"
 #include "display_fixture.h"
-#include "platform/messages.h"
 #include "support/egg_signals.h"
 #include "support/signals.h"
 
@@ -319,37 +313,6 @@ TEST_F(SignalPanelTest, IntervalMarksShowLengthAndReciprocalUnlessEmpty) {
   Mode.Frozen = 0;
   Frame(6);
   EXPECT_FALSE(Text("Interval"));
-}
-
-// What the signal panel had drawn when a posted message was handled.
-int probeCalls = 0, eggPixels = 0, audioPixels = 0;
-intptr_t ProbeProc(uint32_t, uintptr_t, intptr_t) {
-  ++probeCalls;
-  eggPixels = audioPixels = 0;
-  const int h = Display.PanelAreaHeight;
-  for (int y = 0; y < h; ++y)
-    for (int x = 1; x < 799; ++x)
-      if (Display.FrameDC.At(x, y) == kSampleBIndex) ++(y > h / 2 ? eggPixels : audioPixels);
-  return 0;
-}
-
-TEST_F(SignalPanelTest, LiveFramePumpsMessagesBetweenTheGlottogramAndTheAudio) {
-  testsig::EggShape shape;
-  Fill(Samples.TraceA1, testsig::SungVowel(shape, 12000, 22050, kTraceBlock));
-  Fill(Samples.TraceA2, testsig::EggCycles(shape, 22050, kTraceBlock));
-  SetMainWindowProcedure(ProbeProc);
-  PostMainMessage(WM_NULL);
-  Draw();
-  EXPECT_EQ(probeCalls, 1);
-  EXPECT_GT(eggPixels, 0);
-  EXPECT_EQ(audioPixels, 0);
-  // A held picture never pumps.
-  PostMainMessage(WM_NULL);
-  Mode.Frozen = 1;
-  Draw();
-  EXPECT_EQ(probeCalls, 1);
-  ResetMessageQueue();
-  SetMainWindowProcedure(MainWindowProc);
 }
 
 }  // namespace

@@ -1,10 +1,7 @@
 // The power-spectrum panel: curve limits, grid, titles, F0 and the frequency cursor. (The overlay
 // title with its (B) in the curve colour is pinned by the golden frame frame_f4_overlay.)
-#include <gtest/gtest.h>
-
 #include <array>
 
-#include "display/palette.h"
 #include "display/spectrum_panel.h"
 #include "display_fixture.h"
 

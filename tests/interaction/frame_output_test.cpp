@@ -5,7 +5,6 @@
 
 #include <tuple>
 
-#include "app/window_state.h"
 #include "audio/playback_fixture.h"
 #include "display/bitmap_writer.h"
 #include "display/display_state.h"

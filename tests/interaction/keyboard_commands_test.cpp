@@ -4,22 +4,14 @@
 // run steps a frozen view with the arrow keys.
 #include "interaction/keyboard_commands.h"
 
-#include <gtest/gtest.h>
-
-#include <functional>
 #include <vector>
 
-#include "app/program.h"
-#include "app/window_state.h"
 #include "audio/live_fixture.h"
-#include "audio/frozen_view.h"
 #include "display/display_state.h"
 #include "display/panel_state.h"
 #include "display/sample_slots.h"
 #include "display/signal_panels.h"
 #include "interaction/keyboard_actions.h"
-#include "platform/headless/headless_backend.h"
-#include "platform/messages.h"
 #include "platform/ui_model.h"
 #include "settings/analysis_settings.h"
 #include "settings/mode_state.h"

@@ -3,23 +3,18 @@
 // runs) that a click and the scroll bar move the segment the frozen view analyses.
 #include "interaction/mouse_input.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <cstdint>
 #include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
 
-#include "app/program.h"
 #include "audio/live_fixture.h"
 #include "display/display_state.h"
 #include "display/panel_state.h"
 #include "display/sample_slots.h"
 #include "display/signal_panels.h"
 #include "interaction/image_rebuild.h"
-#include "platform/messages.h"
 #include "platform/ui_model.h"
 #include "settings/analysis_settings.h"
 #include "settings/mode_state.h"
