@@ -1,8 +1,8 @@
-// The mouse and the position scroll bar over the frozen view: which sample a click chooses, where
-// the cursors, the interval marks and the view position go, when nothing happens, and (in whole
-// runs) that a click and the scroll bar move the segment the frozen view analyses.
-#include "interaction/mouse_input.h"
-
+// The keys and the mouse on their own, over a recorder in place of the main window (so every command
+// they send is seen rather than carried out): which command each key sends in which state and
+// variant, what the keys that act directly do to the settings, cursors and levels; which sample a
+// click chooses and where the cursors, interval marks and view go. Whole runs: the arrow keys step
+// a frozen view, a click and the scroll bar move the segment it analyses.
 #include <algorithm>
 #include <string>
 #include <tuple>
@@ -15,6 +15,9 @@
 #include "display/sample_slots.h"
 #include "display/signal_panels.h"
 #include "interaction/image_rebuild.h"
+#include "interaction/keyboard_actions.h"
+#include "interaction/keyboard_commands.h"
+#include "interaction/mouse_input.h"
 #include "platform/ui_model.h"
 #include "settings/analysis_settings.h"
 #include "settings/mode_state.h"
@@ -22,9 +25,242 @@
 
 namespace {
 
-constexpr int kBackground = 5;
+struct Sent {
+  uint32_t message;
+  uintptr_t wParam;
+  bool operator==(const Sent&) const = default;
+};
 
-// --- The time jump's arithmetic ----------------------------------------------------------------
+std::vector<Sent> sent;
+std::function<void(const Sent&)> react;  // the state change a real command would make
+std::vector<int> forwarded;              // commands forwarded to the options dialog
+
+intptr_t Recorder(uint32_t message, uintptr_t wParam, intptr_t) {
+  sent.push_back({message, wParam});
+  if (react) react(sent.back());
+  return 0;
+}
+
+std::vector<Sent> Cmd(int id) { return {{WM_COMMAND, static_cast<uintptr_t>(id)}}; }
+
+class InputTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetProgramState();
+    ResetMouseInputState();
+    sent.clear();
+    forwarded.clear();
+    react = nullptr;
+    backend = std::make_unique<HeadlessBackend>(HeadlessConfig{});
+    SetBackend(backend.get());
+    SetMainWindowProcedure(Recorder);
+  }
+  void TearDown() override {
+    react = nullptr;
+    SetMainWindowProcedure(MainWindowProc);
+    SetBackend(nullptr);
+    ResetProgramState();
+    ResetMouseInputState();
+  }
+  std::unique_ptr<HeadlessBackend> backend;
+};
+
+// --- Keys ------------------------------------------------------------------------------------
+
+class KeyTable : public InputTest {
+ protected:
+  void SetUp() override {
+    InputTest::SetUp();
+    hooks.sendOptionsDialogCommand = [](int id) { forwarded.push_back(id); };
+  }
+  void Variant(int v) {
+    AnalysisSettings.ProductVariant = v;
+    ApplyVariantStartValues(v);
+    DeriveModesFromSettings();
+  }
+  // Frozen on a held live view (no activity loop really runs under the recorder).
+  void Frozen() {
+    Mode.IdleState = 0;
+    Mode.StopRequested = 0;
+    Mode.Frozen = 1;
+  }
+  std::vector<Sent> Press(uint32_t key, bool shift = false, bool ctrl = false) {
+    sent.clear();
+    HandleKeyDown({key, shift, ctrl}, hooks);
+    return sent;
+  }
+  // Presses each key alone and expects the one command it sends (0: none).
+  void Expect(std::initializer_list<std::pair<uint32_t, int>> keys, const char* state) {
+    for (auto [key, id] : keys) EXPECT_EQ(Press(key), id ? Cmd(id) : std::vector<Sent>{}) << state << ": " << key;
+  }
+
+  KeyboardHooks hooks;
+};
+
+TEST_F(KeyTable, LettersSendTheButtonCommandsOfTheirState) {
+  Variant(1);
+  Mode.IdleState = 1;  // nothing runs: nothing to freeze
+  Expect({{'R', CMD_RUN}, {'P', CMD_PLAY_FILE}, {'F', 0}, {'A', 0}, {'M', MENU_MEASUREMENTS}}, "idle");
+  Mode.StopRequested = 1;  // nothing running: Store and the options are open to the keys, Play B is not
+  Expect({{'S', CMD_STORE}, {'B', 0}, {'N', MENU_ANALYSIS_OPTIONS}}, "stopped");
+  Mode.AdvancedOptionsActive = 1;
+  Expect({{'N', MENU_ADVANCED_OPTIONS}}, "advanced options");
+  Mode.IdleState = Mode.StopRequested = 0;  // R records, F and A freeze and run, S waits for a freeze
+  Expect({{'R', CMD_RECORD}, {'F', CMD_FREEZE}, {'A', CMD_RUN}, {'S', 0}, {KEY_SPACE, CMD_FREEZE}, {'E', CMD_RESET},
+          {KEY_ESCAPE, CMD_RESET}}, "live");
+  Mode.Recording = 1;  // recording holds Freeze, Run and Reset back
+  Expect({{'F', 0}, {'A', 0}, {'E', 0}, {KEY_ESCAPE, 0}}, "recording");
+  Mode.Recording = 0;
+  Mode.Frozen = 1;
+  SetComparisonModeButton(ID_COMPARISON_ABOVE_BELOW);
+  Expect({{'S', CMD_STORE}, {'B', CMD_PLAY_FILE}}, "frozen with a comparison");
+  Mode.PlayingSignals = 1;
+  Expect({{'B', 0}}, "playing");
+}
+
+TEST_F(KeyTable, OneRPressRunsThenRecordsWhenTheRunLeftTheIdleState) {
+  Variant(1);
+  Mode.IdleState = 1;
+  // Run returns with its activity still going (a nested start): the second row sees it.
+  react = [](const Sent& s) {
+    if (s.wParam == CMD_RUN) Mode.IdleState = 0;
+  };
+  EXPECT_EQ(Press('R'), (std::vector<Sent>{{WM_COMMAND, CMD_RUN}, {WM_COMMAND, CMD_RECORD}}));
+}
+
+TEST_F(KeyTable, SignalsVariantLettersChooseChannelAndPolarityAndPalette) {
+  Variant(2);
+  Frozen();
+  EXPECT_TRUE(Press('E').empty());  // E selects the EGG channel there, it never resets
+  EXPECT_EQ(AnalysisSettings.ListenChannel, 0);
+  Press('A');
+  EXPECT_EQ(AnalysisSettings.ListenChannel, 1);
+  Press('E', true);
+  Press('A', true);
+  EXPECT_EQ(AnalysisSettings.GlottogramPolarity, ID_GLOTTOGRAM_MINUS);
+  EXPECT_EQ(AnalysisSettings.AudioPolarity, ID_AUDIO_MINUS);
+  EXPECT_EQ(Display.ClearFrameRequest, 1);
+  Press('E', true);
+  EXPECT_EQ(AnalysisSettings.GlottogramPolarity, ID_GLOTTOGRAM_PLUS);
+  Press('C', true);
+  EXPECT_EQ(AnalysisSettings.PaletteChoice, ID_GRAY_SCALE);
+  Press('C', true);
+  EXPECT_EQ(AnalysisSettings.PaletteChoice, ID_COLOR_SCALE);
+  // Esc is the Stop button's key; S, B, N and the function keys are not this variant's.
+  Expect({{KEY_ESCAPE, CMD_RESET}, {'S', 0}, {'B', 0}, {'N', 0}}, "signals variant");
+  const int mode = Companions.DisplayMode;
+  Press(KEY_F1 + 1);
+  EXPECT_EQ(Companions.DisplayMode, mode);
+}
+
+TEST_F(KeyTable, FunctionKeysActOnlyOnAStillFrozenViewAndGoToAnOpenDialog) {
+  Variant(0);
+  Mode.IdleState = 0;
+  Mode.StopRequested = 0;
+  Press(KEY_F1 + 2);
+  EXPECT_EQ(Companions.DisplayMode, 4);  // live: the start layout F5 stays
+  Frozen();
+  Press(KEY_F1 + 5);
+  EXPECT_EQ(AnalysisSettings.DisplayModeButton, ID_DISPLAY_F6);
+  // Ctrl+F3 only in F4; F1 then drops Overlay to Above/Below.
+  Press(KEY_F1 + 2, false, true);
+  EXPECT_EQ(Companions.ComparisonMode, 0);
+  Press(KEY_F1 + 3);
+  Press(KEY_F1 + 2, false, true);
+  EXPECT_EQ(Companions.ComparisonMode, 2);
+  Press(KEY_F1);
+  EXPECT_EQ(Companions.ComparisonMode, 1);
+  EXPECT_EQ(Companions.DisplayMode, 0);
+  // Ctrl+F2 must not also choose layout F2.
+  Press(KEY_F1 + 1, false, true);
+  EXPECT_EQ(Companions.DisplayMode, 0);
+
+  // With the options dialog open the keys become its radio commands; the display is the
+  // dialog's business then.
+  Mode.OptionsDialogOpen = 1;
+  Press(KEY_F1 + 5);
+  Press(KEY_F1, false, true);
+  Press(KEY_F1, true);
+  Press(KEY_RETURN);
+  EXPECT_EQ(forwarded, (std::vector<int>{ID_DISPLAY_F6, ID_COMPARISON_DISABLED, 1037, IDOK}));
+  EXPECT_EQ(Companions.DisplayMode, 0);
+  EXPECT_EQ(AnalysisSettings.ActiveConfiguration, ID_CONFIGURATION_1);
+  // F5..F8 are the full variant's only.
+  Mode.OptionsDialogOpen = 0;
+  Variant(1);
+  Frozen();
+  Press(KEY_F1 + 6);
+  EXPECT_EQ(AnalysisSettings.DisplayModeButton, ID_DISPLAY_F2);
+}
+
+// (Left/Right stepping the view, with the beep at the start: the whole run at the end.)
+TEST_F(KeyTable, LeftRightShiftTheAudioOfTheViewedSample) {
+  Variant(0);
+  Frozen();
+  AnalysisSettings.LeftRightAssignment = ID_LR_AUDIO_ONLY_SCROLL;
+  EXPECT_TRUE(Press(KEY_LEFT, true).empty());
+  EXPECT_EQ(Samples.AudioDelayA, -6);  // 0.3 ms earlier
+  LiveView.AudioClampedAtEnd = 1;
+  LiveView.ViewedSample = 1;
+  Press(KEY_RIGHT);
+  EXPECT_EQ(Samples.AudioDelayB, 1);  // the step is made even at the limit, with a beep
+  EXPECT_EQ(backend->Beeps(), 1);
+  Mode.PlayingSignals = 1;
+  Press(KEY_RIGHT);
+  EXPECT_EQ(Samples.AudioDelayB, 1);
+}
+
+TEST_F(KeyTable, UpDownMoveTheSpectrumCursorOfTheViewedSample) {
+  Variant(1);
+  Frozen();
+  AnalysisSettings.UpDownAssignment = ID_UD_SPECTRUM_CURSOR;
+  Display.Panels.Spectrum.width = 100;
+  SetDisplayModeButton(ID_DISPLAY_F1);
+  Press(KEY_UP, true);
+  EXPECT_EQ(PanelCursors.SpectrumCursorA, 4);
+  EXPECT_EQ(PanelCursors.CursorTarget, 1);
+  Press(KEY_DOWN, true);
+  Press(KEY_DOWN);
+  EXPECT_EQ(PanelCursors.SpectrumCursorA, 0);  // not below the panel's left edge
+  for (int i = 0; i < 30; ++i) Press(KEY_UP, true);
+  EXPECT_EQ(PanelCursors.SpectrumCursorA, 100);  // nor beyond its right edge
+  // F3: the spectrogram row moves with it, up is a smaller row; Sample B keeps its own row.
+  SetDisplayModeButton(ID_DISPLAY_F3);
+  LiveView.ViewedSample = 1;
+  PanelCursors.CursorYB = 200;
+  Press(KEY_DOWN, true);
+  EXPECT_EQ(PanelCursors.CursorYB, 204);
+  EXPECT_EQ(PanelCursors.CursorTarget, 0);
+  Press(KEY_UP);
+  EXPECT_EQ(PanelCursors.CursorYB, 203);
+  PanelCursors.CursorYB = 2;
+  Press(KEY_UP, true);
+  EXPECT_EQ(PanelCursors.CursorYB, 0);
+}
+
+TEST_F(KeyTable, UpDownMoveTheCriterionLineInTheSignalLayoutsEvenWhenLive) {
+  Variant(0);
+  Mode.IdleState = 0;
+  SignalPanels.CqLevelA = 0.3f;
+  for (int i = 0; i < 20; ++i) Press(KEY_DOWN);
+  EXPECT_FLOAT_EQ(SignalPanels.CqLevelA, 0.5f);
+  Press(KEY_UP);
+  EXPECT_NEAR(SignalPanels.CqLevelA, 0.49f, 1e-6);
+  SetDisplayModeButton(ID_DISPLAY_F4);  // no glottogram: the keys leave the line alone
+  Press(KEY_UP);
+  EXPECT_NEAR(SignalPanels.CqLevelA, 0.49f, 1e-6);
+  // The step is a pixel of the band, clamped, and safe before any panel was drawn (height 0).
+  for (int h : {0, 37, 241}) {
+    float level = 0;
+    for (int i = 0; i < 60; ++i) level = StepCqLevel(level, -0.01f, h);
+    EXPECT_FLOAT_EQ(level, -0.5f) << h;
+    EXPECT_NEAR(StepCqLevel(0.25f, 0.01f, h), 0.26f, 1e-6) << h;
+  }
+}
+
+// --- The mouse and the position scroll bar ---------------------------------------------------
+
+constexpr int kBackground = 5;
 
 TEST(TimeJumpPosition, MapsThePanelWidthOntoTheScrollRangeAndRefusesWhatLiesOutside) {
   struct Case {
@@ -48,22 +284,11 @@ TEST(TimeJumpPosition, MapsThePanelWidthOntoTheScrollRangeAndRefusesWhatLiesOuts
   }
 }
 
-// --- Handlers over a hand-made frozen view ----------------------------------------------------
-
-std::vector<std::pair<uint32_t, uintptr_t>> Sent;
-intptr_t Recorder(uint32_t message, uintptr_t wParam, intptr_t) {
-  Sent.emplace_back(message, wParam);
-  return 0;
-}
-
-class MouseTest : public ::testing::Test {
+class MouseTest : public InputTest {
  protected:
   static constexpr int kW = 760, kH = 500;
   void SetUp() override {
-    ResetProgramState();
-    ResetMouseInputState();
-    Sent.clear();
-    SetMainWindowProcedure(Recorder);
+    InputTest::SetUp();
     Display.ScreenWidth = Display.ClientWidth = Display.PanelAreaWidth = kW;
     Display.ScreenHeight = 600;
     Display.PanelAreaHeight = kH;
@@ -75,11 +300,6 @@ class MouseTest : public ::testing::Test {
     Samples.CursorXB = 5000;
     LiveView.ViewPosition = 1000;
     Layout(1, 0);  // F2
-  }
-  void TearDown() override {
-    SetMainWindowProcedure(nullptr);
-    ResetProgramState();
-    ResetMouseInputState();
   }
   // The panels as the layout draws them, as the mouse code reads them back.
   void Layout(int displayMode, int comparisonMode) {
@@ -115,12 +335,11 @@ TEST_F(MouseTest, NothingHappensOverALiveViewOrWhileAHeldSamplePlaysAndTheRightB
   }
   // The right button freezes while an activity runs and nothing is recorded, and does nothing else.
   for (auto [idle, recording, freezes] : {std::tuple{0, 0, true}, {1, 0, false}, {0, 1, false}}) {
-    Sent.clear();
+    sent.clear();
     Mode.IdleState = idle;
     Mode.Recording = static_cast<uint8_t>(recording);
     OnRightButtonDown();
-    const std::vector<std::pair<uint32_t, uintptr_t>> freeze = {{WM_COMMAND, CMD_FREEZE}};
-    EXPECT_EQ(Sent, freezes ? freeze : decltype(freeze){}) << idle << recording;
+    EXPECT_EQ(sent, freezes ? Cmd(CMD_FREEZE) : std::vector<Sent>{}) << idle << recording;
     EXPECT_EQ(Display.FullRedraw, 0);
   }
 }
@@ -145,6 +364,7 @@ TEST_F(MouseTest, AClickChoosesTheSampleJumpsAndMovesTheLeadingCursor) {
       {5, 0, 100, kH - 1, 0, 9, 1000, false},      // and so does everything without Above/Below
   };
   for (const Case& c : cases) {
+    TearDown();
     SetUp();
     Layout(c.mode, c.comparison);
     PanelCursors.CursorTarget = 9;
@@ -235,10 +455,11 @@ TEST_F(MouseTest, ScrollStepsStayWithinTheRangeAndTheThumbFollowsExceptInTheOver
   EXPECT_EQ(Display.FullRedraw, 0);
 }
 
-// --- Whole runs: the frozen view reads where the mouse and the bar put it ----------------------
 
 constexpr int kRate = 22050;
 constexpr double kBinHz = kRate / 2048.0;
+
+// --- Whole runs ------------------------------------------------------------------------------
 
 class MouseRun : public LiveRunTest {
  protected:
@@ -297,6 +518,40 @@ TEST_F(MouseRun, AClickAndTheScrollBarMoveTheSegmentTheFrozenViewAnalyses) {
   EXPECT_EQ(std::get<0>(steps.back()), kScrolled);
   // Before the click the view showed the freeze time, in the 1000 Hz part.
   EXPECT_NEAR(std::get<1>(steps.front()), 1000, kBinHz);
+}
+
+using KeyRun = LiveRunTest;
+
+TEST_F(KeyRun, LeftAndRightStepTheViewAsTheScrollBarDoesAndBeepAtTheStart) {
+  sound->source.sineHz = 220;
+  Open(0);
+  AnalysisSettings.LeftRightAssignment = ID_LR_AUDIO_EGG_SCROLL;
+  std::vector<int> seen;  // the view position of each frozen frame, when it changed
+  std::vector<int> comparison;  // the comparison mode at each change
+  int thumb = -1;
+  backend->onPresent = [&] {
+    if (!Mode.Frozen || Mode.FreezePending) return;
+    if (seen.empty() || seen.back() != LiveView.ViewPosition) {
+      seen.push_back(LiveView.ViewPosition);
+      comparison.push_back(Companions.ComparisonMode);
+    }
+    thumb = MainUi.scrollBar.position;
+  };
+  // Shift+Right is a page (+4), Left a line (-1); Right in the Overlay comparison (F4, Ctrl+F3),
+  // where the bar is ignored, still moves the view; then far enough left to stand at the start,
+  // where the next Left beeps and stays.
+  std::string script = "wait 1500\nkey Space\nwait 200\nkey shift+Right\nkey Left\nkey Left\nwait 200\n"
+                       "key F4\nkey ctrl+F3\nwait 200\nkey Right\nwait 200\n";
+  for (int i = 0; i < 400; ++i) script += "key shift+Left\n";
+  Run(script + "wait 200\nkey Left\nwait 200\nkey Escape");
+  ASSERT_GE(seen.size(), 4u);
+  EXPECT_GT(seen[0], 100);
+  EXPECT_EQ(seen[1], seen[0] + 2);
+  EXPECT_EQ(seen[2], seen[1] + 1);
+  EXPECT_EQ(comparison[2], 2);
+  EXPECT_EQ(seen.back(), 0);
+  EXPECT_EQ(thumb, 0);
+  EXPECT_GE(backend->Beeps(), 1);
 }
 
 }  // namespace
