@@ -262,26 +262,18 @@ TEST_F(KeyTable, UpDownMoveTheCriterionLineInTheSignalLayoutsEvenWhenLive) {
 
 constexpr int kBackground = 5;
 
-TEST(TimeJumpPosition, MapsThePanelWidthOntoTheScrollRangeAndRefusesWhatLiesOutside) {
-  struct Case {
-    int x, left, width;
-    bool ok;
-    int position;
-  } cases[] = {
-      {0, 0, 760, true, 0},     {760, 0, 760, true, 8000}, {761, 0, 760, false, 0},   {-1, 0, 760, false, 0},
-      {500, 380, 380, true, 2526}, {379, 380, 380, false, 0}, {100, 0, 0, false, 0}, {100, 0, -5, false, 0},
-  };
-  for (const Case& c : cases) {
-    float exact = -1;
-    int position = -1;
-    EXPECT_EQ(TimeJumpPosition(c.x, c.left, c.width, 8000, &exact, &position), c.ok) << c.x << " " << c.left;
-    if (c.ok) {
-      EXPECT_EQ(position, c.position) << c.x;
-      EXPECT_NEAR(exact, (c.x - c.left) * 8000.0 / c.width, 1e-3) << c.x;
-    } else {
-      EXPECT_EQ(position, -1) << "nothing written for " << c.x;
-    }
+// (Times inside the panel: the click table below.)
+TEST(TimeJumpPosition, TheRightEdgeIsTheLastTimeAndWhatLiesOutsideOrAnEmptyPanelIsRefused) {
+  float exact = -1;
+  int position = -1;
+  for (auto [x, left, width, expected] : {std::tuple{760, 0, 760, 8000}, {500, 380, 380, 2526}}) {
+    EXPECT_TRUE(TimeJumpPosition(x, left, width, 8000, &exact, &position)) << x;
+    EXPECT_EQ(position, expected);
+    EXPECT_NEAR(exact, (x - left) * 8000.0 / width, 1e-3);
   }
+  for (auto [x, left, width] : {std::tuple{761, 0, 760}, {-1, 0, 760}, {379, 380, 380}, {100, 0, 0}, {100, 0, -5}})
+    EXPECT_FALSE(TimeJumpPosition(x, left, width, 8000, &exact, &position)) << x << " " << left << " " << width;
+  EXPECT_EQ(position, 2526);  // nothing written by a refusal
 }
 
 class MouseTest : public InputTest {
