@@ -1,8 +1,10 @@
-// The waveform envelope: the extent of a column and what it paints.
-#include <vector>
-
+// The waveform envelope: the extent of a column. (How columns are painted and scrolled: the golden
+// frames and the live runs.)
 #include "display/envelope_panel.h"
-#include "display_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
 
 namespace {
 
@@ -24,23 +26,6 @@ TEST(EnvelopeExtent, FromTheMiddle512SamplesOnlyInStepsOf256) {
     EXPECT_EQ(e.top, c.top) << c.samples.size();
     EXPECT_EQ(e.low, c.low) << c.samples.size();
   }
-}
-
-using EnvelopePanelTest = DisplayTest;
-
-// (How a column of a live voice is painted: the golden frames.)
-TEST_F(EnvelopePanelTest, ScrollErasesTheNewColumnOverThePanelHeight) {
-  AnalysisSettings.StoredSeconds = 1;  // 10 ms a column across 100 pixels
-  const int x = 50, bottom = 300, width = 100, height = 100;
-  std::vector<int16_t> loud(2048, 20000), silent(2048, 0);
-  for (size_t i = 0; i < loud.size(); i += 2) loud[i] = -20000;
-  for (int k = 0; k <= width; ++k)
-    DrawEnvelopeA(Display.FrameDC, Palette.FramePen, (k + 1) * 10, loud.data(), x, bottom, width, height, 0);
-  EXPECT_EQ(Display.FrameDC.At(x + width - 2, bottom - 60), kFrameIndex);  // the centre row
-  // Column width + 1: scroll, erase its pixel column, draw nothing (silence).
-  DrawEnvelopeA(Display.FrameDC, std::nullopt, (width + 2) * 10, silent.data(), x, bottom, width, height, 0);
-  for (int y = bottom - height; y < bottom; ++y) EXPECT_EQ(Display.FrameDC.At(x + width - 2, y), kBackgroundIndex);
-  ResetSettingsState();
 }
 
 }  // namespace

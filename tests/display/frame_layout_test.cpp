@@ -131,20 +131,4 @@ TEST_F(DisplayFrameTest, PlayBLeavesTheUpperHalfAloneAndStoredPanelsComeOnlyAfte
   EXPECT_EQ(Display.FullRedraw, 1);
 }
 
-TEST_F(DisplayFrameTest, TheSampleAreaFillClearsOnlyTheHalfOfTheSampleDrawnNext) {
-  const int w = Display.PanelAreaWidth, h = Display.PanelAreaHeight;
-  Companions.ComparisonMode = 1;
-  for (int playB : {1, 0}) {
-    Paint(Display.FrameDC);
-    Paint(Display.MainDC);
-    Display.FullRedraw = 0;
-    Mode.PlaySelection = playB;
-    FillSampleArea();
-    const int kept = playB ? 0 : h / 2;  // Play B refills the lower half, Above/Below the upper
-    EXPECT_EQ(Count(Display.FrameDC, 0, kept, w, kept + h / 2, 7), w * (h / 2)) << playB;
-    EXPECT_EQ(Count(Display.MainDC, 0, h / 2 - kept, w, h - kept, kBackgroundIndex), w * (h / 2)) << playB;
-    EXPECT_EQ(Display.FullRedraw, 1);
-  }
-}
-
 }  // namespace
