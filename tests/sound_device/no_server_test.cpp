@@ -1,4 +1,5 @@
-// With no sound server (and no sound card), opening a device fails at once.
+// With no sound server (and no sound card), opening a device fails at once; a server started later
+// is found at the next open.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -22,7 +23,7 @@ bool MachineHasSoundCard() {
   return false;
 }
 
-TEST(NoSoundServer, OpeningFailsQuicklyAndTheSystemStaysUsable) {
+TEST(NoSoundServer, OpeningFailsQuicklyAndAServerStartedLaterIsFound) {
   if (MachineHasSoundCard()) GTEST_SKIP() << "this machine has a sound card: its devices open without a server";
   char folder[] = "/tmp/tx-noserver.XXXXXX";
   ASSERT_NE(mkdtemp(folder), nullptr);
@@ -33,31 +34,19 @@ TEST(NoSoundServer, OpeningFailsQuicklyAndTheSystemStaysUsable) {
   EXPECT_EQ(system->OpenInput(SoundFormat{1, kRate, 16}), nullptr);
   EXPECT_EQ(system->OpenInput(SoundFormat{2, kRate, 16}), nullptr);
   EXPECT_EQ(system->OpenOutput(SoundFormat{2, 44100, 16}), nullptr);
-  system.reset();
   EXPECT_LT(MsSince(t), 3000.0) << "failing to open must not wait";
-
   // Formats the devices never take are refused without asking them.
-  auto other = MakePortAudioSoundSystem();
-  EXPECT_EQ(other->OpenInput(SoundFormat{3, kRate, 16}), nullptr);
-  EXPECT_EQ(other->OpenOutput(SoundFormat{2, kRate, 8}), nullptr);
-  std::system((std::string("rm -rf ") + folder).c_str());
-}
-
-// A server started after the sound system was made is found at the next open.
-TEST(NoSoundServer, AServerStartedLaterIsFoundAtTheNextOpen) {
-  if (MachineHasSoundCard()) GTEST_SKIP() << "this machine has a sound card: its devices open without a server";
-  char folder[] = "/tmp/tx-noserver.XXXXXX";
-  ASSERT_NE(mkdtemp(folder), nullptr);
-  UseAbsentServer(folder);
-  auto system = MakePortAudioSoundSystem();
-  EXPECT_EQ(system->OpenOutput(SoundFormat{2, kRate, 16}), nullptr);
+  EXPECT_EQ(system->OpenInput(SoundFormat{3, kRate, 16}), nullptr);
+  EXPECT_EQ(system->OpenOutput(SoundFormat{2, kRate, 8}), nullptr);
 
   PulseServer server;
-  if (!server.Ok()) GTEST_SKIP() << server.Error();
-  auto output = system->OpenOutput(SoundFormat{2, kRate, 16});
-  EXPECT_NE(output, nullptr);
-  if (output) output->Close();
+  if (server.Ok()) {
+    auto output = system->OpenOutput(SoundFormat{2, kRate, 16});
+    EXPECT_NE(output, nullptr);
+    if (output) output->Close();
+  }
   std::system((std::string("rm -rf ") + folder).c_str());
+  if (!server.Ok()) GTEST_SKIP() << server.Error();
 }
 
 }  // namespace
