@@ -1,6 +1,7 @@
-// The averaging and the difference smoothing are shaped for vector units (blocks, prefix sums, the
-// truncating division done in floating point); they must give exactly the integers of the plain
-// loops they replace, for every count, width, size and value range the program can meet.
+// The averaging, the difference smoothing and the F0 peak search are shaped for vector units
+// (blocks, prefix sums, the truncating division done in floating point, inner bins unclamped); they
+// must give exactly the integers of the plain loops they replace, for every count, width, size and
+// value range the program can meet. Then the F0 tracker's outlier rule.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -82,6 +83,11 @@ TEST(AnalysisStepEquivalence, AveragesMatchThePlainLoopForEveryCountAndValueRang
       }
     }
   }
+  // More spectra than one history holds (not met in the program) still average correctly.
+  std::vector<int16_t> history(40 * 600);
+  for (auto& v : history) v = Value(rng, 0);
+  for (int count : {257, 300, 600})
+    EXPECT_EQ(Averaged(history, count, 40, true), PlainAverage(history, count, 40, true)) << count;
 }
 
 // Sums one below, at and one above every multiple of the count, across the whole range of means:
@@ -106,16 +112,6 @@ TEST(AnalysisStepEquivalence, AveragesAtTheEdgesOfEveryQuotient) {
   }
 }
 
-TEST(AnalysisStepEquivalence, AveragingBeyondTheHistoryTakesThePlainWay) {
-  // More spectra than one history holds (not met in the program) still averages correctly.
-  std::mt19937 rng(7);
-  constexpr int kPoints = 40;
-  std::vector<int16_t> history(kPoints * 600);
-  for (auto& v : history) v = Value(rng, 0);
-  for (int count : {257, 300, 600})
-    EXPECT_EQ(Averaged(history, count, kPoints, true), PlainAverage(history, count, kPoints, true)) << count;
-}
-
 TEST(AnalysisStepEquivalence, SmoothingMatchesThePlainLoopForEveryWidth) {
   std::mt19937 rng(99);
   for (int points : {1024, 999, 8, 1}) {
@@ -132,25 +128,6 @@ TEST(AnalysisStepEquivalence, SmoothingMatchesThePlainLoopForEveryWidth) {
       }
     }
   }
-}
-
-TEST(AnalysisStepEquivalence, SmoothingOfAConstantAndOfASingleSpike) {
-  // A constant run of -7 sums to -7 x (2 (w / 2) + 1) over every window, the clamped edges included;
-  // odd widths divide it exactly, even ones truncate toward zero.
-  std::vector<int16_t> constant(64, -7);
-  for (int w = 2; w <= 20; ++w) {
-    std::vector<int16_t> out(64);
-    SmoothDifference(constant.data(), 64, w, out.data());
-    const int span = w / 2 * 2 + 1;
-    EXPECT_EQ(out[32], -7 * span / w) << w;
-    EXPECT_EQ(out[0], -7 * span / w) << w;  // the clamped edge repeats the same value
-  }
-  std::vector<int16_t> spike(64, 0), out(64);
-  spike[63] = 30000;
-  SmoothDifference(spike.data(), 64, 4, out.data());  // window i-2..i+2, bin 63 counted thrice at i = 63
-  EXPECT_EQ(out[63], 3 * 30000 / 4);
-  EXPECT_EQ(out[61], 30000 / 4);
-  EXPECT_EQ(out[60], 0);
 }
 
 TEST(AnalysisStepEquivalence, PeakSearchFindsTheBinOfThePlainScan) {
@@ -185,6 +162,39 @@ TEST(AnalysisStepEquivalence, PeakSearchFindsTheBinOfThePlainScan) {
   // Both outcomes were exercised.
   EXPECT_GT(found, 500);
   EXPECT_GT(none, 500);
+}
+
+// The outlier rule: a jump is held back four steps and taken on the fifth; small moves at once.
+TEST(F0Tracker, AJumpIsHeldBackFourStepsAndAcceptedOnTheFifth) {
+  F0TrackerState s;
+  int f0 = 0;
+  for (int i = 0; i < 40; ++i) f0 = UpdateF0(s, 200.0f);
+  ASSERT_EQ(f0, 200);
+  for (int step = 1; step <= 4; ++step) {
+    EXPECT_EQ(UpdateF0(s, 250.0f), 200) << "held back, step " << step;
+    EXPECT_EQ(s.F0OutlierCount, step);
+  }
+  // Fifth: the window is refilled from the raw candidates (five at 250, three at 200) and the
+  // new candidate shifted in: (6 x 250 + 2 x 200) / 8.
+  EXPECT_EQ(UpdateF0(s, 250.0f), 238);
+  EXPECT_EQ(s.F0OutlierCount, 0);
+}
+
+TEST(F0Tracker, SmallMovesAndInterruptedJumpsAreNotOutliers) {
+  F0TrackerState s;
+  for (int i = 0; i < 40; ++i) UpdateF0(s, 200.0f);
+  EXPECT_EQ(UpdateF0(s, 204.0f), 201);  // within 5 Hz: taken at once ((7 x 200 + 204) / 8 = 200.5)
+  EXPECT_EQ(s.F0OutlierCount, 0);
+  for (int i = 0; i < 3; ++i) UpdateF0(s, 300.0f);
+  EXPECT_EQ(s.F0OutlierCount, 3);
+  UpdateF0(s, 201.0f);  // back near the smoothed value: the count starts again
+  EXPECT_EQ(s.F0OutlierCount, 0);
+  for (int i = 0; i < 4; ++i) EXPECT_LE(UpdateF0(s, 300.0f), 202);
+}
+
+TEST(SpectrumHistory, DifferenceSmoothingWidthIsTheBandInBinsAtLeastTwo) {
+  EXPECT_EQ(DifferenceSmoothingWidth(10, 22050), 2);   // below one bin: at least 2
+  EXPECT_EQ(DifferenceSmoothingWidth(100, 22050), 9);  // 100 / 10.77
 }
 
 }  // namespace

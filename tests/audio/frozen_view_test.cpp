@@ -1,45 +1,11 @@
-// The freeze copy (ring unrolled in time order, the newest seconds kept in Sample A, the view
-// position) and where the frozen view reads.
+// Where a fresh freeze puts the view and where the frozen view reads. (The copy of the ring into
+// Sample A is pinned by the freezes after 3 and 10 s in live_run_test.)
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <vector>
 
 #include "audio/frozen_view.h"
 
 namespace {
-
-TEST(FreezeCopy, UnrollingPutsTheRingInTimeOrderEndingAtThePosition) {
-  // Buffers of 8 bytes; buffer 2 is being filled, 3 bytes into it.
-  const std::vector<uint8_t> b1 = {10, 11, 12, 13, 14, 15, 16, 17};
-  const std::vector<uint8_t> b2 = {20, 21, 22, 23, 24, 25, 26, 27};
-  std::vector<uint8_t> unrolled(16);
-  UnrollRing(b1.data(), b2.data(), 8, 3, 1, unrolled);
-  EXPECT_EQ(unrolled, (std::vector<uint8_t>{23, 24, 25, 26, 27, 10, 11, 12, 13, 14, 15, 16, 17, 20, 21, 22}));
-  UnrollRing(b1.data(), b2.data(), 8, 0, 0, unrolled);
-  EXPECT_EQ(unrolled, (std::vector<uint8_t>{10, 11, 12, 13, 14, 15, 16, 17, 20, 21, 22, 23, 24, 25, 26, 27}));
-}
-
-TEST(FreezeCopy, AShortRunFillsOnlyTheStartOfTheSample) {
-  // 8 s at 1000 frames/s, mono: a ring of 16000 bytes.
-  std::vector<uint8_t> unrolled(16000);
-  for (size_t i = 0; i < unrolled.size(); ++i) unrolled[i] = static_cast<uint8_t>(1 + i % 200);
-  std::vector<uint8_t> sample(8000 * 2, 0xEE);
-  const int copied = CopyNewestIntoSample(unrolled, 3000.9, 8, 1000, 2, sample);
-  ASSERT_EQ(copied, 6000);  // 3000 frames x 2 bytes
-  EXPECT_EQ(0, std::memcmp(sample.data(), unrolled.data() + 16000 - 6000, 6000));
-  for (size_t i = 6000; i < sample.size(); ++i) ASSERT_EQ(sample[i], 0) << i;
-  // Byte counts are rounded down to whole 4-byte units.
-  EXPECT_EQ(CopyNewestIntoSample(unrolled, 3.0, 8, 1000, 2, sample), 4);
-}
-
-TEST(FreezeCopy, ALongRunKeepsTheNewestSampleLength) {
-  std::vector<uint8_t> unrolled(16000);
-  for (size_t i = 0; i < unrolled.size(); ++i) unrolled[i] = static_cast<uint8_t>(i * 7);
-  std::vector<uint8_t> sample(5000 * 2);  // a 5-second sample
-  EXPECT_EQ(CopyNewestIntoSample(unrolled, 12000, 5, 1000, 2, sample), 10000);
-  EXPECT_EQ(0, std::memcmp(sample.data(), unrolled.data() + 6000, 10000));
-}
 
 TEST(FreezeCopy, ViewPositionOfAFreshFreeze) {
   EXPECT_EQ(FreezeViewPosition(3000, 8), 2814);

@@ -34,12 +34,18 @@ class ObservingBackend : public HeadlessBackend {
 class LiveRunTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    HeadlessConfig config;
+    config.frameCostMs = 2;  // well inside a step period: in F4 every 20 ms step is drawn
+    Start(config);
+  }
+  // A fresh program state on a new backend with `config`; the simulated devices go first, they
+  // belong to the backend they were made for.
+  void Start(const HeadlessConfig& config) {
     ResetProgramState();
     Capture = CaptureState{};
     LiveLoop = LiveLoopState{};
     LiveView = LiveViewState{};
-    HeadlessConfig config;
-    config.frameCostMs = 2;  // well inside a step period: in F4 every 20 ms step is drawn
+    sound.reset();
     backend = std::make_unique<ObservingBackend>(config);
     sound = std::make_unique<SimSoundSystem>(*backend);
     actions = std::make_unique<ProgramActions>(*backend, std::cout);  // `set` lines

@@ -10,30 +10,18 @@
 #include "platform/clock.h"
 #include "settings/analysis_settings.h"
 #include "settings/mode_state.h"
+#include "support/spectrum_signals.h"
 
 namespace {
 
 constexpr int kRate = 22050;
 
-// A sweep from 200 Hz up by 1200 Hz a second, 5 s long: no two moments sound alike.
-std::vector<int16_t> Chirp() {
-  std::vector<int16_t> v(5 * kRate);
-  for (size_t n = 0; n < v.size(); ++n) {
-    const double t = static_cast<double>(n) / kRate;
-    v[n] = static_cast<int16_t>(std::lround(12000 * std::sin(2 * M_PI * (200 * t + 600 * t * t))));
-  }
-  return v;
-}
-
 class PacedLoopTest : public LiveRunTest {
  protected:
-  // A fresh program on a backend charging `frameMs` per frame, hearing the chirp.
+  // A fresh program on a backend charging `frameMs` per frame, hearing a sweep from 200 Hz up by
+  // 1200 Hz a second, 5 s long (no two moments sound alike).
   void Restart(double frameMs, int clientWidth = 0) {
     TearDown();
-    ResetProgramState();
-    Capture = CaptureState{};
-    LiveLoop = LiveLoopState{};
-    LiveView = LiveViewState{};
     HeadlessConfig config;
     config.frameCostMs = frameMs;
     config.screen.width = 1920;
@@ -42,12 +30,8 @@ class PacedLoopTest : public LiveRunTest {
       config.resizeClientWidth = clientWidth;
       config.resizeClientHeight = 700;
     }
-    sound.reset();  // the simulated devices detach from the backend they were made for
-    backend = std::make_unique<ObservingBackend>(config);
-    sound = std::make_unique<SimSoundSystem>(*backend);
-    SetBackend(backend.get());
-    SetSoundSystem(sound.get());
-    Hear(Chirp(), 1);
+    Start(config);
+    Hear(testsig::Chirp(200, 6200, 12000, kRate, 5 * kRate), 1);
     Open(1);
     // The user resizes the window before Run (and stays: a finished script closes the window).
     backend->SetScript(ParseScript("wait 100").lines);

@@ -14,100 +14,70 @@ constexpr int kRate = 22050;
 constexpr int kBufferFrames = kRate * 4;
 constexpr int kLatencyFrames = 75 * kRate / 1000;  // 1653
 
-// A ring whose buffers hold the frames the device wrote last: buffer 1 frames [first1, first1 +
-// 88200), buffer 2 [first2, ...). Every frame carries its own index (mod 32768) on each channel.
-struct IndexRing {
-  std::vector<uint8_t> b1, b2;
-  IndexRing(int channels, int first1, int first2) {
-    b1 = Bytes(testsig::IndexRamp(kBufferFrames, channels, first1));
-    b2 = Bytes(testsig::IndexRamp(kBufferFrames, channels, first2));
-  }
-  static std::vector<uint8_t> Bytes(const std::vector<int16_t>& v) {
-    std::vector<uint8_t> out(v.size() * 2);
-    std::memcpy(out.data(), v.data(), out.size());
-    return out;
+// The segment for a device `position` out of a ring whose buffers hold frames [first1, first1 +
+// 88200) and [first2, ...), every frame carrying its own index (mod 32768) on each channel.
+struct Read {
+  RingSegment s;
+  std::vector<int16_t> audio = std::vector<int16_t>(2048), trace = std::vector<int16_t>(2048, 7),
+                       egg = std::vector<int16_t>(2048, -1), eggTrace = std::vector<int16_t>(2048, -1);
+  Read(int channels, int first1, int first2, int64_t position, int delay = 0) {
+    auto bytes = [&](int first) {
+      const auto v = testsig::IndexRamp(kBufferFrames, channels, first);
+      std::vector<uint8_t> out(v.size() * 2);
+      std::memcpy(out.data(), v.data(), out.size());
+      return out;
+    };
+    const auto b1 = bytes(first1), b2 = bytes(first2);
+    s = LocateByPosition(position, 75, kRate, kBufferFrames);
+    if (s.usable)
+      CopyRingSegment(b1.data(), b2.data(), s, kBufferFrames, channels, delay, audio.data(), trace.data(), egg.data(),
+                      eggTrace.data());
   }
 };
 
 int16_t Index(int64_t frame) { return static_cast<int16_t>(frame % 32768); }
 
-TEST(RingSegment, PositionInsideABufferNeedsNoSplit) {
-  const RingSegment s = LocateByPosition(kBufferFrames + 10000, 75, kRate, kBufferFrames);
-  EXPECT_EQ(s.fillingSecond, 1);
-  EXPECT_EQ(s.offset, 10000 - kLatencyFrames - 2048);
-  EXPECT_EQ(s.previousCount, 0);
-  EXPECT_EQ(s.currentStart, s.offset);
-  EXPECT_TRUE(s.usable);
-}
-
-TEST(RingSegment, TheSplitAtTheBoundaryTakesItsFirstFramesFromTheEndOfTheOtherBuffer) {
-  for (int channels : {1, 2}) {
-    SCOPED_TRACE(channels);
-    // The device is 700 frames into buffer 2: the segment ends 1653 frames earlier, in buffer 1.
-    {
-      IndexRing ring(channels, 0, kBufferFrames);
-      const int64_t position = kBufferFrames + 700;
-      RingSegment s = LocateByPosition(position, 75, kRate, kBufferFrames);
-      EXPECT_EQ(s.fillingSecond, 0);  // the latency moves the segment back into buffer 1
-      ASSERT_TRUE(s.usable);
-      std::vector<int16_t> audio(2048), trace(2048), egg(2048, -1), eggTrace(2048, -1);
-      CopyRingSegment(ring.b1.data(), ring.b2.data(), s, kBufferFrames, channels, 0, audio.data(), trace.data(),
-                      egg.data(), eggTrace.data());
-      const int64_t first = position - kLatencyFrames - 2048;
-      for (int i = 0; i < 2048; ++i) ASSERT_EQ(audio[i], Index(first + i)) << i;
-    }
-    // 1000 frames into buffer 2 after the latency: 1048 frames come from the end of buffer 1.
-    {
-      IndexRing ring(channels, 0, kBufferFrames);
-      const int64_t position = kBufferFrames + kLatencyFrames + 1000;
-      RingSegment s = LocateByPosition(position, 75, kRate, kBufferFrames);
-      EXPECT_EQ(s.fillingSecond, 1);
-      EXPECT_EQ(s.previousCount, 1048);
-      EXPECT_EQ(s.currentStart, 0);
-      ASSERT_TRUE(s.usable);
-      std::vector<int16_t> audio(2048), trace(2048), egg(2048, -1), eggTrace(2048, -1);
-      CopyRingSegment(ring.b1.data(), ring.b2.data(), s, kBufferFrames, channels, 0, audio.data(), trace.data(),
-                      egg.data(), eggTrace.data());
+TEST(RingSegment, SegmentsInsideABufferAndSplitAtItsBoundaryOrTheWrap) {
+  // Inside buffer 2: no split. (Every step of a live run across the boundaries is checked in
+  // live_run_test; here the mono ring and the channel copies.)
+  RingSegment inside = LocateByPosition(kBufferFrames + 10000, 75, kRate, kBufferFrames);
+  EXPECT_EQ(std::make_tuple(inside.fillingSecond, inside.offset, inside.previousCount, inside.currentStart, inside.usable),
+            std::make_tuple(1, 10000 - kLatencyFrames - 2048, 0, 10000 - kLatencyFrames - 2048, true));
+  struct Case {
+    int first1, first2;
+    int64_t position;
+    int filling, previous;
+    int64_t firstFrame;
+  };
+  const Case cases[] = {
+      // 700 frames into buffer 2: the latency moves the segment back into buffer 1.
+      {0, kBufferFrames, kBufferFrames + 700, 0, 0, kBufferFrames + 700 - kLatencyFrames - 2048},
+      // 1000 frames into buffer 2 after the latency: 1048 frames from the end of buffer 1.
+      {0, kBufferFrames, kBufferFrames + kLatencyFrames + 1000, 1, 1048, kBufferFrames - 1048},
+      // The ring wrapped: buffer 1 is filled a second time and the segment starts in buffer 2.
+      {2 * kBufferFrames, kBufferFrames, 2 * kBufferFrames + kLatencyFrames + 5, 0, 2043, 2 * kBufferFrames - 2043},
+  };
+  for (int channels : {1, 2})
+    for (const Case& c : cases) {
+      Read r(channels, c.first1, c.first2, c.position);
+      SCOPED_TRACE(testing::Message() << channels << " channels, position " << c.position);
+      EXPECT_EQ(std::make_tuple(r.s.fillingSecond, r.s.previousCount, r.s.usable), std::make_tuple(c.filling, c.previous, true));
       for (int i = 0; i < 2048; ++i) {
-        ASSERT_EQ(audio[i], Index(kBufferFrames - 1048 + i)) << i;
-        ASSERT_EQ(trace[i], audio[i]) << i;
-        ASSERT_EQ(egg[i], channels == 2 ? audio[i] : -1) << i;
-        ASSERT_EQ(eggTrace[i], channels == 2 ? audio[i] : -1) << i;
+        ASSERT_EQ(r.audio[i], Index(c.firstFrame + i)) << i;
+        ASSERT_EQ(r.trace[i], r.audio[i]) << i;
+        ASSERT_EQ(r.egg[i], channels == 2 ? r.audio[i] : -1) << i;
+        ASSERT_EQ(r.eggTrace[i], r.egg[i]) << i;
       }
     }
-    // The ring wrapped: buffer 1 is being filled a second time and the segment starts in buffer 2.
-    {
-      IndexRing ring(channels, 2 * kBufferFrames, kBufferFrames);
-      const int64_t position = 2 * kBufferFrames + kLatencyFrames + 5;
-      RingSegment s = LocateByPosition(position, 75, kRate, kBufferFrames);
-      EXPECT_EQ(s.fillingSecond, 0);
-      EXPECT_EQ(s.previousCount, 2043);
-      std::vector<int16_t> audio(2048), trace(2048), egg(2048), eggTrace(2048);
-      CopyRingSegment(ring.b1.data(), ring.b2.data(), s, kBufferFrames, channels, 0, audio.data(), trace.data(),
-                      egg.data(), eggTrace.data());
-      for (int i = 0; i < 2048; ++i) ASSERT_EQ(audio[i], Index(2 * kBufferFrames - 2043 + i)) << i;
-    }
-  }
-}
-
-TEST(RingSegment, TheAudioTraceRunsAheadByTheDelay) {
-  IndexRing ring(2, 0, kBufferFrames);
-  RingSegment s = LocateByPosition(30000, 75, kRate, kBufferFrames);
-  std::vector<int16_t> audio(2048), trace(2048, 7), egg(2048), eggTrace(2048);
-  CopyRingSegment(ring.b1.data(), ring.b2.data(), s, kBufferFrames, 2, 5, audio.data(), trace.data(), egg.data(),
-                  eggTrace.data());
-  for (int i = 0; i < 2043; ++i) ASSERT_EQ(trace[i], audio[i + 5]);
-  for (int i = 2043; i < 2048; ++i) EXPECT_EQ(trace[i], 7);  // not written this step
-  EXPECT_EQ(eggTrace[0], audio[0]);
-}
-
-TEST(RingSegment, TheStartOfARunReadsSilenceFromTheEndOfBufferTwo) {
-  // Within the first 75 ms the position minus the latency is negative.
-  RingSegment s = LocateByPosition(100, 75, kRate, kBufferFrames);
-  EXPECT_EQ(s.fillingSecond, 0);
-  EXPECT_EQ(s.previousCount, 2048);
-  EXPECT_TRUE(s.usable);
-  EXPECT_EQ(kBufferFrames + s.offset, kBufferFrames + (100 - kLatencyFrames) - 2048);
+  // The audio trace runs ahead by the delay; what lies past the segment is not written this step.
+  Read delayed(2, 0, kBufferFrames, 30000, 5);
+  for (int i = 0; i < 2043; ++i) ASSERT_EQ(delayed.trace[i], delayed.audio[i + 5]);
+  for (int i = 2043; i < 2048; ++i) EXPECT_EQ(delayed.trace[i], 7);
+  EXPECT_EQ(delayed.eggTrace[0], delayed.audio[0]);
+  // Within the first 75 ms the position minus the latency is negative: silence from buffer 2's end.
+  const RingSegment start = LocateByPosition(100, 75, kRate, kBufferFrames);
+  EXPECT_EQ(std::make_tuple(start.fillingSecond, start.previousCount, start.usable, start.offset),
+            std::make_tuple(0, 2048, true, 100 - kLatencyFrames - 2048));
 }
 
 TEST(RingSegment, TheClockFallbackIsGuardedAgainstRunningPastTheBuffer) {
