@@ -9,7 +9,6 @@
 namespace {
 
 constexpr size_t kStereoBuffer = 352800;  // 4 s of 22050 Hz stereo
-constexpr size_t kMonoBuffer = 176400;
 
 class WriterTest : public wavtest::TempDirTest {
  protected:
@@ -58,57 +57,33 @@ TEST(WaveHeaderTest, LayoutIsTheFortySixBytesFieldByField) {
   EXPECT_FALSE(ParseWaveHeader(h.data(), 45).has_value());
 }
 
-TEST_F(WriterTest, OneStereoBufferMakesAFileOf46Plus352800Bytes) {
-  const std::string path = Path("rec.tdx");
+// Two passages of one and two buffers: a crash at any point (no close) leaves exactly what was
+// appended, described by the header, and the reader plays the closed file back as written. (A
+// record file closed before any buffer: tests/audio/recording_run_test.)
+TEST_F(WriterTest, HeaderIsTrueAfterEveryBufferAndPassagesSumUp) {
+  const std::string path = Path("passages.tdx");
   RecordFileWriter w;
   std::string error;
   ASSERT_TRUE(CreateRecordFile(w, path, 2, 22050, 16, &error)) << error;
-  std::vector<uint8_t> buffer = wavtest::CountingData(kStereoBuffer);
-  ASSERT_TRUE(AppendRecordData(w, buffer.data(), buffer.size(), &error)) << error;
+  EXPECT_EQ(Sizes(path), Expected(0));
+  std::vector<uint8_t> all;
+  for (int i = 0; i < 3; ++i) {
+    std::vector<uint8_t> b = wavtest::CountingData(kStereoBuffer, i * 1000);
+    ASSERT_TRUE(AppendRecordData(w, b.data(), b.size(), &error)) << error;
+    all.insert(all.end(), b.begin(), b.end());
+    ASSERT_EQ(Sizes(path), Expected(all.size()));
+  }
+  EXPECT_EQ(w.recordedBytes, static_cast<int64_t>(3 * kStereoBuffer));
   ASSERT_TRUE(CloseRecordFile(w, &error)) << error;
   EXPECT_FALSE(IsRecordFileOpen(w));
-
-  EXPECT_EQ(Sizes(path), std::make_tuple(46 + 352800, 352838, 352800));
+  EXPECT_EQ(Sizes(path), std::make_tuple(46 + 3 * 352800, 38 + 3 * 352800, 3 * 352800));
   EXPECT_EQ(HeaderOnDisk(path).channels, 2);
   std::vector<uint8_t> file = wavtest::ReadFile(path);
-  EXPECT_TRUE(std::equal(buffer.begin(), buffer.end(), file.begin() + 46));
-
-  // And the reader plays it back as written.
+  EXPECT_TRUE(std::equal(all.begin(), all.end(), file.begin() + 46));
   RecordingPlayback p = OpenRecordingForPlay(path);
   ASSERT_TRUE(p.ok) << p.message;
   EXPECT_EQ(std::make_tuple(p.info.dataOffset, p.playDataFrames, p.playLengthSeconds),
-            std::make_tuple(46, 88200, 4));
-}
-
-TEST_F(WriterTest, RecordClosedBeforeAnyBufferIsAnEmptyValidFile) {
-  const std::string path = Path("empty.wav");
-  RecordFileWriter w;
-  ASSERT_TRUE(CreateRecordFile(w, path, 1, 22050, 16, nullptr));
-  // Already valid on disk before the close, in case the run never gets there.
-  EXPECT_EQ(Sizes(path), Expected(0));
-  ASSERT_TRUE(CloseRecordFile(w, nullptr));
-  EXPECT_EQ(Sizes(path), std::make_tuple(46, 38, 0));
-  EXPECT_EQ(OpenRecordingForPlay(path).message, "Sample is too short");
-}
-
-TEST_F(WriterTest, HeaderIsTrueAfterEveryBufferAndPassagesSumUp) {
-  const std::string path = Path("passages.wav");
-  RecordFileWriter w;
-  ASSERT_TRUE(CreateRecordFile(w, path, 1, 22050, 16, nullptr));
-  std::vector<uint8_t> all;
-  // First passage two buffers, then Stop Record, then a second passage of one buffer.
-  for (int i = 0; i < 3; ++i) {
-    std::vector<uint8_t> b = wavtest::CountingData(kMonoBuffer, i * 1000);
-    ASSERT_TRUE(AppendRecordData(w, b.data(), b.size(), nullptr));
-    all.insert(all.end(), b.begin(), b.end());
-    // A crash now (no close) leaves exactly what was appended, described by the header.
-    ASSERT_EQ(Sizes(path), Expected(all.size()));
-  }
-  EXPECT_EQ(w.recordedBytes, static_cast<int64_t>(3 * kMonoBuffer));
-  ASSERT_TRUE(CloseRecordFile(w, nullptr));
-  EXPECT_EQ(Sizes(path), Expected(3 * kMonoBuffer));
-  std::vector<uint8_t> file = wavtest::ReadFile(path);
-  EXPECT_TRUE(std::equal(all.begin(), all.end(), file.begin() + 46));
+            std::make_tuple(46, 3 * 88200, 12));
 }
 
 TEST_F(WriterTest, PartFramesAreNotWritten) {
