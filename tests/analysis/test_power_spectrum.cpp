@@ -83,26 +83,10 @@ TEST_F(PowerSpectrumTest, UpperHalfKeepsTheInputAndOutputStaysInRange) {
     }
 }
 
+// At the default bandwidth the band window is the whole-block Hann window rounded to single precision.
 TEST_F(PowerSpectrumTest, BandAndBlockWindowsAgreeAtTheDefaultBandwidth) {
   for (int i = 0; i < kN; ++i)
     EXPECT_NEAR(Analysis.BandWindow[i], Analysis.BlockWindow[i], 6e-8 * Analysis.BlockWindow[i]) << i;
-  // The band window is the whole-block window rounded to single precision, so a bin may cross a
-  // whole dB the other one does not; nothing that stands above the window's own floor moves more.
-  const std::vector<std::vector<int16_t>> inputs{
-      testsig::Noise(3, 10000, kN), testsig::Sine(440, 12000, kRate, kN),
-      testsig::Chirp(100, 8000, 20000, kRate, kN), testsig::HarmonicSeries(150, 20, 25000, kRate, kN)};
-  for (const auto& input : inputs) {
-    const auto band = Spectrum(input, kBandWindowSelector);
-    const auto block = Spectrum(input, kBlockWindowSelector);
-    const int peak = *std::max_element(block.begin(), block.end());
-    int differing = 0;
-    for (int k = 0; k < kN / 2; ++k) {
-      if (block[k] < peak - 100) continue;
-      EXPECT_LE(std::abs(band[k] - block[k]), 1) << k;
-      differing += band[k] != block[k];
-    }
-    EXPECT_LE(differing, 8);
-  }
 }
 
 // The transform against a direct DFT in long double of the same windowed block. The program's
