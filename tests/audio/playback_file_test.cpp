@@ -23,11 +23,9 @@ TEST_F(PlaybackTest, ATwoSecondStereoFilePlaysAboutOnePointSixSecondsAndFreezesW
   ASSERT_EQ(sound->Writes().size(), 1u);
   const auto& w = sound->Writes()[0];
   // The device got the whole 8-second block once, the Audio side only.
-  EXPECT_EQ(w.data.size(), static_cast<size_t>(kRate * 2 * 2 * 8 + 8));
-  EXPECT_EQ(w.loops, 1);
-  EXPECT_EQ(w.left, kPlaybackLevel);
-  EXPECT_EQ(w.right, 0);
-  EXPECT_FALSE(w.completed);  // the freeze cut it short
+  // (The freeze cut it short.)
+  EXPECT_EQ(std::make_tuple(w.data.size(), w.loops, w.left, w.right, w.completed),
+            std::make_tuple(size_t{kRate * 2 * 2 * 8 + 8}, 1, kPlaybackLevel, uint16_t{0}, false));
   // Heard: the file from its start, frame for frame, until 4 segments before its end.
   const int64_t heard = static_cast<int64_t>(w.heard.size() / 2);
   EXPECT_GE(heard, 2 * kRate - 4 * 2048);
@@ -37,9 +35,8 @@ TEST_F(PlaybackTest, ATwoSecondStereoFilePlaysAboutOnePointSixSecondsAndFreezesW
   EXPECT_EQ(heardAtFreeze, heard);
   // Sample A holds what was played, from the file's start; nothing beyond.
   const auto& s = Samples;
-  EXPECT_EQ(s.SampleChannels, 2);
+  EXPECT_EQ(std::make_tuple(s.SampleChannels, s.SampleStartMs), std::make_tuple(2, 0));
   EXPECT_NEAR(s.HeldBytesA, heard * 4, 4 * 64);
-  EXPECT_EQ(s.SampleStartMs, 0);
   for (int f = 0; f < s.HeldBytesA / 4; f += 101) {
     const int16_t v = static_cast<int16_t>(s.SampleA[f * 4] | (s.SampleA[f * 4 + 1] << 8));
     ASSERT_EQ(v, RampValue(f)) << f;
@@ -48,8 +45,7 @@ TEST_F(PlaybackTest, ATwoSecondStereoFilePlaysAboutOnePointSixSecondsAndFreezesW
   // The file is closed and the device gone once the freeze's end notice came.
   EXPECT_FALSE(FilePlay.StreamOpen);
   EXPECT_EQ(Output.PlaybackDevice, nullptr);
-  EXPECT_EQ(Mode.StopRequested, 1);  // Escape reset it
-  EXPECT_EQ(Mode.IdleState, 1);
+  EXPECT_EQ(std::make_tuple(Mode.StopRequested, Mode.IdleState), std::make_tuple(1, 1));  // Escape reset it
 }
 
 TEST_F(PlaybackTest, AThirtySecondFileStartedAtTwentySecondsPlaysItsLastTenSecondsThroughTheRefills) {
@@ -63,8 +59,7 @@ TEST_F(PlaybackTest, AThirtySecondFileStartedAtTwentySecondsPlaysItsLastTenSecon
   PlayFile(path, "answer scroll 1110 thumb 20\nanswer dialog ok\nwait 12000\nkey Escape");
   ASSERT_EQ(sound->Writes().size(), 1u);
   const auto& w = sound->Writes()[0];
-  EXPECT_EQ(w.left, kPlaybackLevel);  // one channel: both sides
-  EXPECT_EQ(w.right, kPlaybackLevel);
+  EXPECT_EQ(std::make_pair(w.left, w.right), std::make_pair(kPlaybackLevel, kPlaybackLevel));  // one channel: both sides
   const int64_t heard = static_cast<int64_t>(w.heard.size());
   EXPECT_GE(heard, 10 * kRate - 4 * 2048);
   EXPECT_LT(heard, 10 * kRate - 3 * 2048);
@@ -106,9 +101,8 @@ TEST_F(PlaybackTest, AnOutputDeviceThatCannotBeOpenedEndsPlayFileWithAMessage) {
   PlayFile(path, "");
   const auto& boxes = backend->MessageBoxes();
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "Cannot Open Audio Device");
-  EXPECT_EQ(boxes[0].icon, MessageIcon::Stop);
-  EXPECT_EQ(Mode.IdleState, 1);
+  EXPECT_EQ(std::make_tuple(boxes[0].text, boxes[0].icon, Mode.IdleState),
+            std::make_tuple("Cannot Open Audio Device", MessageIcon::Stop, 1));
   EXPECT_FALSE(FilePlay.StreamOpen);
   EXPECT_TRUE(FilePlay.StreamBlock.empty());
 }
