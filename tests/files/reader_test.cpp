@@ -1,4 +1,5 @@
-// The reader Play File uses: tag scanning, the headerless fallback, its checks and the starting point.
+// The reader Play File uses: its lengths and refusals, tag scanning and the chunk walk, the starting
+// point, reads kept inside the data, and paths that are no recording.
 #include <sys/stat.h>
 
 #include "files/recording_file.h"
@@ -19,22 +20,67 @@ class ReaderTest : public wavtest::TempDirTest {
   RecordingPlayback Open(const WavSpec& wav) { return OpenBytes(MakeWav(wav)); }
 };
 
-TEST_F(ReaderTest, ShortestPlayableIsOneSecondMonoAndHalfASecondStereo) {
-  RecordingPlayback p = Open({.dataBytes = 44100});
-  ASSERT_TRUE(p.ok) << p.message;
-  EXPECT_EQ(std::make_tuple(p.playDataBytes, p.playDataFrames, p.playLengthSeconds),
-            std::make_tuple(int64_t{44100}, int64_t{22050}, 1));
-  EXPECT_TRUE(p.file.IsOpen());
-  p = Open({.dataBytes = 44098});
-  EXPECT_EQ(p.message, "Sample is too short");
-  EXPECT_FALSE(p.ok);
-  EXPECT_FALSE(p.file.IsOpen());
-
-  p = Open({.channels = 2, .dataBytes = 44100});  // 0.5 s of 22050 Hz stereo
-  ASSERT_TRUE(p.ok) << p.message;
-  EXPECT_EQ(p.playDataFrames, 11025);
-  EXPECT_EQ(p.playLengthSeconds, 1);  // 0.5 rounds up
-  EXPECT_EQ(Open({.channels = 2, .dataBytes = 44096}).message, "Sample is too short");
+// What plays and for how long (bytes, frames, seconds rounded, the starting-point dialog beyond 8 s),
+// or why not: WAV and headerless files (11025 Hz mono from the first byte), data declared beyond the
+// end, a start offset in force, formats Play File refuses and a block-align field it ignores.
+TEST_F(ReaderTest, PlayableLengthOrTheRefusal) {
+  std::vector<uint8_t> late(60000, 0);  // "fmt " only after byte 511 is no header
+  std::memcpy(&late[512], "fmt ", 4);
+  std::memcpy(&late[600], "data", 4);
+  std::vector<uint8_t> cut = MakeWav({});  // the data tag at the very end, its size field cut off
+  cut.resize(40);
+  const std::vector<uint8_t> twenty = MakeWav({.dataBytes = 20 * 44100});
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> bytes;
+    int64_t start, playable, frames;
+    int seconds;
+    bool dialog, headerless;
+    const char* message = "";
+  };
+  const char* kShort = kMsgSampleTooShort;
+  const char* k16 = "16 bit sampling is required";
+  const Case cases[] = {
+      {"1 s mono", MakeWav({.dataBytes = 44100}), 0, 44100, 22050, 1, false, false},
+      {"0.5 s stereo rounds up", MakeWav({.channels = 2, .dataBytes = 44100}), 0, 44100, 11025, 1, false, false},
+      {"8.4 s", MakeWav({.dataBytes = 370440}), 0, 370440, 185220, 8, false, false},
+      {"8.5 s", MakeWav({.dataBytes = 374850}), 0, 374850, 187425, 9, true, false},
+      {"declared beyond the end", MakeWav({.dataBytes = 50000, .declaredData = 10000000}), 0, 50000, 25000, 1, false, false},
+      {"resumed at 5 s", twenty, 5 * 44100, 15 * 44100, 15 * 22050, 15, true, false},
+      {"block align 0", MakeWav({.blockAlign = 0, .dataBytes = 88200}), 0, 88200, 44100, 2, false, false},
+      {"block align 7", MakeWav({.blockAlign = 7, .dataBytes = 88200}), 0, 88200, 44100, 2, false, false},
+      {"headerless, odd end", wavtest::CountingData(55125), 0, 55125, 27562, 3, false, true},
+      {"headerless 1 s", wavtest::CountingData(22050), 0, 22050, 11025, 1, false, true},
+      {"late fmt", late, 0, 60000, 30000, 3, false, true},
+      {"mono short", MakeWav({.dataBytes = 44098}), 0, 0, 0, 0, false, false, kShort},
+      {"stereo short", MakeWav({.channels = 2, .dataBytes = 44096}), 0, 0, 0, 0, false, false, kShort},
+      {"unknown size", MakeWav({.dataBytes = 30000, .declaredData = 0xFFFFFFFF}), 0, 0, 0, 0, false, false, kShort},
+      {"size cut off", cut, 0, 0, 0, 0, false, false, kShort},
+      {"resumed too late", twenty, 20 * 44100 - 1000, 0, 0, 0, false, false, kShort},
+      {"empty", {}, 0, 0, 0, 0, false, false, kShort},
+      {"lone byte", {7}, 0, 0, 0, 0, false, false, kShort},
+      {"8 bits", MakeWav({.bitsPerSample = 8, .dataBytes = 88200}), 0, 0, 0, 0, false, false, k16},
+      {"24 bits", MakeWav({.bitsPerSample = 24, .dataBytes = 88200}), 0, 0, 0, 0, false, false, k16},
+      {"0 channels", MakeWav({.channels = 0, .blockAlign = 0, .dataBytes = 88200}), 0, 0, 0, 0, false, false, kMsgBadChannels},
+      {"3 channels", MakeWav({.channels = 3, .dataBytes = 88200}), 0, 0, 0, 0, false, false, kMsgBadChannels},
+      {"0 Hz", MakeWav({.sampleRate = 0, .dataBytes = 88200}), 0, 0, 0, 0, false, false, kMsgBadSampleRate},
+      {"huge rate", MakeWav({.sampleRate = 2000000000, .dataBytes = 88200}), 0, 0, 0, 0, false, false, kMsgBadSampleRate},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    RecordingPlayback p = OpenBytes(c.bytes, c.start);
+    EXPECT_EQ(p.message, c.message);
+    EXPECT_EQ(p.ok, p.message.empty());
+    EXPECT_EQ(p.file.IsOpen(), p.ok);
+    if (!p.ok) continue;
+    EXPECT_EQ(std::make_tuple(p.playStartOffset, p.playDataBytes, p.playDataFrames, p.playLengthSeconds,
+                              p.needsStartDialog, p.info.headerless, p.info.blockAlign == 2 * p.info.channels),
+              std::make_tuple(c.start, c.playable, c.frames, c.seconds, c.dialog, c.headerless, true));
+    if (c.headerless) {
+      EXPECT_EQ(std::make_tuple(p.info.sampleRate, p.info.channels, p.info.bitsPerSample, p.info.dataOffset),
+                std::make_tuple(11025, 1, 16, int64_t{0}));
+    }
+  }
 }
 
 // The scan finds "fmt " at 0..511 and "data" up to 1024 positions further, in any case and past
@@ -92,42 +138,6 @@ TEST_F(ReaderTest, ChunksTheScanCannotSeePastAreWalked) {
   EXPECT_TRUE(OpenBytes(rifx).info.headerless);
 }
 
-TEST_F(ReaderTest, FileWithoutTagsPlaysAsHeaderless11025MonoFromItsFirstByte) {
-  RecordingPlayback p = OpenBytes(wavtest::CountingData(55125));  // 2.5 s at 11025 Hz, ending in an odd byte
-  ASSERT_TRUE(p.ok) << p.message;
-  EXPECT_TRUE(p.info.headerless);
-  EXPECT_EQ(std::make_tuple(p.info.sampleRate, p.info.channels, p.info.bitsPerSample, p.info.dataOffset),
-            std::make_tuple(11025, 1, 16, int64_t{0}));
-  // The playable length comes from the file size.
-  EXPECT_EQ(std::make_tuple(p.playDataBytes, p.playDataFrames, p.playLengthSeconds),
-            std::make_tuple(int64_t{55125}, int64_t{27562}, 3));
-
-  // Headerless data need no second of 22050 Hz: one second at 11025 Hz plays; an empty file or a
-  // lone byte holds no frame.
-  p = OpenBytes(wavtest::CountingData(22050));
-  ASSERT_TRUE(p.ok) << p.message;
-  EXPECT_EQ(std::make_tuple(p.playDataFrames, p.playLengthSeconds), std::make_tuple(int64_t{11025}, 1));
-  for (size_t bytes : {0, 1}) EXPECT_EQ(OpenBytes(std::vector<uint8_t>(bytes, 7)).message, kMsgSampleTooShort);
-
-  // "fmt " alone, or "fmt " only after byte 511, is not a header either.
-  std::vector<uint8_t> late(60000, 0);
-  std::memcpy(&late[512], "fmt ", 4);
-  std::memcpy(&late[600], "data", 4);
-  p = OpenBytes(late);
-  ASSERT_TRUE(p.ok);
-  EXPECT_TRUE(p.info.headerless);
-}
-
-TEST_F(ReaderTest, LongerThanEightSecondsRoundedAsksForAStartingPoint) {
-  // 8.4 s, 8.5 s (rounds up), 9 s.
-  for (auto [bytes, seconds, dialog] : {std::tuple{370440, 8, false}, {374850, 9, true}, {396900, 9, true}}) {
-    RecordingPlayback p = Open({.dataBytes = static_cast<size_t>(bytes)});
-    ASSERT_TRUE(p.ok);
-    EXPECT_EQ(p.playLengthSeconds, seconds) << bytes;
-    EXPECT_EQ(p.needsStartDialog, dialog) << bytes;
-  }
-}
-
 TEST_F(ReaderTest, StartingPointMovesTheStartByWholeSecondsOnFourByteSteps) {
   RecordingPlayback p = Open({.channels = 2, .dataBytes = 30 * 88200});
   ASSERT_TRUE(p.ok);
@@ -159,16 +169,6 @@ TEST_F(ReaderTest, StartingPointMovesTheStartByWholeSecondsOnFourByteSteps) {
   EXPECT_EQ(ReadPlayData(p, p.playDataBytes, half.data(), 2), 0);
 }
 
-TEST_F(ReaderTest, ResumedOpenKeepsTheStartOffsetInForce) {
-  const WavSpec s{.dataBytes = 20 * 44100};
-  RecordingPlayback p = OpenBytes(MakeWav(s), 5 * 44100);
-  ASSERT_TRUE(p.ok);
-  EXPECT_EQ(p.playStartOffset, 5 * 44100);
-  EXPECT_EQ(p.playLengthSeconds, 15);
-  // Too little left after the start offset is as short as a short file.
-  EXPECT_EQ(OpenBytes(MakeWav(s), 20 * 44100 - 1000).message, "Sample is too short");
-}
-
 TEST_F(ReaderTest, ReadsStayInsideTheDataAndLeaveTheRestOfTheBlock) {
   RecordingPlayback p =
       Open({.dataBytes = 44104, .trailing = {'L', 'I', 'S', 'T', 4, 0, 0, 0, 'x', 'x', 'x', 'x'}});
@@ -179,45 +179,6 @@ TEST_F(ReaderTest, ReadsStayInsideTheDataAndLeaveTheRestOfTheBlock) {
   EXPECT_EQ(block[4], 0xEE);  // the trailing chunk is no sound
   EXPECT_EQ(ReadPlayData(p, 44104, block.data(), 100), 0);
   EXPECT_EQ(ReadPlayData(p, -2, block.data(), 100), 0);
-}
-
-TEST_F(ReaderTest, BadFormatsAreRejectedWithTheirMessage) {
-  const std::tuple<const char*, WavSpec, const char*> cases[] = {
-      {"8 bits", {.bitsPerSample = 8}, "16 bit sampling is required"},
-      {"24 bits", {.bitsPerSample = 24}, "16 bit sampling is required"},
-      {"0 channels", {.channels = 0, .blockAlign = 0}, kMsgBadChannels},
-      {"3 channels", {.channels = 3}, kMsgBadChannels},
-      {"0 Hz", {.sampleRate = 0}, kMsgBadSampleRate},
-      {"huge rate", {.sampleRate = 2000000000}, kMsgBadSampleRate},
-  };
-  for (auto [what, wav, message] : cases) {
-    wav.dataBytes = 88200;
-    RecordingPlayback p = Open(wav);
-    EXPECT_FALSE(p.ok) << what;
-    EXPECT_EQ(p.message, message) << what;
-    EXPECT_FALSE(p.file.IsOpen()) << what;
-  }
-}
-
-TEST_F(ReaderTest, BlockAlignFieldIsNotUsed) {
-  for (int align : {0, 4, 7}) {
-    RecordingPlayback p = Open({.channels = 1, .blockAlign = align, .dataBytes = 88200});
-    ASSERT_TRUE(p.ok) << align << p.message;
-    EXPECT_EQ(std::make_tuple(p.info.blockAlign, p.playDataFrames), std::make_tuple(2, int64_t{44100})) << align;
-  }
-}
-
-TEST_F(ReaderTest, DeclaredDataBeyondTheFileEndIsCutToWhatIsThere) {
-  RecordingPlayback p = Open({.dataBytes = 50000, .declaredData = 10000000});
-  ASSERT_TRUE(p.ok) << p.message;
-  EXPECT_EQ(std::make_tuple(p.info.declaredDataBytes, p.info.dataBytes, p.playDataBytes),
-            std::make_tuple(int64_t{10000000}, int64_t{50000}, int64_t{50000}));
-  // A streaming writer's "unknown" size.
-  EXPECT_EQ(Open({.dataBytes = 30000, .declaredData = 0xFFFFFFFF}).message, "Sample is too short");
-  // A data tag at the very end of the file, its size field cut off.
-  std::vector<uint8_t> cut = MakeWav(WavSpec{});
-  cut.resize(40);
-  EXPECT_EQ(OpenBytes(cut).message, "Sample is too short");
 }
 
 TEST_F(ReaderTest, PathsThatAreNoRecordingCannotBeOpened) {
