@@ -1,5 +1,7 @@
 #include "support/signals.h"
 
+#include "support/egg_signals.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -29,25 +31,9 @@ std::vector<int16_t> HarmonicSeries(double f0Hz, int harmonics, double peak, int
 
 std::vector<int16_t> EggPulses(double periodMs, double closedQuotient, double amplitude, int rate, int count,
                                double edgeMs) {
-  std::vector<int16_t> out(count);
-  const double high = periodMs * closedQuotient;  // time above the half line
-  for (int n = 0; n < count; ++n) {
-    double t = std::fmod(n * 1000.0 / rate, periodMs);
-    // Rising crossing at t = edgeMs/2 + 0, falling crossing at high + edgeMs/2.
-    double rise0 = 0.0, fall0 = high;
-    double v;
-    if (t < rise0 + edgeMs / 2)
-      v = (t - rise0) / edgeMs;  // from 0 at the crossing towards +0.5
-    else if (t < fall0 - edgeMs / 2)
-      v = 0.5;
-    else if (t < fall0 + edgeMs / 2)
-      v = (fall0 - t) / edgeMs;
-    else if (t < periodMs - edgeMs / 2)
-      v = -0.5;
-    else
-      v = (t - periodMs) / edgeMs;
-    out[n] = Clamp16(2 * v * amplitude);
-  }
+  // The same trapezoid as EggCycles with a zero phase and equal edges, the other way up.
+  std::vector<int16_t> out = EggCycles({periodMs, closedQuotient, amplitude, 0.0, edgeMs, edgeMs}, rate, count);
+  for (auto& v : out) v = static_cast<int16_t>(-v);
   return out;
 }
 
