@@ -57,9 +57,10 @@ TEST(WaveHeaderTest, LayoutIsTheFortySixBytesFieldByField) {
   EXPECT_FALSE(ParseWaveHeader(h.data(), 45).has_value());
 }
 
-// Two passages of one and two buffers: a crash at any point (no close) leaves exactly what was
-// appended, described by the header, and the reader plays the closed file back as written. (A
-// record file closed before any buffer: tests/audio/recording_run_test.)
+// Passages of one and two buffers: a crash at any point (no close) leaves exactly what was
+// appended, described by the header; part frames are not written; while the header is pending no
+// other writer and not the player may open the file; the reader plays the closed file back as
+// written. (A record file closed before any buffer: tests/audio/recording_run_test.)
 TEST_F(WriterTest, HeaderIsTrueAfterEveryBufferAndPassagesSumUp) {
   const std::string path = Path("passages.tdx");
   RecordFileWriter w;
@@ -73,29 +74,25 @@ TEST_F(WriterTest, HeaderIsTrueAfterEveryBufferAndPassagesSumUp) {
     all.insert(all.end(), b.begin(), b.end());
     ASSERT_EQ(Sizes(path), Expected(all.size()));
   }
-  EXPECT_EQ(w.recordedBytes, static_cast<int64_t>(3 * kStereoBuffer));
+  ASSERT_TRUE(AppendRecordData(w, all.data(), 10, &error));  // 2 frames and a part
+  ASSERT_TRUE(AppendRecordData(w, all.data(), 3, &error));   // no frame
+  const std::vector<uint8_t> twoFrames(all.begin(), all.begin() + 8);
+  all.insert(all.end(), twoFrames.begin(), twoFrames.end());
+  EXPECT_EQ(w.recordedBytes, static_cast<int64_t>(all.size()));
+  EXPECT_FALSE(SaveSampleFile(path, 2, 22050, 16, all.data(), 400, &error));
+  EXPECT_EQ(error, "Cannot Open File");
+  EXPECT_EQ(OpenRecordingForPlay(path).message, "Cannot Open File");
+  EXPECT_EQ(Sizes(path), Expected(all.size()));  // untouched
   ASSERT_TRUE(CloseRecordFile(w, &error)) << error;
   EXPECT_FALSE(IsRecordFileOpen(w));
-  EXPECT_EQ(Sizes(path), std::make_tuple(46 + 3 * 352800, 38 + 3 * 352800, 3 * 352800));
+  EXPECT_EQ(Sizes(path), std::make_tuple(46 + 3 * 352800 + 8, 38 + 3 * 352800 + 8, 3 * 352800 + 8));
   EXPECT_EQ(HeaderOnDisk(path).channels, 2);
   std::vector<uint8_t> file = wavtest::ReadFile(path);
   EXPECT_TRUE(std::equal(all.begin(), all.end(), file.begin() + 46));
   RecordingPlayback p = OpenRecordingForPlay(path);
   ASSERT_TRUE(p.ok) << p.message;
   EXPECT_EQ(std::make_tuple(p.info.dataOffset, p.playDataFrames, p.playLengthSeconds),
-            std::make_tuple(46, 3 * 88200, 12));
-}
-
-TEST_F(WriterTest, PartFramesAreNotWritten) {
-  RecordFileWriter w;
-  ASSERT_TRUE(CreateRecordFile(w, Path("p.wav"), 2, 22050, 16, nullptr));
-  std::vector<uint8_t> b = wavtest::CountingData(10);
-  ASSERT_TRUE(AppendRecordData(w, b.data(), b.size(), nullptr));
-  EXPECT_EQ(w.recordedBytes, 8);
-  ASSERT_TRUE(AppendRecordData(w, b.data(), 3, nullptr));
-  EXPECT_EQ(w.recordedBytes, 8);
-  ASSERT_TRUE(CloseRecordFile(w, nullptr));
-  EXPECT_EQ(wavtest::ReadFile(Path("p.wav")).size(), 54u);
+            std::make_tuple(46, 3 * 88200 + 2, 12));
 }
 
 // Runs `body` with the process's file size limit lowered, the way a full disk stops a write part way.
@@ -159,21 +156,6 @@ TEST_F(WriterTest, FilesThatCannotBeWrittenAreReportedNeverCountedAsWritten) {
   EXPECT_FALSE(AppendRecordData(w, b.data(), b.size(), &error));
   EXPECT_EQ(error, kMsgRecordFileFull);
   EXPECT_EQ(wavtest::ReadFile(Path("big.wav")).size(), 46u);
-}
-
-TEST_F(WriterTest, RecordFileWithItsHeaderPendingIsNotSharedWithOtherWritersOrThePlayer) {
-  const std::string path = Path("open.tdx");
-  RecordFileWriter w;
-  ASSERT_TRUE(CreateRecordFile(w, path, 2, 22050, 16, nullptr));
-  std::vector<uint8_t> b = wavtest::CountingData(kStereoBuffer);
-  ASSERT_TRUE(AppendRecordData(w, b.data(), b.size(), nullptr));
-  std::string error;
-  EXPECT_FALSE(SaveSampleFile(path, 2, 22050, 16, b.data(), 400, &error));
-  EXPECT_EQ(error, "Cannot Open File");
-  EXPECT_EQ(OpenRecordingForPlay(path).message, "Cannot Open File");
-  EXPECT_EQ(wavtest::ReadFile(path).size(), 46 + kStereoBuffer);  // untouched
-  ASSERT_TRUE(CloseRecordFile(w, nullptr));
-  EXPECT_TRUE(OpenRecordingForPlay(path).ok);
 }
 
 TEST_F(WriterTest, SavedSampleIsTheWholeBufferWithItsHeader) {
