@@ -24,11 +24,10 @@ TEST_F(PlaybackTest, PlayAOfASampleFrozenThreeSecondsAfterRunSoundsThreeSecondsT
   Run("wait 3000\nclick 105\nwait 300\nclick 102\nwait 9000\nkey Escape");
   ASSERT_EQ(sound->Writes().size(), 1u);
   const auto& w = sound->Writes()[0];
-  EXPECT_TRUE(w.completed);
-  EXPECT_EQ(w.loops, 1);
-  EXPECT_EQ(w.data.size(), static_cast<size_t>(Samples.SampleBytes));  // the whole buffer
-  const size_t frames = w.heard.size();
-  ASSERT_EQ(frames, static_cast<size_t>(8 * kRate));
+  // The whole buffer, once, to its end.
+  EXPECT_EQ(std::make_tuple(w.completed, w.loops, w.data.size()),
+            std::make_tuple(true, 1, static_cast<size_t>(Samples.SampleBytes)));
+  ASSERT_EQ(w.heard.size(), static_cast<size_t>(8 * kRate));
   // About 3 s of the sine, then silence to the end of the buffer.
   auto loud = [&](size_t from, size_t count) {
     int peak = 0;
@@ -45,9 +44,7 @@ TEST_F(PlaybackTest, PlayAOfASampleFrozenThreeSecondsAfterRunSoundsThreeSecondsT
   EXPECT_TRUE(frozenWithCapture);
   const auto& opens = sound->Opens();
   ASSERT_GE(opens.size(), 3u);
-  EXPECT_TRUE(opens[0].input);
-  EXPECT_FALSE(opens[1].input);
-  EXPECT_TRUE(opens[2].input);
+  EXPECT_EQ(std::make_tuple(opens[0].input, opens[1].input, opens[2].input), std::make_tuple(true, false, true));
   EXPECT_GT(opens[2].atMs, w.atMs + 7900);
 }
 
@@ -80,9 +77,7 @@ TEST_F(PlaybackTest, PlayBInOverlayDrawsIntoTheBTracesAndRestoresSpectrumBAfter)
   Run("wait 3000\nclick 105\nwait 300\nclick 106\nset DisplayModeButton 1097\nset ComparisonModeButton 1031\n"
       "wait 300\nclick 103\nwait 9000\nkey Escape");
   ASSERT_EQ(sound->Writes().size(), 1u);
-  EXPECT_EQ(SignalPlay.Target, 1);
-  EXPECT_TRUE(bMoved);
-  EXPECT_TRUE(aKept);
+  EXPECT_EQ(std::make_tuple(SignalPlay.Target, bMoved, aKept), std::make_tuple(1, true, true));
   EXPECT_EQ(Samples.SpectrumB, Samples.SpectrumStored);
 }
 
@@ -92,12 +87,10 @@ TEST_F(PlaybackTest, TheSignalsVariantSoundsOnlyTheChosenChannel) {
   // Every frozen sample goes to Sample B at once; "&Play Zizivuv" plays it.
   Run("set ListenChannel 0\nwait 2000\nclick 105\nwait 300\nclick 103\nwait 500\nclick 105\nwait 300\n"
       "set ListenChannel 1\nclick 103\nwait 500\nclick 105\nwait 300\nkey Escape");
-  ASSERT_EQ(sound->Writes().size(), 2u);
-  EXPECT_EQ(sound->Writes()[0].left, 0);
-  EXPECT_EQ(sound->Writes()[0].right, kPlaybackLevel);
-  EXPECT_EQ(sound->Writes()[1].left, kPlaybackLevel);
-  EXPECT_EQ(sound->Writes()[1].right, 0);
-  EXPECT_EQ(sound->Writes()[0].format.channels, 2);
+  const auto& w = sound->Writes();
+  ASSERT_EQ(w.size(), 2u);
+  EXPECT_EQ(std::make_tuple(w[0].format.channels, w[0].left, w[0].right, w[1].left, w[1].right),
+            std::make_tuple(2, uint16_t{0}, kPlaybackLevel, kPlaybackLevel, uint16_t{0}));
 }
 
 TEST_F(PlaybackTest, AnOutputDeviceThatCannotBeOpenedEndsPlayAAndReturnsToTheFrozenView) {
@@ -110,9 +103,8 @@ TEST_F(PlaybackTest, AnOutputDeviceThatCannotBeOpenedEndsPlayAAndReturnsToTheFro
   Run("wait 2000\nclick 105\nwait 300\ndevice output fail\nclick 102\nwait 1000\nkey Escape");
   const auto& boxes = backend->MessageBoxes();
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "Cannot Open Audio Device");
-  EXPECT_EQ(boxes[0].icon, MessageIcon::Stop);
-  EXPECT_TRUE(backFrozen);
+  EXPECT_EQ(std::make_tuple(boxes[0].text, boxes[0].icon, backFrozen),
+            std::make_tuple("Cannot Open Audio Device", MessageIcon::Stop, true));
   EXPECT_TRUE(sound->Writes().empty());
 }
 
