@@ -50,14 +50,12 @@ PulseServer::PulseServer() {
     const auto eq = s.find('=');
     if (eq == std::string::npos) continue;
     const std::string name = s.substr(0, eq), value = s.substr(eq + 1);
-    if (name == "TX_PULSE_DIR") dir_ = value;
-    else if (name == "TX_PULSE_FIFO") fifo_ = value;
-    else if (name == "TX_PULSE_SINK") sink_ = value;
-    else if (name == "TX_PULSE_FIFO2")
-      fifo2_ = value;
-    else if (name == "TX_PULSE_SINK2")
-      sink2_ = value;
-    else if (name.rfind("PULSE_", 0) == 0) setenv(name.c_str(), value.c_str(), 1);
+    const std::pair<const char*, std::string*> fields[] = {{"TX_PULSE_DIR", &dir_},     {"TX_PULSE_FIFO", &fifo_},
+                                                           {"TX_PULSE_SINK", &sink_},   {"TX_PULSE_FIFO2", &fifo2_},
+                                                           {"TX_PULSE_SINK2", &sink2_}};
+    for (const auto& [key, field] : fields)
+      if (name == key) *field = value;
+    if (name.rfind("PULSE_", 0) == 0) setenv(name.c_str(), value.c_str(), 1);
   }
   const int status = pclose(p);
   if (status != 0 || dir_.empty() || fifo_.empty()) {
