@@ -4,7 +4,6 @@
 // keeps what a user would have heard.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -40,33 +39,18 @@ class PlaybackTest : public LiveRunTest {
   // Writes interleaved frames as a recording; returns its path.
   std::string Recording(const std::string& name, const std::vector<int16_t>& frames, int channels, int rate = 22050) {
     const std::string path = (dir / name).string();
-    std::vector<uint8_t> bytes(frames.size() * 2);
-    std::memcpy(bytes.data(), frames.data(), bytes.size());
     std::string error;
-    EXPECT_TRUE(SaveSampleFile(path, channels, rate, 16, bytes.data(), bytes.size(), &error)) << error;
+    EXPECT_TRUE(SaveSampleFile(path, channels, rate, 16, frames, &error)) << error;
     return path;
-  }
-  // Runs `script` as the user from the first pump on (the script ends what it starts).
-  void User(const std::string& script) {
-    ParsedScript parsed = ParseScript(script + "\nwait 1000000\n");
-    ASSERT_TRUE(parsed.error.empty()) << parsed.error;
-    backend->SetScript(parsed.lines);
   }
   // Clicks Play File choosing `path`, with the script's lines running from inside the playback.
   void PlayFile(const std::string& path, const std::string& script) {
-    // Answers are queued now: the file dialog comes before the first pump.
-    ParsedScript answers = ParseScript("answer file " + path + "\n" + script);
-    ASSERT_TRUE(answers.error.empty()) << answers.error;
-    std::vector<ScriptLine> rest;
-    for (const auto& line : answers.lines) {
-      if (rest.empty() && line.text.rfind("answer", 0) == 0) {
-        backend->Execute(line);
-      } else {
-        rest.push_back(line);
-      }
-    }
-    rest.push_back(ParseScript("wait 1000000").lines.at(0));
-    backend->SetScript(rest);
+    // The leading answers are queued now: the file dialog comes before the first pump.
+    ParsedScript parsed = ParseScript("answer file " + path + "\n" + script + "\nwait 1000000\n");
+    ASSERT_TRUE(parsed.error.empty()) << parsed.error;
+    auto rest = parsed.lines.begin();
+    for (; rest != parsed.lines.end() && rest->text.rfind("answer", 0) == 0; ++rest) backend->Execute(*rest);
+    backend->SetScript(std::vector<ScriptLine>(rest, parsed.lines.end()));
     SendMainMessage(WM_COMMAND, CMD_PLAY_FILE, 0);
   }
   // The value of channel `c` in frame `f` of what write `w` sounded.
