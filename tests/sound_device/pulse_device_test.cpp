@@ -1,6 +1,6 @@
 // The sound-server devices (libpulse) against the private server with two sources and two sinks:
 // listing, and capture from and playback to the chosen ones. (A chosen device gone by the next Run:
-// tests/scenarios/devices_scenario_test on the simulated devices, which the program treats alike.)
+// tests/scenarios/program_scenarios_test on the simulated devices, which the program treats alike.)
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
