@@ -16,8 +16,8 @@
 #include <cstdio>
 #include <string>
 
-#include "support/voice_signals.h"
-#include "support/wave_encoding.h"
+#include "signals/voice_signals.h"
+#include "signals/wave_encoding.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"Write a sustained vowel with its glottogram whose measures are known"};

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "files/recording_file.h"
-#include "support/egg_signals.h"
-#include "support/signals.h"
+#include "signals/egg_signals.h"
+#include "signals/signals.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"Write a stereo WAV of a sung vowel (Audio) with its glottogram (EGG)"};

@@ -3,7 +3,7 @@
 #include "analysis/fft_tables.h"
 #include "analysis/power_spectrum.h"
 #include "analysis/segment_spectrum.h"
-#include "support/signals.h"
+#include "signals/signals.h"
 #include "support/spectrum_signals.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include "files/recording_writer.h"
 #include "app/activities.h"
 #include "live_fixture.h"
-#include "support/signals.h"
+#include "signals/signals.h"
 
 class PlaybackTest : public LiveRunTest {
  protected:

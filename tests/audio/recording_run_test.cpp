@@ -12,7 +12,7 @@
 #include "files/wave_header.h"
 #include "live_fixture.h"
 #include "settings/mode_state.h"
-#include "support/signals.h"
+#include "signals/signals.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "audio/ring_segment.h"
-#include "support/signals.h"
+#include "signals/signals.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "display/bitmap_writer.h"
 #include "display/display_frame.h"
 #include "display_fixture.h"
-#include "support/signals.h"
+#include "signals/signals.h"
 #include "support/spectrum_signals.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include "display/display_frame.h"
 #include "display/signal_panels.h"
 #include "display_fixture.h"
-#include "support/egg_signals.h"
-#include "support/signals.h"
+#include "signals/egg_signals.h"
+#include "signals/signals.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "display/sample_slots.h"
 #include "settings/analysis_settings.h"
 #include "settings/mode_state.h"
-#include "support/signals.h"
+#include "signals/signals.h"
 
 namespace {
 

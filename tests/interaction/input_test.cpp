@@ -21,7 +21,7 @@
 #include "platform/ui_model.h"
 #include "settings/analysis_settings.h"
 #include "settings/mode_state.h"
-#include "support/signals.h"
+#include "signals/signals.h"
 
 namespace {
 

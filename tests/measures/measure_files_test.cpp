@@ -13,8 +13,8 @@
 #include "../files/wav_fixture.h"
 #include "files/recording_file.h"
 #include "measures/voice_report.h"
-#include "support/voice_signals.h"
-#include "support/wave_encoding.h"
+#include "signals/voice_signals.h"
+#include "signals/wave_encoding.h"
 
 namespace {
 

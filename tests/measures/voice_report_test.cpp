@@ -6,7 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "measures/voice_report.h"
-#include "support/voice_signals.h"
+#include "signals/voice_signals.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "platform/headless/headless_backend.h"
 #include "platform/headless/sim_sound.h"
 #include "platform/messages.h"
-#include "support/signals.h"
+#include "signals/signals.h"
 
 namespace {
 

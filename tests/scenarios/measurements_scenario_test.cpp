@@ -11,7 +11,7 @@
 #include "files/recording_reader.h"
 #include "files/recording_writer.h"
 #include "scenarios/scenario_support.h"
-#include "support/voice_signals.h"
+#include "signals/voice_signals.h"
 
 namespace fs = std::filesystem;
 

@@ -11,8 +11,8 @@
 #include "app/mode_state.h"
 #include "files/recording_writer.h"
 #include "scenarios/scenario_support.h"
-#include "support/egg_signals.h"
-#include "support/signals.h"
+#include "signals/egg_signals.h"
+#include "signals/signals.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 
 #include "files/recording_writer.h"
 #include "scenarios/scenario_support.h"
-#include "support/signals.h"
+#include "signals/signals.h"
 
 namespace {
 

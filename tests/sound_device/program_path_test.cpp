@@ -13,7 +13,7 @@
 #include "platform/portaudio/portaudio_sound.h"
 #include "pulse_server.h"
 #include "scripting/session.h"
-#include "support/signals.h"
+#include "signals/signals.h"
 #include "support/spectrum_signals.h"
 
 namespace {

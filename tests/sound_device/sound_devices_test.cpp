@@ -8,7 +8,7 @@
 #include "platform/portaudio/portaudio_sound.h"
 #include "platform/pulse/pulse_sound.h"
 #include "pulse_server.h"
-#include "support/signals.h"
+#include "signals/signals.h"
 #include "support/spectrum_signals.h"
 
 namespace sounddev {

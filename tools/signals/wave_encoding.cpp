@@ -1,4 +1,4 @@
-#include "support/wave_encoding.h"
+#include "signals/wave_encoding.h"
 
 #include <algorithm>
 #include <cmath>

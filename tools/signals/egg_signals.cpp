@@ -1,4 +1,4 @@
-#include "support/egg_signals.h"
+#include "signals/egg_signals.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
-#include "support/signals.h"
+#include "signals/signals.h"
 
-#include "support/egg_signals.h"
+#include "signals/egg_signals.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "support/voice_signals.h"
+#include "signals/voice_signals.h"
 
 #include <algorithm>
 #include <cmath>
