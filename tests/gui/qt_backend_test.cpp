@@ -333,11 +333,13 @@ TEST_F(QtBackendTest, SaveDialogOffersTheFiltersAndAppendsTheDefaultExtension) {
     title = dialog->windowTitle();
     // The chosen type gives a name typed without an extension its extension.
     auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
-    if (!types) return false;
+    auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+    if (!types || !name) return false;
     types->setCurrentIndex(1);
     emit types->activated(1);  // as the user chooses it
     emit types->textActivated(types->currentText());
-    dialog->selectFile("gui-test-picture");
+    // Typed into the name field (selectFile leaves a focused field as it is).
+    name->setText("gui-test-picture");
     QMetaObject::invokeMethod(dialog, "accept");
     return true;
   });
