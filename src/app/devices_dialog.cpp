@@ -84,14 +84,7 @@ DialogModel MakeDevicesDialog() {
   d.height = 136;
   d.x = std::max(0, (Window.ScreenWidth - d.width) / 2);
   d.y = std::max(0, (Window.ScreenHeight - d.height) / 2 - 30);
-  auto add = [&](int id, DialogControlKind kind, const char* text, UiRect r) {
-    DialogControlModel c;
-    c.id = id;
-    c.kind = kind;
-    c.text = text;
-    c.rect = r;
-    d.controls.push_back(c);
-  };
+  auto add = [&d](int id, DialogControlKind kind, const char* text, UiRect r) { d.Add(id, kind, text, r); };
   add(-1, DialogControlKind::Label, "&Input:", {12, 16, 60, 18});
   add(kInputDeviceList, DialogControlKind::List, "", {78, 12, 330, 26});
   add(-1, DialogControlKind::Label, "&Output:", {12, 54, 60, 18});

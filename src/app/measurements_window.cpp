@@ -32,19 +32,6 @@ constexpr int kWidth = 608;
 constexpr double kLivePeriodMs = 500;
 constexpr const char* kPlaceKey = "MeasurementsWindow/place";
 
-bool Shown(const DialogModel* d) {
-  return std::find(MainUi.openDialogs.begin(), MainUi.openDialogs.end(), d) != MainUi.openDialogs.end();
-}
-
-void Add(DialogModel& d, int id, DialogControlKind kind, const std::string& text, UiRect r) {
-  DialogControlModel c;
-  c.id = id;
-  c.kind = kind;
-  c.text = text;
-  c.rect = r;
-  d.controls.push_back(c);
-}
-
 int TableRows() { return static_cast<int>(MeasurementsRowNames().size()) + 1; }
 
 DialogModel MakeDialog() {
@@ -56,12 +43,12 @@ DialogModel MakeDialog() {
   const int rows = TableRows();
   for (int r = 0; r < rows; ++r)
     for (int c = 0; c < 4; ++c)
-      Add(d, kFirstCell + 4 * r + c, K::Label, "",
-          {kColumnX[c], kTableTop + r * kRowHeight, kColumnWidth[c], 16});
+      d.Add(kFirstCell + 4 * r + c, K::Label, "",
+            {kColumnX[c], kTableTop + r * kRowHeight, kColumnWidth[c], 16});
   int y = kTableTop + rows * kRowHeight + 8;
-  Add(d, kCursorReadout, K::Label, "", {8, y, 440, 16});
+  d.Add(kCursorReadout, K::Label, "", {8, y, 440, 16});
   y += 24;
-  Add(d, kReferenceLabel, K::Label, "", {8, y + 2, 100, 16});
+  d.Add(kReferenceLabel, K::Label, "", {8, y + 2, 100, 16});
   DialogControlModel bar;
   bar.id = kReferenceBar;
   bar.kind = K::ScrollBar;
@@ -71,10 +58,10 @@ DialogModel MakeDialog() {
   bar.lineStep = 1;
   bar.pageStep = 5;
   d.controls.push_back(bar);
-  Add(d, kViewOnlyCheck, K::CheckBox, "View only", {312, y, 120, 20});
+  d.Add(kViewOnlyCheck, K::CheckBox, "View only", {312, y, 120, 20});
   y += 28;
-  Add(d, kStatusLabel, K::Label, "", {8, y + 4, 440, 16});
-  Add(d, IDCANCEL, K::Button, "Close", {kWidth - 88, y, 80, 26});
+  d.Add(kStatusLabel, K::Label, "", {8, y + 4, 440, 16});
+  d.Add(IDCANCEL, K::Button, "Close", {kWidth - 88, y, 80, 26});
   d.width = kWidth;
   d.height = y + 36;
   return d;
@@ -131,7 +118,8 @@ void ShowTable() {
   text(kReferenceLabel, "A4 = " + std::to_string(w.ReferenceA4Hz) + " Hz");
   text(kStatusLabel, w.Status);
   const DialogControlModel* bar = d.Control(kReferenceBar);
-  if (bar && bar->position != w.ReferenceA4Hz) d.SetScrollPosition(kReferenceBar, w.ReferenceA4Hz), changed = true;
+  if (bar && bar->position != w.ReferenceA4Hz)
+    d.SetScrollPosition(kReferenceBar, w.ReferenceA4Hz), changed = true;
   const DialogControlModel* check = d.Control(kViewOnlyCheck);
   if (check && check->checked != w.ViewOnly) d.SetChecked(kViewOnlyCheck, w.ViewOnly), changed = true;
   if (changed) UiChanged();
@@ -235,7 +223,7 @@ intptr_t MeasurementsProc(DialogModel& d, uint32_t message, uintptr_t wParam, in
 
 void OpenMeasurementsWindow() {
   auto& w = MeasurementsWindow;
-  if (w.Open && Shown(&w.Dialog)) return;
+  if (w.Open && DialogShown(&w.Dialog)) return;
   w.Dialog = MakeDialog();
   // The first time in a run it opens where it was closed in the last run, if that still fits.
   if (const auto place = ReadWindowPlace(kPlaceKey); place && !w.PositionSet) {
@@ -263,7 +251,7 @@ void CloseMeasurementsWindow() {
   w.PositionSet = true;
   WriteWindowPlace(kPlaceKey, {w.Left, w.Top, w.Dialog.width, w.Dialog.height});
   w.Dialog.End(IDCANCEL);
-  if (Shown(&w.Dialog)) {
+  if (DialogShown(&w.Dialog)) {
     std::erase(MainUi.openDialogs, &w.Dialog);
     if (HasBackend()) CurrentBackend().CloseModelessDialog(w.Dialog);
   }

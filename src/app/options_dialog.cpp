@@ -17,17 +17,6 @@ void ResetOptionsDialogState() { OptionsDialogs = OptionsDialogState{}; }
 
 namespace {
 
-bool Shown(const DialogModel* d) { return std::find(MainUi.openDialogs.begin(), MainUi.openDialogs.end(), d) != MainUi.openDialogs.end(); }
-
-void Add(DialogModel& d, int id, DialogControlKind kind, const char* text, UiRect r) {
-  DialogControlModel c;
-  c.id = id;
-  c.kind = kind;
-  c.text = text;
-  c.rect = r;
-  d.controls.push_back(c);
-}
-
 constexpr int kSimpleWidth = 392;
 constexpr int kSimpleHeight = 250;
 
@@ -41,29 +30,29 @@ DialogModel MakeSimpleDialog() {
   using K = DialogControlKind;
   // Four layout columns 92 wide: room for "Power Spectrum" at the template font (6-pixel
   // characters), which the desktop widens in proportion to its own font.
-  Add(d, -1, K::Group, "Display", {8, 6, 376, 104});
+  d.Add(-1, K::Group, "Display", {8, 6, 376, 104});
   const int column[4] = {18, 110, 202, 294};
-  Add(d, ID_DISPLAY_F1, K::Radio, "F1", {column[0], 24, 60, 18});
-  Add(d, -1, K::Label, "Spectrogram,", {column[0], 44, 88, 14});
-  Add(d, -1, K::Label, "Audio Envelope", {column[0], 58, 88, 14});
-  Add(d, -1, K::Label, "Power Spectrum", {column[0], 72, 88, 14});
-  Add(d, ID_DISPLAY_F2, K::Radio, "F2", {column[1], 24, 60, 18});
-  Add(d, -1, K::Label, "Spectrogram,", {column[1], 44, 88, 14});
-  Add(d, -1, K::Label, "Audio Envelope", {column[1], 58, 88, 14});
-  Add(d, ID_DISPLAY_F3, K::Radio, "F3", {column[2], 24, 60, 18});
-  Add(d, -1, K::Label, "Spectrogram", {column[2], 44, 88, 14});
-  Add(d, ID_DISPLAY_F4, K::Radio, "F4", {column[3], 24, 60, 18});
-  Add(d, -1, K::Label, "Pwr Spectrum", {column[3], 44, 88, 14});
-  Add(d, -1, K::Group, "Display Comparison Mode", {8, 116, 376, 66});
-  Add(d, ID_COMPARISON_DISABLED, K::Radio, "Ctrl - F1", {18, 134, 110, 18});
-  Add(d, -1, K::Label, "Disabled", {18, 154, 110, 14});
-  Add(d, ID_COMPARISON_ABOVE_BELOW, K::Radio, "Ctrl - F2", {140, 134, 110, 18});
-  Add(d, -1, K::Label, "Above/Below", {140, 154, 110, 14});
-  Add(d, ID_COMPARISON_OVERLAY, K::Radio, "Ctrl - F3", {262, 134, 110, 18});
-  Add(d, -1, K::Label, "Overlay", {262, 154, 110, 14});
-  Add(d, kAdvancedOptionsButton, K::Button, "Advanced Analysis Options", {8, 194, 176, 26});
-  Add(d, IDOK, K::DefaultButton, "OK", {240, 194, 68, 26});
-  Add(d, IDCANCEL, K::Button, "Cancel", {316, 194, 68, 26});
+  d.Add(ID_DISPLAY_F1, K::Radio, "F1", {column[0], 24, 60, 18});
+  d.Add(-1, K::Label, "Spectrogram,", {column[0], 44, 88, 14});
+  d.Add(-1, K::Label, "Audio Envelope", {column[0], 58, 88, 14});
+  d.Add(-1, K::Label, "Power Spectrum", {column[0], 72, 88, 14});
+  d.Add(ID_DISPLAY_F2, K::Radio, "F2", {column[1], 24, 60, 18});
+  d.Add(-1, K::Label, "Spectrogram,", {column[1], 44, 88, 14});
+  d.Add(-1, K::Label, "Audio Envelope", {column[1], 58, 88, 14});
+  d.Add(ID_DISPLAY_F3, K::Radio, "F3", {column[2], 24, 60, 18});
+  d.Add(-1, K::Label, "Spectrogram", {column[2], 44, 88, 14});
+  d.Add(ID_DISPLAY_F4, K::Radio, "F4", {column[3], 24, 60, 18});
+  d.Add(-1, K::Label, "Pwr Spectrum", {column[3], 44, 88, 14});
+  d.Add(-1, K::Group, "Display Comparison Mode", {8, 116, 376, 66});
+  d.Add(ID_COMPARISON_DISABLED, K::Radio, "Ctrl - F1", {18, 134, 110, 18});
+  d.Add(-1, K::Label, "Disabled", {18, 154, 110, 14});
+  d.Add(ID_COMPARISON_ABOVE_BELOW, K::Radio, "Ctrl - F2", {140, 134, 110, 18});
+  d.Add(-1, K::Label, "Above/Below", {140, 154, 110, 14});
+  d.Add(ID_COMPARISON_OVERLAY, K::Radio, "Ctrl - F3", {262, 134, 110, 18});
+  d.Add(-1, K::Label, "Overlay", {262, 154, 110, 14});
+  d.Add(kAdvancedOptionsButton, K::Button, "Advanced Analysis Options", {8, 194, 176, 26});
+  d.Add(IDOK, K::DefaultButton, "OK", {240, 194, 68, 26});
+  d.Add(IDCANCEL, K::Button, "Cancel", {316, 194, 68, 26});
   return d;
 }
 
@@ -128,7 +117,7 @@ intptr_t SimpleDialogProc(DialogModel& d, uint32_t message, uintptr_t wParam, in
 DialogModel* OpenOptionsDialogModel() {
   if (!Mode.OptionsDialogOpen) return nullptr;
   for (DialogModel* d : {&OptionsDialogs.Simple, &OptionsDialogs.Full})
-    if (!d->ended && Shown(d)) return d;
+    if (!d->ended && DialogShown(d)) return d;
   return nullptr;
 }
 
@@ -178,7 +167,7 @@ void CloseOptionsDialog(DialogModel& d) {
   Mode.OptionsDialogOpen = 0;
   if (d.ended) return;
   d.End(IDOK);
-  if (Shown(&d)) {
+  if (DialogShown(&d)) {
     std::erase(MainUi.openDialogs, &d);
     if (HasBackend()) CurrentBackend().CloseModelessDialog(d);
   }

@@ -46,14 +46,8 @@ DialogModel MakeFullDialog(bool full) {
   d.height = full ? 520 : 440;
   int y = 8;
   auto add = [&](int id, DialogControlKind kind, const char* text, UiRect r) {
-    DialogControlModel c;
-    c.id = id;
-    c.kind = kind;
-    c.text = text;
-    c.rect = r;
     // Only the legend takes typing; the other edits show values the bars and buttons set.
-    c.readOnly = kind == DialogControlKind::Edit && id != kLegendEdit;
-    d.controls.push_back(c);
+    d.Add(id, kind, text, r).readOnly = kind == DialogControlKind::Edit && id != kLegendEdit;
   };
   using K = DialogControlKind;
   auto bar = [&](int id, int edit, const char* group, const char* label, int line, int page) {

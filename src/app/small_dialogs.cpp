@@ -33,14 +33,7 @@ DialogModel MakeDialog(int id, const char* title, const char* group, const char*
   d.resourceId = id;
   d.title = title;
   d.modal = true;
-  auto add = [&](int cid, DialogControlKind kind, const char* text, UiRect r) {
-    DialogControlModel c;
-    c.id = cid;
-    c.kind = kind;
-    c.text = text;
-    c.rect = r;
-    d.controls.push_back(c);
-  };
+  auto add = [&d](int id, DialogControlKind kind, const char* text, UiRect r) { d.Add(id, kind, text, r); };
   add(-1, DialogControlKind::Group, group, {8, 6, 224, 66});
   add(-1, DialogControlKind::Label, label, {18, 26, 60, 16});
   add(edit, DialogControlKind::Edit, "", {150, 24, 70, 20});

@@ -8,6 +8,10 @@
 UiModel MainUi;
 
 void ResetUiModel() { MainUi = UiModel{}; }
+
+bool DialogShown(const DialogModel* dialog) {
+  return std::find(MainUi.openDialogs.begin(), MainUi.openDialogs.end(), dialog) != MainUi.openDialogs.end();
+}
 void UiChanged() { ++MainUi.revision; }
 
 ButtonModel* FindButton(int id) {
@@ -91,6 +95,14 @@ std::string StripMnemonic(const std::string& text) {
   return out;
 }
 
+DialogControlModel& DialogModel::Add(int id, DialogControlKind kind, std::string text, UiRect rect) {
+  DialogControlModel& c = controls.emplace_back();
+  c.id = id;
+  c.kind = kind;
+  c.text = std::move(text);
+  c.rect = rect;
+  return c;
+}
 DialogControlModel* DialogModel::Control(int id) {
   for (auto& c : controls)
     if (c.id == id) return &c;

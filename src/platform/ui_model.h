@@ -82,6 +82,8 @@ struct DialogModel {
   int result = 0;
   uint64_t revision = 0;
 
+  // Appends a control and returns it (for the settings its kind needs).
+  DialogControlModel& Add(int id, DialogControlKind kind, std::string text, UiRect rect);
   DialogControlModel* Control(int id);
   const DialogControlModel* Control(int id) const;
   void SetText(int id, const std::string& text);
@@ -118,6 +120,9 @@ extern UiModel MainUi;
 
 void ResetUiModel();
 void UiChanged();  // bumps the revision; the backend mirrors the model at its next chance
+
+// True while `dialog` is among the dialogs shown now.
+bool DialogShown(const DialogModel* dialog);
 
 ButtonModel* FindButton(int id);
 MenuItemModel* FindMenuItem(int id);
