@@ -4,6 +4,7 @@
 // frame position, and posts MM_WIM_DATA / MM_WIM_CLOSE / MM_WOM_DONE to the main window.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -68,6 +69,17 @@ inline void SideMix(int16_t l, int16_t r, uint32_t left, uint32_t right, int16_t
 
 // A device a sound system offers. `id` opens it (the sound server's or the sound library's own
 // name); `name` is what the user reads.
+// Copies `n` captured bytes to `dst` and moves `src` past them; a null `src` (a stretch the device
+// reported without data) is silence.
+inline void CopyCaptured(uint8_t* dst, const uint8_t*& src, size_t n) {
+  if (src) {
+    std::memcpy(dst, src, n);
+    src += n;
+  } else {
+    std::memset(dst, 0, n);
+  }
+}
+
 struct SoundDeviceInfo {
   std::string id;
   std::string name;

@@ -69,12 +69,7 @@ class InputCore : public Watched {
       const size_t room = (s.bytes - s.filled) / frameBytes * frameBytes;
       const size_t n = std::min(room, remaining);
       // The device may report an underflow with no data: that stretch is silence.
-      if (src) {
-        std::memcpy(s.data + s.filled, src, n);
-        src += n;
-      } else {
-        std::memset(s.data + s.filled, 0, n);
-      }
+      CopyCaptured(s.data + s.filled, src, n);
       s.filled += n;
       remaining -= n;
       if (s.filled + frameBytes > s.bytes) {

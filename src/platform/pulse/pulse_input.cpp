@@ -48,12 +48,7 @@ struct InputCore {
     while (bytes > 0 && !queued.empty()) {
       Slot& s = queued.front();
       const size_t n = std::min(s.bytes - s.filled, bytes);
-      if (src) {
-        std::memcpy(s.data + s.filled, src, n);
-        src += n;
-      } else {
-        std::memset(s.data + s.filled, 0, n);
-      }
+      CopyCaptured(s.data + s.filled, src, n);
       s.filled += n;
       bytes -= n;
       if (s.filled == s.bytes) {
