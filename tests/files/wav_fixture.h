@@ -4,12 +4,9 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <string>
-#include <vector>
 
 #include "files/wave_header.h"
 
@@ -22,10 +19,7 @@ class TempDirTest : public ::testing::Test {
     ASSERT_NE(::mkdtemp(templ.data()), nullptr);
     dir_ = templ;
   }
-  void TearDown() override {
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
   std::filesystem::path dir_;
 };
@@ -78,45 +72,33 @@ inline std::vector<uint8_t> Chunk(const char* id, uint32_t bytes, bool pad = tru
 // A RIFF/WAVE image laid out as a writer from elsewhere would do it.
 inline std::vector<uint8_t> MakeWav(const WavSpec& s) {
   std::vector<uint8_t> f;
-  f.reserve(64 + s.leading.size() + s.listChunkBytes + s.dataBytes + s.trailing.size());
-  auto tag = [&f](const char* t) {
-    for (int i = 0; i < 4; ++i) f.push_back(static_cast<uint8_t>(t[i]));
+  auto le = [&f](uint32_t v, int bytes) {  // little-endian, 2 or 4 bytes
+    for (int i = 0; i < bytes; ++i) f.push_back(static_cast<uint8_t>(v >> (8 * i)));
   };
-  auto u32 = [&f](uint32_t v) {
-    uint8_t b[4];
-    WriteLe32(b, v);
-    f.insert(f.end(), b, b + 4);
-  };
-  auto u16 = [&f](uint16_t v) {
-    uint8_t b[2];
-    WriteLe16(b, v);
-    f.insert(f.end(), b, b + 2);
-  };
-  const int align = s.blockAlign >= 0
-                        ? s.blockAlign
-                        : static_cast<int>(static_cast<uint16_t>(s.channels * (s.bitsPerSample / 8)));
+  auto tag = [&](const char* t) { le(ReadLe32(reinterpret_cast<const uint8_t*>(t)), 4); };
+  const int align = s.blockAlign >= 0 ? s.blockAlign : static_cast<uint16_t>(s.channels * (s.bitsPerSample / 8));
   tag("RIFF");
-  u32(0);  // patched below
+  le(0, 4);  // patched below
   tag("WAVE");
   f.insert(f.end(), s.leading.begin(), s.leading.end());
   tag(s.fmtTag);
-  u32(s.fmtSize);
-  u16(1);
-  u16(static_cast<uint16_t>(s.channels));
-  u32(static_cast<uint32_t>(s.sampleRate));
-  u32(static_cast<uint32_t>(s.sampleRate) * static_cast<uint32_t>(align));
-  u16(static_cast<uint16_t>(align));
-  u16(static_cast<uint16_t>(s.bitsPerSample));
-  for (uint32_t i = 16; i < s.fmtSize; ++i) f.push_back(0);
+  le(s.fmtSize, 4);
+  le(1, 2);
+  le(s.channels, 2);
+  le(s.sampleRate, 4);
+  le(static_cast<uint32_t>(s.sampleRate) * static_cast<uint32_t>(align), 4);
+  le(align, 2);
+  le(s.bitsPerSample, 2);
+  f.resize(f.size() + s.fmtSize - 16, 0);
   if (s.listChunkBytes > 0) {
     tag("LIST");
-    u32(static_cast<uint32_t>(s.listChunkBytes));
+    le(static_cast<uint32_t>(s.listChunkBytes), 4);
     tag("INFO");
     for (size_t i = 4; i < s.listChunkBytes; ++i) f.push_back(static_cast<uint8_t>('a' + i % 7));
   }
   tag(s.dataTag);
-  u32(static_cast<uint32_t>(s.declaredData >= 0 ? s.declaredData : static_cast<int64_t>(s.dataBytes)));
-  std::vector<uint8_t> data = CountingData(s.dataBytes);
+  le(static_cast<uint32_t>(s.declaredData >= 0 ? s.declaredData : static_cast<int64_t>(s.dataBytes)), 4);
+  const std::vector<uint8_t> data = CountingData(s.dataBytes);
   f.insert(f.end(), data.begin(), data.end());
   f.insert(f.end(), s.trailing.begin(), s.trailing.end());
   WriteLe32(&f[4], static_cast<uint32_t>(f.size() - 8));
