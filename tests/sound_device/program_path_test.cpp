@@ -3,10 +3,8 @@
 // recording that the sink's monitor hears frame for frame.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <sstream>
-
 #include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "display/sample_slots.h"
 #include "files/recording_writer.h"
@@ -36,36 +34,27 @@ TEST(ProgramPath, TheLoopMeasuresTheSignalTheServerDeliversAndPlayFileSoundsTheF
   ASSERT_TRUE(SaveSampleFile(path, 2, kRate, 16, samples, &error)) << error;
 
   auto sound = MakePortAudioSoundSystem();
-  SessionOptions options;
-  options.variant = 0;  // Audio and EGG
-  options.realSound = sound.get();
-  options.script = "set F0Measurement 1057\nclick 102\nwait 2500\nclick 105\nwait 300\ndump\nkey Escape\n";
   std::ostringstream out, err;
-  options.out = &out;
-  options.err = &err;
+  SessionOptions options{.variant = 0, .realSound = sound.get(), .out = &out, .err = &err};  // Audio and EGG
+  options.script = "set F0Measurement 1057\nclick 102\nwait 2500\nclick 105\nwait 300\ndump\nkey Escape\n";
   const int code = RunHeadlessSession(options);
   feeder.Stop();
   ASSERT_EQ(code, 0) << err.str();
   auto dump = nlohmann::json::parse(out.str());
-  EXPECT_TRUE(dump["messages"].empty()) << dump["messages"].dump();
-  EXPECT_EQ(dump["mode"]["Frozen"], 1);
-  // F0 within one bin (22050 / 2048 Hz) of the fundamental.
-  EXPECT_NEAR(dump["loop"]["F0A"].get<int>(), 200, 11);
+  EXPECT_TRUE(dump["messages"].empty() && dump["mode"]["Frozen"] == 1) << dump["messages"].dump();
+  EXPECT_NEAR(dump["loop"]["F0A"].get<int>(), 200, 11);  // within one bin (22050 / 2048 Hz)
   // The displayed spectrum peaks at the fundamental or one of its first harmonics' bins.
   const auto& s = Samples.SpectrumA;
   const double harmonic = (std::max_element(s.begin() + 5, s.begin() + 400) - s.begin()) * 22050.0 / 2048.0 / 200.0;
-  EXPECT_NEAR(harmonic, std::round(harmonic), 0.06);
-  EXPECT_GE(std::round(harmonic), 1);
+  EXPECT_TRUE(std::abs(harmonic - std::round(harmonic)) < 0.06 && harmonic > 0.9) << harmonic;
 
   sounddev::MonitorRecorder recorder(server.Monitor(), server.Dir() + "/heard.raw");
-  ASSERT_TRUE(recorder.Ok());
   ASSERT_TRUE(recorder.WaitUntilRecording(5000));
   out.str("");
   options.script = "answer file " + path + "\nclick 103\nwait 3500\ndump\nkey Escape\n";
   ASSERT_EQ(RunHeadlessSession(options), 0) << err.str();
   const auto heard = recorder.Finish();
-  dump = nlohmann::json::parse(out.str());
-  EXPECT_TRUE(dump["messages"].empty()) << dump["messages"].dump();
+  EXPECT_TRUE(nlohmann::json::parse(out.str())["messages"].empty()) << out.str();
   // The full variant sounds only the Audio channel of a stereo file, a little below full scale, in
   // both ears. Stretches of 300 frames from what was played (about 80 % of the file plays before the
   // near-end freeze); a busy machine may lose one to an underrun, most must arrive exactly.

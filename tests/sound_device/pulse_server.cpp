@@ -9,11 +9,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <iterator>
-#include <sstream>
 
 extern char** environ;
 
@@ -29,33 +26,27 @@ extern "C" int dlclose(void*) { return 0; }
 
 namespace sounddev {
 
-namespace {
-std::string SourceDir() {
-  const char* d = std::getenv("TX_SOURCE_DIR");
-  return d ? d : ".";
-}
-}  // namespace
+const std::string kServerScript =
+    std::string(std::getenv("TX_SOURCE_DIR") ? std::getenv("TX_SOURCE_DIR") : ".") + "/tools/pulse-test-server.sh";
 
 PulseServer::PulseServer() {
-  const std::string cmd = SourceDir() + "/tools/pulse-test-server.sh start --owner " + std::to_string(getpid());
+  const std::string cmd = kServerScript + " start --owner " + std::to_string(getpid());
   FILE* p = popen(cmd.c_str(), "r");
   if (!p) {
     error_ = "cannot run " + cmd;
     return;
   }
-  char line[1024];
-  while (std::fgets(line, sizeof line, p)) {
-    std::string s(line);
-    while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
+  // NAME=VALUE lines: the server's folder, pipes and sinks, and the PULSE_ variables that reach it.
+  for (char line[1024]; std::fgets(line, sizeof line, p);) {
+    const std::string s(line, std::strcspn(line, "\r\n"));
     const auto eq = s.find('=');
-    if (eq == std::string::npos) continue;
-    const std::string name = s.substr(0, eq), value = s.substr(eq + 1);
-    const std::pair<const char*, std::string*> fields[] = {{"TX_PULSE_DIR", &dir_},     {"TX_PULSE_FIFO", &fifo_},
-                                                           {"TX_PULSE_SINK", &sink_},   {"TX_PULSE_FIFO2", &fifo2_},
+    const std::string name = s.substr(0, eq), value = eq == std::string::npos ? "" : s.substr(eq + 1);
+    const std::pair<const char*, std::string*> fields[] = {{"TX_PULSE_DIR", &dir_},   {"TX_PULSE_FIFO", &fifo_},
+                                                           {"TX_PULSE_SINK", &sink_}, {"TX_PULSE_FIFO2", &fifo2_},
                                                            {"TX_PULSE_SINK2", &sink2_}};
     for (const auto& [key, field] : fields)
       if (name == key) *field = value;
-    if (name.rfind("PULSE_", 0) == 0) setenv(name.c_str(), value.c_str(), 1);
+    if (name.rfind("PULSE_", 0) == 0 && eq != std::string::npos) setenv(name.c_str(), value.c_str(), 1);
   }
   const int status = pclose(p);
   if (status != 0 || dir_.empty() || fifo_.empty()) {
@@ -67,7 +58,7 @@ PulseServer::PulseServer() {
 
 void PulseServer::Stop() {
   if (dir_.empty()) return;
-  const std::string cmd = SourceDir() + "/tools/pulse-test-server.sh stop " + dir_;
+  const std::string cmd = kServerScript + " stop " + dir_;
   if (std::system(cmd.c_str()) != 0) std::fprintf(stderr, "stopping the sound server failed: %s\n", cmd.c_str());
   dir_.clear();
 }
@@ -84,11 +75,8 @@ void UseAbsentServer(const std::string& folder) {
 
 PipeFeeder::PipeFeeder(const std::string& fifo, std::vector<int16_t> frames) : frames_(std::move(frames)) {
   // Whatever an earlier writer left in the pipe goes first.
-  const int drain = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
-  if (drain >= 0) {
-    char sink[4096];
-    while (read(drain, sink, sizeof sink) > 0) {
-    }
+  if (const int drain = open(fifo.c_str(), O_RDONLY | O_NONBLOCK); drain >= 0) {
+    for (char sink[4096]; read(drain, sink, sizeof sink) > 0;) continue;
     close(drain);
   }
   fd_ = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
@@ -102,24 +90,20 @@ void PipeFeeder::Run() {
   sigemptyset(&pipeSignal);
   sigaddset(&pipeSignal, SIGPIPE);
   pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
-  using clock = std::chrono::steady_clock;
-  const auto start = clock::now();
-  const size_t period = frames_.size() / 2;  // frames of the looped signal
+  const auto start = std::chrono::steady_clock::now();
+  const int64_t period = static_cast<int64_t>(frames_.size() / 2);  // frames of the looped signal
   constexpr double kAheadS = 0.2;  // rides out a late wake-up; the pipe holds 0.7 s
   int64_t written = 0;  // frames
   std::vector<int16_t> chunk;
   while (!stop_.load()) {
-    const double elapsed = std::chrono::duration<double>(clock::now() - start).count();
+    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const auto due = static_cast<int64_t>((elapsed + kAheadS) * kRate);
     while (due > written) {
       // At most one pipe page at a time: such a write is whole or refused, never split mid-frame.
       const int64_t n = std::min<int64_t>(due - written, 1024);
       chunk.clear();
-      for (int64_t f = written; f < written + n; ++f) {
-        const size_t i = static_cast<size_t>(f % static_cast<int64_t>(period));
-        chunk.push_back(frames_[2 * i]);
-        chunk.push_back(frames_[2 * i + 1]);
-      }
+      for (int64_t f = written; f < written + n; ++f)
+        chunk.insert(chunk.end(), &frames_[2 * (f % period)], &frames_[2 * (f % period) + 2]);
       if (write(fd_, chunk.data(), chunk.size() * sizeof(int16_t)) <= 0) break;  // full: next round
       written += n;
     }
@@ -150,10 +134,8 @@ MonitorRecorder::MonitorRecorder(const std::string& source, const std::string& f
 }
 
 bool MonitorRecorder::WaitUntilRecording(double limitMs) {
-  const auto start = std::chrono::steady_clock::now();
-  while (std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count() < limitMs) {
-    std::ifstream in(file_, std::ios::binary | std::ios::ate);
-    if (in && in.tellg() > 0) return true;
+  for (double waited = 0; pid_ > 0 && waited < limitMs; waited += 10) {
+    if (std::ifstream(file_, std::ios::binary | std::ios::ate).tellg() > 0) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   return false;
@@ -166,10 +148,9 @@ std::vector<int16_t> MonitorRecorder::Finish() {
     waitpid(pid_, &status, 0);
     pid_ = -1;
   }
-  std::ifstream in(file_, std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::vector<int16_t> frames(bytes.size() / 4 * 2);
-  std::memcpy(frames.data(), bytes.data(), frames.size() * sizeof(int16_t));
+  std::ifstream in(file_, std::ios::binary | std::ios::ate);
+  std::vector<int16_t> frames(std::max<std::streamoff>(in.tellg(), 0) / 4 * 2);
+  in.seekg(0).read(reinterpret_cast<char*>(frames.data()), static_cast<std::streamsize>(frames.size() * 2));
   return frames;
 }
 
@@ -179,26 +160,18 @@ size_t FramesMatchingLoop(const std::vector<uint8_t>& buffer, const std::vector<
   std::vector<int16_t> got(buffer.size() / 2);
   std::memcpy(got.data(), buffer.data(), got.size() * 2);
   const size_t frames = got.size() / 2, period = table.size() / 2;
-  if (frames == 0 || period == 0) return 0;
-  for (size_t phase = 0; phase < period; ++phase) {
-    if (got[0] != table[2 * phase] || got[1] != table[2 * phase + 1]) continue;
+  for (size_t phase = 0; frames > 0 && phase < period; ++phase) {
     size_t same = 0;
-    for (size_t f = 0; f < frames; ++f) {
-      const size_t i = (f + phase) % period;
-      same += got[2 * f] == table[2 * i] && got[2 * f + 1] == table[2 * i + 1];
-    }
-    if (same > frames / 2) return same;
+    for (size_t f = 0; f < frames; ++f)
+      same += std::memcmp(&got[2 * f], &table[2 * ((f + phase) % period)], 4) == 0;
+    if (same > frames / 2 && std::memcmp(&got[0], &table[2 * phase], 4) == 0) return same;
   }
   return 0;
 }
 
 long FindFrames(const std::vector<int16_t>& haystack, const int16_t* needle, size_t frames) {
-  const size_t have = haystack.size() / 2;
-  if (frames == 0 || have < frames) return -1;
-  for (size_t at = 0; at + frames <= have; ++at) {
-    if (std::memcmp(haystack.data() + 2 * at, needle, frames * 2 * sizeof(int16_t)) == 0)
-      return static_cast<long>(at);
-  }
+  for (size_t at = 0; frames > 0 && at + frames <= haystack.size() / 2; ++at)
+    if (std::memcmp(haystack.data() + 2 * at, needle, frames * 4) == 0) return static_cast<long>(at);
   return -1;
 }
 

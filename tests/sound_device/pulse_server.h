@@ -60,8 +60,7 @@ class MonitorRecorder {
  public:
   MonitorRecorder(const std::string& source, const std::string& file);
   ~MonitorRecorder();
-  bool Ok() const { return pid_ > 0; }
-  // Waits until frames arrive (the sink always plays, silence at least); false after `limitMs`.
+  // False when parec did not start, else waits until frames arrive (the sink always plays, silence at least); false after `limitMs`.
   bool WaitUntilRecording(double limitMs);
   // Ends the recording and returns the interleaved frames it holds.
   std::vector<int16_t> Finish();
