@@ -50,19 +50,15 @@ TEST_F(PowerSpectrumTest, SinesAndDcOnTheProgramsScale) {
   // 100 periods in the block (1076.66 Hz) at half scale: bin 100 shows 20 log10(16384 / 2) = 78.3,
   // its neighbours 6 dB less; bins 98 and 102 are the Hann window's zeros.
   auto out = Spectrum(testsig::Sine(100.0 * kRate / kN, 16384, kRate, kN), kBlockWindowSelector);
-  EXPECT_EQ(out[100], 78);
-  EXPECT_EQ(out[99], 72);
-  EXPECT_EQ(out[101], 72);
-  EXPECT_LT(out[98], -100);
-  EXPECT_LT(out[102], -100);
-  EXPECT_EQ(*std::max_element(out.begin(), out.end()), 78);
+  EXPECT_EQ(std::make_tuple(out[99], out[100], out[101], *std::max_element(out.begin(), out.end())),
+            std::make_tuple(72, 78, 72, 78));
+  EXPECT_TRUE(out[98] < -100 && out[102] < -100) << out[98] << " " << out[102];
   for (int bin : {50, 200, 777})
     EXPECT_EQ(Spectrum(testsig::Sine(bin * double(kRate) / kN, 32767, kRate, kN), kBlockWindowSelector)[bin], 84);
 
   // DC: bins 0 and 1 come from bin 2 (a zero of the window), not from the DC power (about 84 dB).
   out = Spectrum(testsig::Constant(32767, kN), kBlockWindowSelector);
-  EXPECT_EQ(out[0], out[2] + 2);
-  EXPECT_EQ(out[1], out[2] + 1);
+  EXPECT_EQ(std::make_pair(out[0] - out[2], out[1] - out[2]), std::make_pair(2, 1));
   EXPECT_LT(out[0], 0);
 }
 
@@ -77,10 +73,7 @@ TEST_F(PowerSpectrumTest, UpperHalfKeepsTheInputAndOutputStaysInRange) {
   std::vector<int16_t> square(kN);
   for (int i = 0; i < kN; ++i) square[i] = (i % 2) ? -32768 : 32767;
   for (const auto& input : {square, testsig::Impulse(1024, -32768, kN)})
-    for (int16_t v : Spectrum(input, kBlockWindowSelector)) {
-      EXPECT_LE(v, 100);
-      EXPECT_GE(v, -3300);
-    }
+    for (int16_t v : Spectrum(input, kBlockWindowSelector)) EXPECT_TRUE(v <= 100 && v >= -3300) << v;
 }
 
 // At the default bandwidth the band window is the whole-block Hann window rounded to single precision.
@@ -101,14 +94,10 @@ TEST_F(PowerSpectrumTest, MatchesDirectDftWithinOneDb) {
     int bandwidthHz;
   };
   const std::vector<Input> inputs{
-      {testsig::Noise(11, 30000, kN), 0, 10},
-      {testsig::Noise(12, 300, kN), 1, 10},
-      {testsig::Noise(13, 12000, kN), 0, 100},
-      {testsig::Chirp(50, 10000, 25000, kRate, kN), 1, 10},
-      {testsig::Chirp(3000, 200, 8000, kRate, kN), 0, 300},
-      {testsig::Sine(1234.5, 20000, kRate, kN), 1, 10},
-      {testsig::Sine(97.3, 500, kRate, kN, 0.7), 0, 10},
-      {testsig::HarmonicSeries(220, 30, 30000, kRate, kN), 0, 50},
+      {testsig::Noise(11, 30000, kN), 0, 10},        {testsig::Noise(12, 300, kN), 1, 10},
+      {testsig::Noise(13, 12000, kN), 0, 100},       {testsig::Chirp(50, 10000, 25000, kRate, kN), 1, 10},
+      {testsig::Chirp(3000, 200, 8000, kRate, kN), 0, 300}, {testsig::Sine(1234.5, 20000, kRate, kN), 1, 10},
+      {testsig::Sine(97.3, 500, kRate, kN, 0.7), 0, 10}, {testsig::HarmonicSeries(220, 30, 30000, kRate, kN), 0, 50},
   };
   int compared = 0, exact = 0;
   for (const Input& in : inputs) {
@@ -121,16 +110,12 @@ TEST_F(PowerSpectrumTest, MatchesDirectDftWithinOneDb) {
     for (int k = 2; k < kN / 2; ++k) {
       if (!(mags[k] > strongest * 1e-3L)) continue;  // 60 dB under the strongest bin
       const long double db = 20 * std::log10(2 * mags[k] / kN);
-      const int expected = static_cast<int>(std::trunc(db));
-      // Undo the low-bin taper for bins 2..9.
-      const int shown = out[k] + (k < 10 ? (k == 2 ? 8 : 10 - k) : 0);
+      const int expected = static_cast<int>(std::trunc(db)), shown = out[k] + (k < 10 ? (k == 2 ? 8 : 10 - k) : 0);
       EXPECT_LE(std::abs(shown - expected), 1) << "bin " << k << " dft " << static_cast<double>(db);
-      ++compared;
-      exact += shown == expected;
+      ++compared, exact += shown == expected;
     }
   }
-  EXPECT_GT(compared, 2000);
-  EXPECT_GT(exact, compared * 99 / 100);
+  EXPECT_TRUE(compared > 2000 && exact > compared * 99 / 100) << exact << " of " << compared;
 }
 
 }  // namespace
