@@ -1,7 +1,5 @@
 // Lines, pixels and fills of the drawing context: end points, Bresenham shape (the nearest row in
 // every column, pinned by the full-range line), wide pens and clipping against the surface.
-#include <gtest/gtest.h>
-
 #include <climits>
 #include <cmath>
 #include <random>
@@ -45,12 +43,10 @@ TEST(CanvasLines, LinesCrossingTheEdgePaintExactlyTheInsidePart) {
   std::uniform_int_distribution<int> coordinate(-kMargin + 1, kSize + kMargin - 2);
   for (int width : {1, 2, 4, 5}) {
     for (int trial = 0; trial < 400; ++trial) {
-      const int x0 = coordinate(random), y0 = coordinate(random), x1 = coordinate(random),
-                y1 = coordinate(random);
+      const int x0 = coordinate(random), y0 = coordinate(random), x1 = coordinate(random), y1 = coordinate(random);
       Surface small(kSize, kSize, 5), large(kSize + 2 * kMargin, kSize + 2 * kMargin, 5);
       DrawContext smallDc(&small), largeDc(&large);
-      smallDc.SelectPen(Pen{0, width});
-      largeDc.SelectPen(Pen{0, width});
+      smallDc.SelectPen(Pen{0, width}), largeDc.SelectPen(Pen{0, width});
       Line(smallDc, x0, y0, x1, y1);
       Line(largeDc, x0 + kMargin, y0 + kMargin, x1 + kMargin, y1 + kMargin);
       ASSERT_TRUE(PixelsAre(small, [&](int x, int y) { return large.At(x + kMargin, y + kMargin); }))
@@ -103,10 +99,8 @@ TEST(CanvasLines, PixelsAndFillsStayOnTheSurface) {
 
   // Drawing with no surface does nothing and does not crash.
   DrawContext none;
-  none.FillRect(0, 0, 10, 10, 1);
-  none.MoveTo(0, 0);
-  none.LineTo(5, 5);
-  none.SetPixel(1, 1, 1);
+  none.FillRect(0, 0, 10, 10, 1), none.SetPixel(1, 1, 1);
+  Line(none, 0, 0, 5, 5);
   EXPECT_EQ(none.CurrentX(), 5);
 }
 

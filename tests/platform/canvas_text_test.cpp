@@ -1,14 +1,11 @@
 // Text through FreeType: metrics of the panel font, clipping and the text log. (The glyphs, their
 // colour indexes and opaque cells are pinned pixel for pixel by the golden frames in tests/display.)
-#include <gtest/gtest.h>
-
 #include <climits>
 
 #include "canvas_check.h"
 
 namespace {
 
-using canvas::BackgroundMode;
 using canvas::DrawContext;
 using canvas::Font;
 using canvas::Surface;
@@ -27,27 +24,21 @@ class CanvasText : public ::testing::Test {
 };
 
 TEST_F(CanvasText, MetricsOfThe13PixelFont) {
-  EXPECT_EQ(font_->Height(), 15);
-  EXPECT_EQ(font_->Ascent(), 12);
-  EXPECT_EQ(font_->AverageCharWidth(), 6);
-  EXPECT_EQ(dc_.GetTextMetrics().averageCharWidth, 6);
   const auto extent = dc_.GetTextExtent("0 Hz");
-  EXPECT_EQ(extent.height, 15);
+  EXPECT_EQ(std::make_tuple(font_->Height(), font_->Ascent(), font_->AverageCharWidth(),
+                            dc_.GetTextMetrics().averageCharWidth, extent.height, font_->TextWidth("")),
+            std::make_tuple(15, 12, 6, 6, 15, 0));
   EXPECT_EQ(extent.width, font_->TextWidth("0") + font_->TextWidth(" ") + font_->TextWidth("Hz"));
-  EXPECT_EQ(font_->TextWidth(""), 0);
   // Multi-byte and 8-bit characters draw something of their own width.
   EXPECT_GT(font_->TextWidth("\xC2\xB5s"), font_->TextWidth("s"));
   EXPECT_GT(font_->TextWidth("\xB5s"), font_->TextWidth("s"));
 
   // A positive height asks for the cell: 15 gives the same font back. Larger fonts grow.
-  auto cell = Font::Create(15);
-  ASSERT_NE(cell, nullptr);
-  EXPECT_EQ(cell->Height(), 15);
-  EXPECT_EQ(cell->TextWidth("Waveform Envelope (A)"), font_->TextWidth("Waveform Envelope (A)"));
-  auto large = Font::Create(-26);
-  ASSERT_NE(large, nullptr);
-  EXPECT_GT(large->Height(), 28);
-  EXPECT_GT(large->AverageCharWidth(), 10);
+  auto cell = Font::Create(15), large = Font::Create(-26);
+  ASSERT_TRUE(cell && large);
+  EXPECT_EQ(std::make_pair(cell->Height(), cell->TextWidth("Waveform Envelope (A)")),
+            std::make_pair(15, font_->TextWidth("Waveform Envelope (A)")));
+  EXPECT_TRUE(large->Height() > 28 && large->AverageCharWidth() > 10) << large->Height();
 }
 
 TEST_F(CanvasText, TextIsClippedAndLogged) {
@@ -69,9 +60,7 @@ TEST_F(CanvasText, TextIsClippedAndLogged) {
     return x < cellRight && y < cellBottom ? (p == 4 ? 4 : 5) : 7;
   }));
   ASSERT_EQ(log.size(), 4u);
-  EXPECT_EQ(log[3].text, "Time (s)");
-  EXPECT_EQ(log[3].x, -8);
-  EXPECT_EQ(log[3].colour, 4);
+  EXPECT_EQ(std::make_tuple(log[3].text, log[3].x, log[3].colour), std::make_tuple("Time (s)", -8, 4));
 }
 
 }  // namespace

@@ -1,15 +1,10 @@
 // Starting and ending a helper program, with a stand-in shell script first on PATH.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <string>
 #include <thread>
 
 #include "platform/process.h"
@@ -28,8 +23,6 @@ class HelperProgramTest : public ::testing::Test {
     std::ofstream(script) << "#!/bin/sh\necho $$ > \"" << (dir_ / "started").string()
                           << "\".$$\nexec sleep 60\n";
     fs::permissions(script, fs::perms::owner_all);
-    const char* old = std::getenv("PATH");
-    oldPath_ = old ? old : "";
     setenv("PATH", (dir_.string() + ":" + oldPath_).c_str(), 1);
   }
   void TearDown() override {
@@ -46,12 +39,11 @@ class HelperProgramTest : public ::testing::Test {
   static bool Gone(long long pid) { return kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH; }
 
   fs::path dir_;
-  std::string oldPath_;
+  std::string oldPath_ = std::getenv("PATH") ? std::getenv("PATH") : "";
 };
 
 TEST_F(HelperProgramTest, LaunchingAgainEndsTheFirstInstance) {
-  EXPECT_EQ(LaunchFirstProgramOnPath({"tx-no-such-mixer", ""}).id, 0);
-  EXPECT_EQ(LaunchFirstProgramOnPath({}).id, 0);
+  EXPECT_EQ(LaunchFirstProgramOnPath({"tx-no-such-mixer", ""}).id + LaunchFirstProgramOnPath({}).id, 0);
   LaunchedProgram first = LaunchFirstProgramOnPath({"tx-no-such-mixer", "tx-stand-in-mixer"});
   ASSERT_GT(first.id, 0);
   ASSERT_TRUE(WaitForStart(first.id));
@@ -60,9 +52,7 @@ TEST_F(HelperProgramTest, LaunchingAgainEndsTheFirstInstance) {
   EndLaunchedProgram(first);
   EXPECT_TRUE(Gone(first.id));  // ended and reaped: no zombie left behind
   LaunchedProgram second = LaunchFirstProgramOnPath({"tx-stand-in-mixer"});
-  ASSERT_GT(second.id, 0);
-  EXPECT_NE(second.id, first.id);
-  ASSERT_TRUE(WaitForStart(second.id));
+  ASSERT_TRUE(second.id > 0 && second.id != first.id && WaitForStart(second.id));
   EndLaunchedProgram(second);
   EXPECT_TRUE(Gone(second.id));
   EndLaunchedProgram(second);  // ending twice is harmless

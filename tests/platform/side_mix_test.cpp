@@ -22,8 +22,7 @@ TEST(SideMix, AChannelHeardAloneSoundsOnBothSides) {
   for (const auto& c : cases) {
     int16_t l = 1, r = 1;
     SideMix(1000, -2000, c.left, c.right, &l, &r);
-    EXPECT_EQ(l, c.heardLeft) << c.left << " " << c.right;
-    EXPECT_EQ(r, c.heardRight) << c.left << " " << c.right;
+    EXPECT_EQ(std::make_pair(l, r), std::make_pair(c.heardLeft, c.heardRight)) << c.left << " " << c.right;
   }
 }
 
