@@ -29,23 +29,6 @@ class PowerSpectrumTest : public ::testing::Test {
   }
 };
 
-TEST_F(PowerSpectrumTest, SilenceOrAnAllZeroWindowShowsOnlyTheLowBinTaper) {
-  const std::vector<int16_t> taper{-6, -7, -8, -7, -6, -5, -4, -3, -2, -1};
-  struct Case {
-    std::vector<int16_t> input;
-    int bandwidthHz;
-    int16_t selector;
-  };
-  // A bandwidth of 0 Hz gives an all-zero band window whatever the block holds.
-  for (const Case& c : {Case{std::vector<int16_t>(kN, 0), 10, 0}, Case{std::vector<int16_t>(kN, 0), 10, 1},
-                        Case{testsig::Noise(9, 20000, kN), 0, 0}, Case{testsig::Sine(1000, 30000, kRate, kN), 0, 0}}) {
-    SetBandwidth(c.bandwidthHz, kRate);
-    const auto out = Spectrum(c.input, c.selector);
-    EXPECT_EQ(std::vector<int16_t>(out.begin(), out.begin() + 10), taper);
-    EXPECT_TRUE(std::all_of(out.begin() + 10, out.end(), [](int16_t v) { return v == 0; }));
-  }
-}
-
 TEST_F(PowerSpectrumTest, SinesAndDcOnTheProgramsScale) {
   // 100 periods in the block (1076.66 Hz) at half scale: bin 100 shows 20 log10(16384 / 2) = 78.3,
   // its neighbours 6 dB less; bins 98 and 102 are the Hann window's zeros.
@@ -60,20 +43,6 @@ TEST_F(PowerSpectrumTest, SinesAndDcOnTheProgramsScale) {
   out = Spectrum(testsig::Constant(32767, kN), kBlockWindowSelector);
   EXPECT_EQ(std::make_pair(out[0] - out[2], out[1] - out[2]), std::make_pair(2, 1));
   EXPECT_LT(out[0], 0);
-}
-
-TEST_F(PowerSpectrumTest, UpperHalfKeepsTheInputAndOutputStaysInRange) {
-  for (uint32_t seed = 1; seed <= 5; ++seed) {
-    const auto input = testsig::Noise(seed, 32768, kN);
-    std::vector<int16_t> block = input;
-    ASSERT_TRUE(PowerSpectrum(block.data(), static_cast<int16_t>(seed % 2)));
-    EXPECT_TRUE(std::equal(block.begin() + kN / 2, block.end(), input.begin() + kN / 2));
-  }
-  // The extremes: a full-scale square wave at Nyquist and a lone full-scale impulse.
-  std::vector<int16_t> square(kN);
-  for (int i = 0; i < kN; ++i) square[i] = (i % 2) ? -32768 : 32767;
-  for (const auto& input : {square, testsig::Impulse(1024, -32768, kN)})
-    for (int16_t v : Spectrum(input, kBlockWindowSelector)) EXPECT_TRUE(v <= 100 && v >= -3300) << v;
 }
 
 // At the default bandwidth the band window is the whole-block Hann window rounded to single precision.
