@@ -33,18 +33,7 @@ TEST(CanvasBlit, CopyClipsToBothSurfaces) {
   EXPECT_EQ(canvas_check::CountIndex(untouched, 0), 36);
 }
 
-TEST(CanvasBlit, OverlappingCopyOnOneSurface) {
-  for (int dx : {-3, 0, 2})
-    for (int dy : {-2, 0, 3}) {
-      Surface s = Numbered(12, 12);
-      const Surface before = s;
-      DrawContext(&s).BitBlt(3 + dx, 3 + dy, 6, 5, s, 3, 3);
-      for (int y = 0; y < 5; ++y)
-        for (int x = 0; x < 6; ++x)
-          ASSERT_EQ(s.At(3 + dx + x, 3 + dy + y), before.At(3 + x, 3 + y)) << dx << dy;
-    }
-}
-
+// Scrolling copies within one surface in every direction, so it also pins the overlapping copy.
 TEST(CanvasBlit, ScrollMovesPixelsInsideTheRectangleOnly) {
   const Surface before = Numbered(16, 10);
   Surface s = before;

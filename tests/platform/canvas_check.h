@@ -2,6 +2,8 @@
 // Pixel checks shared by the canvas tests.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/canvas/canvas.h"
 
 namespace canvas_check {
@@ -18,9 +20,7 @@ template <typename Want>
 }
 
 inline int CountIndex(const canvas::Surface& s, uint8_t index) {
-  int n = 0;
-  for (uint8_t p : s.Pixels()) n += p == index;
-  return n;
+  return static_cast<int>(std::count(s.Pixels().begin(), s.Pixels().end(), index));
 }
 
 }  // namespace canvas_check
