@@ -65,8 +65,7 @@ void LiteralPowerSpectrum(int16_t* block, int16_t windowSelector) {
 
 double FromBits(uint64_t bits) { return std::bit_cast<double>(bits); }
 
-class ExactArithmetic : public ::testing::Test {
- protected:
+struct ExactArithmetic : ::testing::Test {
   void SetUp() override {
     ResetAnalysisState();
     ASSERT_EQ(FftSetup(11, -1, -1.0f), 0);

@@ -7,8 +7,7 @@
 
 namespace {
 
-class FftTables : public ::testing::Test {
- protected:
+struct FftTables : ::testing::Test {
   void SetUp() override {
     ResetAnalysisState();
     ASSERT_EQ(FftSetup(11, -1, -1.0f), 0);

@@ -13,8 +13,7 @@ namespace {
 constexpr int kN = 2048;
 constexpr int kRate = 22050;
 
-class PowerSpectrumTest : public ::testing::Test {
- protected:
+struct PowerSpectrumTest : ::testing::Test {
   void SetUp() override {
     ResetAnalysisState();
     ASSERT_EQ(FftSetup(11, -1, -1.0f), 0);

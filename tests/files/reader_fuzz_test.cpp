@@ -56,7 +56,8 @@ TEST_F(ReaderFuzzTest, MalformedRecordingsAreRejectedWithAMessageOrReadSafely) {
       auto loaded = LoadRecording(path, &error);
       ASSERT_EQ(loaded.has_value(), p.ok) << error;
       if (loaded)
-        ASSERT_EQ(static_cast<int64_t>(loaded->samples.size()) * 2, p.info.dataBytes / p.info.blockAlign * p.info.blockAlign);
+        ASSERT_EQ(static_cast<int64_t>(loaded->samples.size()) * 2,
+                  p.info.dataBytes / p.info.blockAlign * p.info.blockAlign);
       else
         ASSERT_EQ(error, p.message);
     }

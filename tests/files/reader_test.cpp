@@ -11,8 +11,7 @@ using wavtest::Chunk;
 using wavtest::MakeWav;
 using wavtest::WavSpec;
 
-class ReaderTest : public wavtest::TempDirTest {
- protected:
+struct ReaderTest : wavtest::TempDirTest {
   RecordingPlayback OpenBytes(const std::vector<uint8_t>& bytes, int64_t startOffset = 0) {
     const std::string path = Path("f.wav");
     wavtest::WriteFile(path, bytes);

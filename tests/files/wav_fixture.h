@@ -12,8 +12,7 @@
 
 namespace wavtest {
 
-class TempDirTest : public ::testing::Test {
- protected:
+struct TempDirTest : ::testing::Test {
   void SetUp() override {
     std::string templ = (std::filesystem::temp_directory_path() / "tx-files-XXXXXX").string();
     ASSERT_NE(::mkdtemp(templ.data()), nullptr);

@@ -10,8 +10,7 @@ namespace {
 
 constexpr size_t kStereoBuffer = 352800;  // 4 s of 22050 Hz stereo
 
-class WriterTest : public wavtest::TempDirTest {
- protected:
+struct WriterTest : wavtest::TempDirTest {
   // File size, RIFF size, data size and channels as a reader finds them on disk right now (the
   // writer may still be open).
   std::tuple<size_t, uint32_t, uint32_t> Sizes(const std::string& path, int channels = 2) {
@@ -27,16 +26,12 @@ class WriterTest : public wavtest::TempDirTest {
 
 TEST(WaveHeaderTest, LayoutIsTheFortySixBytesFieldByField) {
   WaveHeader h = BuildWaveHeader(2, 22050, 16, 352838, 352800);
-  const uint8_t expected[46] = {
-      'R',  'I',  'F',  'F',  0x46, 0x62, 0x05, 0x00,                     // 352838
-      'W',  'A',  'V',  'E',  'f',  'm',  't',  ' ',  18, 0, 0, 0, 1, 0,  // PCM
-      2,    0,                                                            // channels
-      0x22, 0x56, 0,    0,                                                // 22050 Hz
-      0x88, 0x58, 0x01, 0x00,                                             // 88200 bytes per second
-      4,    0,    16,   0,    0,    0,                                    // block align, bits, extra bytes
-      'd',  'a',  't',  'a',  0x20, 0x62, 0x05, 0x00,                     // 352800
-  };
-  EXPECT_EQ(std::vector<uint8_t>(h.begin(), h.end()), std::vector<uint8_t>(expected, expected + 46));
+  const std::vector<uint8_t> expected = {
+      'R', 'I', 'F', 'F', 0x46, 0x62, 0x05, 0x00, 'W', 'A', 'V', 'E',  // RIFF of 352838 bytes, WAVE
+      'f', 'm', 't', ' ', 18, 0, 0, 0, 1, 0, 2, 0,                     // 18 format bytes: PCM, 2 channels
+      0x22, 0x56, 0, 0, 0x88, 0x58, 0x01, 0x00, 4, 0, 16, 0, 0, 0,     // 22050 Hz, 88200 bytes/s, 4, 16 bits, no extra
+      'd', 'a', 't', 'a', 0x20, 0x62, 0x05, 0x00};                     // 352800 data bytes
+  EXPECT_EQ(std::vector<uint8_t>(h.begin(), h.end()), expected);
 
   auto f = ParseWaveHeader(h.data(), h.size());
   ASSERT_TRUE(f.has_value());
@@ -168,7 +163,8 @@ TEST_F(WriterTest, SavedSampleThatDoesNotFitIsReportedAndNotLeftHalfDescribed) {
   const std::string path = Path("sampleB.wav");
   std::vector<uint8_t> sample = wavtest::CountingData(kStereoBuffer * 2);
   std::string error;
-  WithFileSizeLimit(100000, [&] { EXPECT_FALSE(SaveSampleFile(path, 2, 22050, 16, sample.data(), sample.size(), &error)); });
+  WithFileSizeLimit(100000,
+                    [&] { EXPECT_FALSE(SaveSampleFile(path, 2, 22050, 16, sample.data(), sample.size(), &error)); });
   EXPECT_EQ(error.rfind("Cannot Write File", 0), 0u) << error;
   EXPECT_EQ(Sizes(path), Expected(0));
 }

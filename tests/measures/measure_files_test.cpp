@@ -24,9 +24,8 @@ struct CliRun {
 };
 
 CliRun RunCli(const std::string& arguments) {
-  const std::string command = std::string(std::getenv("TX_BUILD_DIR")) + "/bin/taldrinex-cli " + arguments;
   CliRun run;
-  FILE* pipe = ::popen(command.c_str(), "r");
+  FILE* pipe = ::popen((std::string(std::getenv("TX_BUILD_DIR")) + "/bin/taldrinex-cli " + arguments).c_str(), "r");
   if (pipe == nullptr) return run;
   char line[1 << 16];  // one JSON line or CSV row each
   while (std::fgets(line, sizeof line, pipe)) run.lines.emplace_back(line, std::strcspn(line, "\n"));
@@ -35,9 +34,8 @@ CliRun RunCli(const std::string& arguments) {
   return run;
 }
 
-class MeasureFiles : public wavtest::TempDirTest {
- protected:
-  testsig::KnownVoice voice = testsig::MakeKnownVoice(testsig::KnownVoiceSpec{});
+struct MeasureFiles : wavtest::TempDirTest {
+  testsig::KnownVoice voice = testsig::MakeKnownVoice({});
   std::vector<float> stereo = testsig::StereoFrames(voice);
 };
 
@@ -121,9 +119,8 @@ TEST_F(MeasureFiles, MalformedFilesGiveErrorObjects) {
   std::string arguments = "measure --jobs 2";
   constexpr int kFiles = 60;
   for (int i = 0; i < kFiles; ++i) {
-    const std::string path = Path("fuzz" + std::to_string(i) + ".wav");
-    wavtest::WriteFile(path, wavtest::RandomFile(rng));
-    arguments += " " + path;
+    wavtest::WriteFile(Path("fuzz" + std::to_string(i) + ".wav"), wavtest::RandomFile(rng));
+    arguments += " " + Path("fuzz" + std::to_string(i) + ".wav");
   }
   const CliRun run = RunCli(arguments);
   ASSERT_EQ(run.lines.size(), static_cast<size_t>(kFiles));
@@ -135,7 +132,7 @@ TEST_F(MeasureFiles, MalformedFilesGiveErrorObjects) {
     EXPECT_TRUE(j.contains("error") ? !j["error"].get<std::string>().empty() : j.contains("periods")) << j;
   }
   EXPECT_GT(errors, 10);
-  EXPECT_EQ(run.status, errors > 0 ? 1 : 0);
+  EXPECT_EQ(run.status, 1);  // some file could not be measured
 }
 
 }  // namespace

@@ -20,7 +20,8 @@ struct Case {
 };
 
 KnownVoiceSpec Known(double f0, int rate, double jitter, double shimmer, double noiseDb, double cq) {
-  return {.f0Hz = f0, .jitterPercent = jitter, .shimmerPercent = shimmer, .noiseDb = noiseDb, .closedQuotient = cq, .rate = rate};
+  return {.f0Hz = f0, .jitterPercent = jitter, .shimmerPercent = shimmer, .noiseDb = noiseDb, .closedQuotient = cq,
+          .rate = rate};
 }
 
 class KnownTruth : public ::testing::TestWithParam<Case> {};

@@ -11,8 +11,7 @@ using canvas::Font;
 using canvas::Surface;
 
 // Every test draws with the 13-pixel panel font in text index 4 on background index 5.
-class CanvasText : public ::testing::Test {
- protected:
+struct CanvasText : ::testing::Test {
   void SetUp() override {
     ASSERT_NE(font_, nullptr);
     dc_.SelectFont(font_);

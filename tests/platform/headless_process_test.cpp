@@ -13,8 +13,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class HelperProgramTest : public ::testing::Test {
- protected:
+struct HelperProgramTest : ::testing::Test {
   void SetUp() override {
     dir_ = fs::temp_directory_path() / ("tx-helper-" + std::to_string(getpid()));
     fs::create_directories(dir_);

@@ -19,8 +19,7 @@ struct Note {
 };
 std::vector<Note> Notes;
 
-class SimSoundTest : public ::testing::Test {
- protected:
+struct SimSoundTest : ::testing::Test {
   void SetUp() override {
     Notes.clear();
     ResetMessageQueue();

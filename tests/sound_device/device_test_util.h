@@ -25,7 +25,8 @@ inline void ListenForNotifications() {
   ResetMessageQueue();
   received.clear();
   SetMainWindowProcedure([](uint32_t message, uintptr_t wParam, intptr_t) -> intptr_t {
-    if (message == MM_WIM_DATA || message == MM_WIM_CLOSE || message == MM_WOM_DONE) received.push_back({message, wParam});
+    if (message == MM_WIM_DATA || message == MM_WIM_CLOSE || message == MM_WOM_DONE)
+      received.push_back({message, wParam});
     return 0;
   });
 }
@@ -40,7 +41,8 @@ inline double MsSince(std::chrono::steady_clock::time_point t) {
 
 // Pumps the queue until `done` holds or `limitMs` passed; true when it holds.
 inline bool PumpUntil(const std::function<bool()>& done, double limitMs) {
-  for (const auto start = std::chrono::steady_clock::now();; std::this_thread::sleep_for(std::chrono::milliseconds(2))) {
+  const auto start = std::chrono::steady_clock::now();
+  for (;; std::this_thread::sleep_for(std::chrono::milliseconds(2))) {
     PumpMessages();
     if (done()) return true;
     if (MsSince(start) > limitMs) return false;

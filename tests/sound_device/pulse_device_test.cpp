@@ -15,8 +15,7 @@ std::string Names(const std::vector<SoundDeviceInfo>& devices) {
   return s;
 }
 
-class PulseDevices : public ::testing::Test {
- protected:
+struct PulseDevices : ::testing::Test {
   void SetUp() override {
     ListenForNotifications();
     if (!server.Ok()) GTEST_SKIP() << server.Error();

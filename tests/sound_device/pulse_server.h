@@ -60,7 +60,8 @@ class MonitorRecorder {
  public:
   MonitorRecorder(const std::string& source, const std::string& file);
   ~MonitorRecorder();
-  // False when parec did not start, else waits until frames arrive (the sink always plays, silence at least); false after `limitMs`.
+  // False when parec did not start, else waits until frames arrive (the sink always plays, silence
+  // at least); false after `limitMs`.
   bool WaitUntilRecording(double limitMs);
   // Ends the recording and returns the interleaved frames it holds.
   std::vector<int16_t> Finish();

@@ -15,8 +15,7 @@ constexpr int kPeriod = 100;  // of the fed SignalA: 441 Hz on the left, 1102.5 
 
 enum class Api { PortAudio, Pulse };
 
-class SoundDevices : public ::testing::TestWithParam<Api> {
- protected:
+struct SoundDevices : ::testing::TestWithParam<Api> {
   void SetUp() override {
     ListenForNotifications();
     if (!server.Ok()) GTEST_SKIP() << server.Error();
@@ -34,9 +33,8 @@ class SoundDevices : public ::testing::TestWithParam<Api> {
     EXPECT_NE(input, nullptr) << "the default capture device did not open";
     if (!input) return nullptr;
     for (int i = 0; i < 2; ++i) EXPECT_TRUE(input->AddBuffer(i, buffers[i].data(), buffers[i].size() * channels / 2));
-    EXPECT_TRUE(input->Start());
-    EXPECT_TRUE(PumpUntil([&] { return input->PositionFrames() > kRate / 10; }, 3000));
-    EXPECT_TRUE(input->Healthy());
+    EXPECT_TRUE(input->Start() && PumpUntil([&] { return input->PositionFrames() > kRate / 10; }, 3000) &&
+                input->Healthy()) << "capture did not start delivering";
     return input;
   }
 
@@ -103,9 +101,8 @@ TEST_P(SoundDevices, ASilentSourceIsReportedAndStopsWithoutHanging) {
 
 TEST_P(SoundDevices, AServerThatVanishesEndsCaptureAndPlaybackAndLaterOpensFailAtOnce) {
   auto input = StartInput(2);
-  ASSERT_NE(input, nullptr);
   auto output = system->OpenOutput(SoundFormat{2, kRate, 16});
-  ASSERT_NE(output, nullptr);
+  ASSERT_TRUE(input && output);
   const auto data = testsig::Noise(5, 10000, kRate * 2);
   ASSERT_TRUE(output->Write(reinterpret_cast<const uint8_t*>(data.data()), data.size() * 2, 10));
   ASSERT_TRUE(PumpUntil([&] { return output->PositionFrames() > kRate / 5; }, 3000));

@@ -40,13 +40,12 @@ std::vector<int16_t> Impulse(int position, int16_t value, int count) {
 
 std::vector<long double> DftMagnitudes(const std::vector<int16_t>& block, const std::vector<double>& window) {
   const int n = static_cast<int>(block.size());
-  std::vector<long double> cosTable(n), sinTable(n);
+  std::vector<long double> cosTable(n), sinTable(n), x(n);
   for (int i = 0; i < n; ++i) {
     cosTable[i] = std::cos(2 * kPiL * i / n);
     sinTable[i] = std::sin(2 * kPiL * i / n);
+    x[i] = static_cast<long double>(block[i]) * static_cast<long double>(window[i]);
   }
-  std::vector<long double> x(n);
-  for (int i = 0; i < n; ++i) x[i] = static_cast<long double>(block[i]) * static_cast<long double>(window[i]);
   std::vector<long double> out(n / 2);
   for (int k = 0; k < n / 2; ++k) {
     long double re = 0, im = 0;
