@@ -29,9 +29,7 @@ TEST_F(FftTables, SmallerOrdersReverseOverFewerBits) {
 }
 
 TEST_F(FftTables, BandwidthSetsTheWindowLength) {
-  struct Case {
-    int hz, rate, length, nonZero;
-  };
+  struct Case { int hz, rate, length, nonZero; };
   // 10 Hz: 2205 clamped to the block; 300 Hz: 73 samples, a 72-point window; 0 Hz, 30000 Hz and
   // negative bandwidths: length 1, all zero; 1 Hz at 44100 asks for more than the block.
   for (const Case& c : {Case{10, 22050, 2048, 2048}, Case{300, 22050, 73, 72}, Case{0, 22050, 1, 0},

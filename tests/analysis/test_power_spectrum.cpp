@@ -56,11 +56,7 @@ TEST_F(PowerSpectrumTest, BandAndBlockWindowsAgreeAtTheDefaultBandwidth) {
 // or less under the strongest one therefore moves by far less than 1 dB, but any move can carry it
 // across a whole dB, so such bins agree within 1 dB and almost always exactly.
 TEST_F(PowerSpectrumTest, MatchesDirectDftWithinOneDb) {
-  struct Input {
-    std::vector<int16_t> block;
-    int16_t selector;
-    int bandwidthHz;
-  };
+  struct Input { std::vector<int16_t> block; int16_t selector; int bandwidthHz; };
   const std::vector<Input> inputs{
       {testsig::Noise(11, 30000, kN), 0, 10},        {testsig::Noise(12, 300, kN), 1, 10},
       {testsig::Noise(13, 12000, kN), 0, 100},       {testsig::Chirp(50, 10000, 25000, kRate, kN), 1, 10},

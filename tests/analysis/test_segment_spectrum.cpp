@@ -45,13 +45,7 @@ TEST_F(SegmentSpectrumTest, TakesChannelZeroAtTheRoundedFrame) {
 }
 
 TEST_F(SegmentSpectrumTest, RefusesBlocksThatDoNotFitAndBadArguments) {
-  struct Case {
-    size_t samples;
-    int channels;
-    double at;
-    int bandwidthHz;
-    const char* error;  // nullptr: accepted
-  };
+  struct Case { size_t samples; int channels; double at; int bandwidthHz; const char* error; };  // nullptr: accepted
   // 3000 stereo frames: the last block starts at frame 952.
   for (const Case& c : {Case{2047, 1, 0, 10, "too short"}, Case{6000, 2, 952.0 / 22050, 10, nullptr},
                         Case{6000, 2, 953.0 / 22050, 10, "starts at"}, Case{6000, 2, -1, 10, ""},

@@ -30,7 +30,7 @@ TEST_F(ReaderTest, PlayableLengthOrTheRefusal) {
   std::vector<uint8_t> cut = MakeWav({});  // the data tag at the very end, its size field cut off
   cut.resize(40);
   const std::vector<uint8_t> twenty = MakeWav({.dataBytes = 20 * 44100});
-  struct Case {
+  struct Case {  // what, the file, the start; what plays and how long; the refusal
     const char* what;
     std::vector<uint8_t> bytes;
     int64_t start, playable, frames;
@@ -88,12 +88,7 @@ TEST_F(ReaderTest, PlayableLengthOrTheRefusal) {
 TEST_F(ReaderTest, ChunksTheScanCannotSeePastAreWalked) {
   std::vector<uint8_t> pastTheEnd = Chunk("bext", 700);
   WriteLe32(&pastTheEnd[4], 900000);
-  struct Case {
-    const char* what;
-    WavSpec wav;
-    bool walked;
-    int64_t dataOffset;  // 0: headerless
-  };
+  struct Case { const char* what; WavSpec wav; bool walked; int64_t dataOffset; };  // data offset 0: headerless
   const Case cases[] = {
       {"plain", {}, false, 44},
       {"FMT DATA", {.channels = 2, .sampleRate = 44100, .fmtTag = "FMT ", .dataTag = "DATA", .fmtSize = 18}, false, 46},

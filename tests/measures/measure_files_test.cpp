@@ -18,10 +18,7 @@ namespace {
 using testsig::WaveCoding;
 using testsig::WaveLayout;
 
-struct CliRun {
-  int status = -1;
-  std::vector<std::string> lines;
-};
+struct CliRun { int status = -1; std::vector<std::string> lines; };
 
 CliRun RunCli(const std::string& arguments) {
   CliRun run;

@@ -14,10 +14,7 @@ using canvas::Surface;
 using canvas_check::CountIndex;
 using canvas_check::PixelsAre;
 
-void Line(DrawContext& dc, int x0, int y0, int x1, int y1) {
-  dc.MoveTo(x0, y0);
-  dc.LineTo(x1, y1);
-}
+void Line(DrawContext& dc, int x0, int y0, int x1, int y1) { dc.MoveTo(x0, y0), dc.LineTo(x1, y1); }
 
 TEST(CanvasLines, EndPointIsNotPaintedAndCurrentPositionMoves) {
   Surface s(20, 20, 5);

@@ -19,8 +19,7 @@ struct HelperProgramTest : ::testing::Test {
     fs::create_directories(dir_);
     // The stand-in writes its pid to a file named after it and then waits to be ended.
     const fs::path script = dir_ / "tx-stand-in-mixer";
-    std::ofstream(script) << "#!/bin/sh\necho $$ > \"" << (dir_ / "started").string()
-                          << "\".$$\nexec sleep 60\n";
+    std::ofstream(script) << "#!/bin/sh\necho $$ > \"" << (dir_ / "started").string() << "\".$$\nexec sleep 60\n";
     fs::permissions(script, fs::perms::owner_all);
     setenv("PATH", (dir_.string() + ":" + oldPath_).c_str(), 1);
   }
@@ -29,11 +28,9 @@ struct HelperProgramTest : ::testing::Test {
     fs::remove_all(dir_);
   }
   bool WaitForStart(long long pid) {
-    for (int i = 0; i < 500; ++i) {
-      if (fs::exists(dir_ / ("started." + std::to_string(pid)))) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
+    const fs::path started = dir_ / ("started." + std::to_string(pid));
+    for (int i = 0; i < 500 && !fs::exists(started); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return fs::exists(started);
   }
   static bool Gone(long long pid) { return kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH; }
 

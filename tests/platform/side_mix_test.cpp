@@ -6,10 +6,7 @@
 namespace {
 
 TEST(SideMix, AChannelHeardAloneSoundsOnBothSides) {
-  struct Case {
-    uint32_t left, right;
-    int16_t heardLeft, heardRight;
-  };
+  struct Case { uint32_t left, right; int16_t heardLeft, heardRight; };
   // Frame: Audio 1000 on the left, EGG -2000 on the right.
   const Case cases[] = {
       {0xFFFF, 0xFFFF, 1000, -2000},  // both heard, each on its side
