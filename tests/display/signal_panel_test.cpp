@@ -16,24 +16,17 @@ using Trace = std::array<int16_t, kTraceLength>;
 
 class SignalPanelTest : public DisplayTest {
  protected:
-  void SetUp() override {
-    DisplayTest::SetUp();
-    ResetSignalPanelState();
-  }
-  void TearDown() override {
-    ResetSignalPanelState();
-    DisplayTest::TearDown();
-  }
-
   // As the loop leaves the traces on a held picture: the block, and the same block as the one
   // drawn last time.
   static void Fill(Trace& t, const std::vector<int16_t>& v) {
     for (size_t i = 0; i < kTraceBlock; ++i) t[i] = t[i + kTraceBlock] = i < v.size() ? v[i] : 0;
   }
 
-  static void Frame(int displayMode, int comparison = 0) {
+  // A frame of the layout, after a fill when asked (the stored panels are drawn after one).
+  static void Frame(int displayMode, int comparison = 0, bool fill = false) {
     Companions.DisplayMode = displayMode;
     Companions.ComparisonMode = comparison;
+    if (fill) FillFrame();
     DrawDisplayFrame(Display.FrameDC, 0);
   }
 
@@ -54,11 +47,11 @@ class SignalPanelTest : public DisplayTest {
 
   // The bands: audio above, glottogram below, each with its title line under it.
   static int H() { return Display.PanelAreaHeight; }
-  static int Th() { return Display.TextHeight; }
-  static int Band() { return H() / 2 - Th() - 4; }
+  static int Band() { return H() / 2 - Display.TextHeight - 4; }
   static int EggTop() { return H() - H() / 2; }
-  static int EggCentre() { return H() - Th() - 4 - Band() / 2; }
-  static int AudioCentre() { return H() - H() / 2 - Th() - 4 - Band() / 2; }
+  static int EggCentre() { return H() - Display.TextHeight - 4 - Band() / 2; }
+  static int AudioCentre() { return EggCentre() - H() / 2; }
+  static int Marks(uint8_t index) { return Count(Display.FrameDC, 0, 0, Display.PanelAreaWidth, H(), index); }
 };
 
 struct Measured {
@@ -130,18 +123,13 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(SignalPanelTest, MeasuresOnlyWhereAWholeCycleCrossesTheCriterionOfAHeldPicture) {
   Fill(Samples.TraceA2, testsig::EggCycles(testsig::EggShape{}, 22050, kTraceBlock));
   auto expectNone = [&](const char* why, bool lineChecked = true) {
-    EXPECT_FALSE(Text("CQ")) << why;
-    EXPECT_FALSE(Text("Period")) << why;
-    if (lineChecked) {
-      EXPECT_EQ(Count(Display.FrameDC, 0, 0, Display.PanelAreaWidth, H(), kCursorIndex), 0) << why;
-    }
+    EXPECT_FALSE(Text("CQ") || Text("Period")) << why;
+    EXPECT_TRUE(!lineChecked || Marks(kCursorIndex) == 0) << why;
   };
   Frame(6);
   expectNone("live");
-
   Mode.Frozen = 1;
-  FillFrame();
-  Frame(6);
+  Frame(6, 0, true);
   ASSERT_TRUE(Text("CQ 0.4"));
   // The line where it lies at the default level: the band centre.
   EXPECT_EQ(Display.FrameDC.At(Display.PanelAreaWidth / 2 + 10, EggCentre()), kCursorIndex);
@@ -160,15 +148,13 @@ TEST_F(SignalPanelTest, MeasuresOnlyWhereAWholeCycleCrossesTheCriterionOfAHeldPi
   // CL at 1.00 or 0.00: the line on the band's top or bottom is never crossed.
   for (float offset : {-0.5f, 0.5f}) {
     SignalPanels.CqLevelA = offset;
-    FillFrame();
-    Frame(6);
+    Frame(6, 0, true);
     expectNone(offset < 0 ? "CL 1.00" : "CL 0.00");
   }
   // 5 ms across the panel: column 16 is at 0.1 ms, and no whole 8 ms cycle follows it.
   SignalPanels.CqLevelA = 0;
   AnalysisSettings.AudioSegmentMs = 5;
-  FillFrame();
-  Frame(6);
+  Frame(6, 0, true);
   expectNone("5 ms");
 
   // A moved level is shown, and each sample has its own.
@@ -176,8 +162,7 @@ TEST_F(SignalPanelTest, MeasuresOnlyWhereAWholeCycleCrossesTheCriterionOfAHeldPi
   Samples.TraceB2 = Samples.TraceA2;
   Mode.SampleBStored = 1;
   SignalPanels.CqLevelB = 0.2f;
-  FillFrame();  // the stored panels are drawn after a fill
-  Frame(6, 1);
+  Frame(6, 1, true);
   std::vector<std::string> cl;
   for (const auto& t : Display.FrameTexts)
     if (t.text.rfind("CQ", 0) == 0) cl.push_back(t.text.substr(t.text.find("CL")));
@@ -208,42 +193,30 @@ TEST_F(SignalPanelTest, AudioPolarityMinusFlipsTheAudioTrace) {
   std::fill(step.begin(), step.begin() + 220, 8000);
   Fill(Samples.TraceA1, step);
   Mode.Frozen = 1;
-  for (int minus : {0, 1}) {
+  for (int minus : {0, 1}) {  // Plus: larger values higher; Minus the other way.
     AnalysisSettings.AudioPolarity = minus ? ID_AUDIO_MINUS : ID_AUDIO_PLUS;
     Clear();
     Draw();
     const int large = RowOf(200, 0, EggTop(), kSampleBIndex), small = RowOf(600, 0, EggTop(), kSampleBIndex);
-    ASSERT_GE(large, 0);
-    // Plus: larger values higher; Minus the other way.
-    EXPECT_EQ(large < AudioCentre(), minus == 0) << minus;
-    EXPECT_EQ(small > AudioCentre(), minus == 0) << minus;
+    EXPECT_TRUE(large >= 0 && (large < AudioCentre()) == !minus && (small > AudioCentre()) == !minus) << minus;
   }
 }
 
 TEST_F(SignalPanelTest, GridColumnsFollowTheSegmentLength) {
-  struct Case {
-    int segmentMs;
-    std::vector<int> columns;  // grid columns in ms
-  };
   const int x = 100, width = 400;
-  for (const Case& c : {Case{20, {0, 5, 10, 15, 20}}, Case{40, {0, 10, 20, 30, 40}},
-                        Case{12, {0, 2, 4, 6, 8, 10, 12}}, Case{7, {0, 1, 2, 3, 4, 5, 6, 7}}}) {
-    AnalysisSettings.AudioSegmentMs = c.segmentMs;
+  // Segment length and grid step in ms: a two-pixel grid column at each step, and the frame's right edge.
+  for (auto [segmentMs, stepMs] : {std::pair{20, 5}, {40, 10}, {12, 2}, {7, 1}}) {
+    AnalysisSettings.AudioSegmentMs = segmentMs;
     Clear();
     Draw(Palette.SampleBPen, Palette.FramePen, x, width);
-    const int row = H() - Th() - 4 - Band() / 6;  // the second dot row of the glottogram band
-    std::vector<int> expected;
-    for (int ms : c.columns) {
-      const int gx = x + width * ms / c.segmentMs;
-      expected.push_back(gx);
-      expected.push_back(gx + 1);
-    }
-    expected.push_back(x + width - 1);  // the right edge of the frame
-    std::sort(expected.begin(), expected.end());
-    std::vector<int> found;
+    const int row = H() - Display.TextHeight - 4 - Band() / 6;  // the second dot row of the glottogram band
+    std::vector<int> expected, found;
+    for (int ms = 0; ms <= segmentMs; ms += stepMs)
+      for (int dx : {0, 1}) expected.push_back(x + width * ms / segmentMs + dx);
+    expected.insert(expected.end() - 2, x + width - 1);
     for (int gx = x; gx < x + width + 10; ++gx)
       if (Display.FrameDC.At(gx, row) == kFrameIndex) found.push_back(gx);
-    EXPECT_EQ(found, expected) << c.segmentMs << " ms";
+    EXPECT_EQ(found, expected) << segmentMs << " ms";
   }
 }
 
@@ -272,20 +245,17 @@ TEST_F(SignalPanelTest, TitlesNameSampleSegmentCursorTimeAndDelay) {
   Mode.Frozen = 1;
   Samples.CursorX = 4000;  // half of the 8-second sample
   Frame(6);
-  EXPECT_TRUE(HasText("EGG (A) 20 ms, Time 4000 ms"));
+  expectTexts({"EGG (A) 20 ms, Time 4000 ms"});
   Frame(7);
-  EXPECT_TRUE(HasText("EGG 20 ms, Time 4000 ms"));
+  expectTexts({"EGG 20 ms, Time 4000 ms"});
   EXPECT_FALSE(Text("Audio"));
-
   Mode.SampleBStored = 1;
   Samples.CursorXB = 2000;
   Samples.AudioDelayMsB = 0.5f;
-  FillFrame();
-  Frame(6, 1);
+  Frame(6, 1, true);
   expectTexts({"EGG (B) 20 ms, Time 2000 ms", "Audio (B) 20 ms, Delay 0.50 ms"});
   Mode.SampleBStored = 0;
-  FillFrame();
-  Frame(6, 1);
+  Frame(6, 1, true);
   expectTexts({"EGG (B) 20 ms", "Audio (B) 20 ms"});
 }
 
@@ -298,10 +268,8 @@ TEST_F(SignalPanelTest, IntervalMarksShowLengthAndReciprocalUnlessEmpty) {
   for (int cx : {100, 300})
     for (int y : {EggTop() + 10, 10}) EXPECT_EQ(Display.FrameDC.At(cx, y), kMarkerIndex) << cx << "," << y;
   SignalPanels.IntervalEndA = 300;
-  FillFrame();
-  Frame(6);
-  EXPECT_FALSE(Text("Interval"));
-  EXPECT_EQ(Count(Display.FrameDC, 0, 0, Display.PanelAreaWidth, H(), kMarkerIndex), 0);
+  Frame(6, 0, true);
+  EXPECT_TRUE(!Text("Interval") && Marks(kMarkerIndex) == 0);
   // Live pictures carry no marks.
   SignalPanels.IntervalEndA = 100;
   Mode.Frozen = 0;

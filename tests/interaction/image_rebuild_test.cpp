@@ -2,7 +2,6 @@
 // frozen display shows after a live freeze, a forced rebuild, a Store and the end of a played file.
 #include "interaction/image_rebuild.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -64,8 +63,6 @@ struct Plot {
   int x = 0, top = 0, width = 0, height = 0;  // the plot area of a panel (title strip excluded)
 };
 
-Plot PlotOf(const PanelRect& r) { return {r.x, r.bottom - r.height, r.width, r.height - Display.TextHeight - 4}; }
-
 // The pixel row that shows FFT bin `bin` in a plot (the column painter's mapping).
 int RowOfBin(const Plot& p, int bin) {
   return p.top + p.height - static_cast<int>(static_cast<double>(bin) * p.height / AnalysisSettings.SpectrogramBins);
@@ -86,9 +83,8 @@ void ExpectSineImage(const canvas::Surface& s, const Plot& p, double hz, double 
       litAway += std::abs(y - expectedY) > 12 && v > kBackground;
     }
     if (c < p.width * litTo) {
-      EXPECT_GE(peakIndex, kLit) << what << " column " << c;
-      EXPECT_NEAR(peakY, expectedY, 2) << what << " column " << c;
-      EXPECT_EQ(litAway, 0) << what << " column " << c;
+      EXPECT_TRUE(peakIndex >= kLit && std::abs(peakY - expectedY) <= 2 && litAway == 0)
+          << what << " column " << c << ": peak " << peakIndex << " at " << peakY << ", " << litAway << " lit away";
     } else if (c >= p.width * darkFrom) {
       EXPECT_EQ(peakIndex, kBackground) << what << " column " << c;
     }
@@ -98,10 +94,10 @@ void ExpectSineImage(const canvas::Surface& s, const Plot& p, double hz, double 
 // The envelope of a steady sine: a line across the centre where sound was, nothing where not.
 void ExpectEnvelope(const canvas::Surface& s, const Plot& p, double litTo, double darkFrom, const char* what) {
   const int centre = p.top + p.height / 2;
-  for (int c = p.width / 20; c < static_cast<int>(p.width * litTo); c += 7) {
-    EXPECT_NE(s.Row(centre - 2)[p.x + c], kBackground) << what << " column " << c;
-    EXPECT_NE(s.Row(centre + 2)[p.x + c], kBackground) << what << " column " << c;
-    EXPECT_EQ(s.Row(p.top + 1)[p.x + c], kBackground) << what << " column " << c;  // far from full scale
+  for (int c = p.width / 20; c < static_cast<int>(p.width * litTo); c += 7) {  // far from full scale
+    EXPECT_TRUE(s.Row(centre - 2)[p.x + c] != kBackground && s.Row(centre + 2)[p.x + c] != kBackground &&
+                s.Row(p.top + 1)[p.x + c] == kBackground)
+        << what << " column " << c;
   }
   for (int c = static_cast<int>(p.width * darkFrom); c < p.width * 9 / 10; c += 5)
     EXPECT_EQ(s.Row(centre - 2)[p.x + c], kBackground) << what << " column " << c;
@@ -115,14 +111,6 @@ bool SamePlot(const canvas::Surface& a, const canvas::Surface& b, const Plot& p)
 
 class ImageRebuildRun : public PlaybackTest {
  protected:
-  void SetUp() override {
-    PlaybackTest::SetUp();
-    ResetImageRebuildState();
-  }
-  void TearDown() override {
-    PlaybackTest::TearDown();
-    ResetImageRebuildState();
-  }
   // Runs `check` once, at the first frame presented after the freeze (re-entry is ignored: a
   // check may send messages that present frames themselves).
   void AtFirstFrozenFrame(std::function<void()> check) {
@@ -134,13 +122,10 @@ class ImageRebuildRun : public PlaybackTest {
       checked = true;
     };
   }
-  Plot SpectrogramPlot(int side = 1) const {
-    return PlotOf(*RebuildSpectrogramRect(Companions.DisplayMode, Companions.ComparisonMode, side,
-                                          Display.PanelAreaWidth, Display.PanelAreaHeight));
-  }
-  Plot EnvelopePlot(int side = 1) const {
-    return PlotOf(*RebuildEnvelopeRect(Companions.DisplayMode, Companions.ComparisonMode, side,
-                                       Display.PanelAreaWidth, Display.PanelAreaHeight));
+  static Plot PlotOf(bool envelope, int side = 1) {
+    const auto r = (envelope ? RebuildEnvelopeRect : RebuildSpectrogramRect)(
+        Companions.DisplayMode, Companions.ComparisonMode, side, Display.PanelAreaWidth, Display.PanelAreaHeight);
+    return {r->x, r->bottom - r->height, r->width, r->height - Display.TextHeight - 4};
   }
   bool checked = false, busy = false;
 };
@@ -161,7 +146,7 @@ TEST_F(ImageRebuildRun, F2TakesTheLiveImageOverAtTheFreezeAndComputesItFromTheSa
   AtFirstFrozenFrame([&] {
     EXPECT_EQ(ImageRebuild.PanelsCopied, 2);  // spectrogram and envelope, from the window's picture
     EXPECT_EQ(ImageRebuild.ColumnsRebuilt, 0);
-    const Plot sp = SpectrogramPlot(), env = EnvelopePlot();
+    const Plot sp = PlotOf(false), env = PlotOf(true);
     ExpectSineImage(Display.CanvasDC, sp, 440, kLitTo, kDarkFrom, "held spectrogram");
     ExpectSineImage(Display.FrameDC, sp, 440, kLitTo, kDarkFrom, "frozen frame");
     ExpectEnvelope(Display.CanvasDC, env, kLitTo, kDarkFrom, "held envelope");
@@ -185,7 +170,7 @@ TEST_F(ImageRebuildRun, F2TakesTheLiveImageOverAtTheFreezeAndComputesItFromTheSa
     const long long before = ImageRebuild.ColumnsRebuilt;
     RebuildStoredImages(Display.MainDC, 1);
     Display.ForceImageRebuild = 0;
-    const Plot spB = SpectrogramPlot(2), envB = EnvelopePlot(2);
+    const Plot spB = PlotOf(false, 2), envB = PlotOf(true, 2);
     EXPECT_EQ(spB.top, Display.PanelAreaHeight - Display.PanelAreaHeight * 2 / 6);
     EXPECT_EQ(ImageRebuild.ColumnsRebuilt - before, spB.width + envB.width);
     ExpectSineImage(Display.StoreCanvasDC, spB, 1500, kLitTo, kDarkFrom, "Sample B spectrogram");
@@ -201,7 +186,7 @@ TEST_F(ImageRebuildRun, AFreezeInF5ComputesTheHeldImageFromTheSample) {
   sound->source.sineHz = 440;
   Open(0);  // F5, two channels
   AtFirstFrozenFrame([&] {
-    const Plot sp = SpectrogramPlot();
+    const Plot sp = PlotOf(false);
     EXPECT_EQ(ImageRebuild.PanelsCopied, 0);
     EXPECT_EQ(ImageRebuild.ColumnsRebuilt, sp.width);
     ExpectSineImage(Display.CanvasDC, sp, 440, kLitTo, kDarkFrom, "held spectrogram");
@@ -232,12 +217,12 @@ TEST_P(FileFreezeRun, TheHeldImageShowsWhatWasPlayed) {
     EXPECT_EQ(PanelCursors.SpectrogramHold, c.hold);
     EXPECT_EQ(ImageRebuild.PanelsCopied, c.copied);
     EXPECT_EQ(ImageRebuild.ColumnsRebuilt, 0);
-    const Plot sp = SpectrogramPlot();
+    const Plot sp = PlotOf(false);
     ExpectSineImage(Display.CanvasDC, sp, 440, c.litTo, c.darkFrom, "held spectrogram");
     if (c.copied) return;
     EXPECT_EQ(SamePlot(Display.FrameDC, Display.CanvasDC, sp), c.hold == 1) << "a cursor over the held image";
     if (!c.hold) return;
-    const Plot env = EnvelopePlot();
+    const Plot env = PlotOf(true);
     ExpectEnvelope(Display.CanvasDC, env, c.litTo, c.darkFrom, "held envelope");
     EXPECT_TRUE(SamePlot(Display.FrameDC, Display.CanvasDC, env));
     SendMainMessage(WM_SIZE);  // the next rebuild ends the hold
