@@ -1,7 +1,4 @@
 // Spectrogram columns: level colours, the row cap, scheduling, lag and scrolling.
-#include <array>
-#include <tuple>
-
 #include "display/spectrogram_panel.h"
 #include "display_fixture.h"
 
@@ -26,17 +23,13 @@ TEST(SpectrogramColumn, TallPlotPaintsOnlyItsBottom1024Rows) {
   PaintSpectrogramColumn(s, 1, 10, 1500, 464, levels.data());
   // The rows above the plot bottom (10 + 1500) are painted one by one, never stretched: the
   // bottom 1024 rows hold the column (the bottom row itself is the separator), nothing above.
-  EXPECT_EQ(s.At(1, 1510), 5);
-  for (int y = 1510 - 1023; y < 1510; ++y) ASSERT_EQ(s.At(1, y), 120) << y;
-  for (int y = 0; y <= 1510 - 1024; ++y) ASSERT_EQ(s.At(1, y), 5) << y;
-  for (int y = 0; y < 1600; ++y) ASSERT_EQ(s.At(0, y), 5);
+  for (int y = 0; y < 1600; ++y)
+    ASSERT_TRUE(s.At(1, y) == (y > 1510 - 1024 && y < 1510 ? 120 : 5) && s.At(0, y) == 5) << y;
 
   // A short plot paints each of its rows, up to the row under the panel's top edge.
   canvas::Surface t(4, 400, 5);
   PaintSpectrogramColumn(t, 2, 50, 300, 464, levels.data());
-  for (int y = 51; y < 350; ++y) ASSERT_EQ(t.At(2, y), 120) << y;
-  EXPECT_EQ(t.At(2, 50), 5);
-  EXPECT_EQ(t.At(2, 350), 5);
+  for (int y = 0; y < 400; ++y) ASSERT_EQ(t.At(2, y), y > 50 && y < 350 ? 120 : 5) << y;
   // A bin count beyond the 1024 entries (10 kHz at 11025 Hz) stays inside the array. (Which bin
   // each row shows: the golden frames.)
   PaintSpectrogramColumn(t, 3, 0, 300, 1858, levels.data());
@@ -92,8 +85,7 @@ TEST_F(SpectrogramPanelTest, ScrollsTwoPixelsEverySecondColumnOnceFull) {
     levels.fill(static_cast<int16_t>(30 + k % 40));
     DrawSpectrogramA(Display.FrameDC, std::nullopt, (k + 1) * 10, 464, levels.data(), x, bottom, width, height, 0);
   }
-  EXPECT_EQ(Mode.SpectrogramColumn, width + 5);
-  EXPECT_EQ(Mode.SpectrogramLag, 0);
+  EXPECT_EQ(std::pair(Mode.SpectrogramColumn, Mode.SpectrogramLag), std::pair(width + 5, 0));
   // Pixel offset from x and the column it shows: the four newest at the right edge, then column
   // width - 1 (column `width` was on the edge), four pixels scrolled out on the left, and the
   // pixel just outside the scrolled rectangle.
@@ -107,16 +99,12 @@ TEST_F(SpectrogramPanelTest, ScrollsTwoPixelsEverySecondColumnOnceFull) {
 TEST_F(SpectrogramPanelTest, ColumnsBeyond100MsOfAFrameGoIntoTheLag) {
   std::array<int16_t, 1024> levels{};
   levels.fill(60);
-  const int bottom = 400, height = 300;
-  DrawSpectrogramA(Display.FrameDC, Palette.FramePen, 200, 464, levels.data(), 0, bottom, 400, height, 0);
-  EXPECT_EQ(Mode.SpectrogramColumn, 5);  // 10 due, 100 ms (5 columns) drawn
-  EXPECT_EQ(Mode.SpectrogramLag, 5);
+  DrawSpectrogramA(Display.FrameDC, Palette.FramePen, 200, 464, levels.data(), 0, 400, 400, 300, 0);
+  EXPECT_EQ(std::pair(Mode.SpectrogramColumn, Mode.SpectrogramLag), std::pair(5, 5));  // 10 due, 100 ms drawn
   // Columns 0..4: column 0 lies under the left edge, 1..4 hold the level, 5 is still empty.
-  const int y = bottom - 100;
-  EXPECT_EQ(Display.FrameDC.At(0, y), kFrameIndex);
-  for (int c = 1; c <= 4; ++c) EXPECT_EQ(Display.FrameDC.At(c, y), 160) << c;
-  EXPECT_EQ(Display.FrameDC.At(5, y), kBackgroundIndex);
-  EXPECT_EQ(Display.Panels.Spectrogram, (PanelRect{0, bottom, 400, height}));
+  for (int c = 0; c <= 5; ++c)
+    EXPECT_EQ(Display.FrameDC.At(c, 300), c == 0 ? kFrameIndex : c < 5 ? 160 : kBackgroundIndex) << c;
+  EXPECT_EQ(Display.Panels.Spectrogram, (PanelRect{0, 400, 400, 300}));
 }
 
 TEST_F(SpectrogramPanelTest, FrozenShowsTheHeldImageWithCrossHair) {
@@ -132,9 +120,8 @@ TEST_F(SpectrogramPanelTest, FrozenShowsTheHeldImageWithCrossHair) {
   DrawSpectrogramA(Display.FrameDC, Palette.FramePen, 99999, 464, levels.data(), 0, bottom, width, height, 0);
   EXPECT_EQ(Mode.SpectrogramColumn, 0);  // no columns while held
   EXPECT_EQ(Display.FrameDC.At(50, bottom - 100), 100);
-  EXPECT_EQ(Display.FrameDC.At(200, bottom - 50), kCursorIndex);
-  EXPECT_EQ(Display.FrameDC.At(199, bottom - 50), kBackgroundIndex);
-  EXPECT_EQ(Display.FrameDC.At(201, bottom - 50), kBackgroundIndex);
+  for (int x : {199, 200, 201})  // the time cursor, one pixel wide
+    EXPECT_EQ(Display.FrameDC.At(x, bottom - 50), x == 200 ? kCursorIndex : kBackgroundIndex) << x;
   const float f = 140.0f * 5000 / 281;
   EXPECT_FLOAT_EQ(PanelCursors.CursorFreqA, f);
   EXPECT_EQ(PanelCursors.SpectrumCursorA, static_cast<int>(500 * f / 5000));
@@ -143,8 +130,7 @@ TEST_F(SpectrogramPanelTest, FrozenShowsTheHeldImageWithCrossHair) {
   EXPECT_TRUE(HasText("Cursor  4000 ms  2491 Hz"));
 
   // Sample B shows no time cursor at the far left with a start time of 0; Sample A does.
-  Samples.CursorX = 0;
-  Samples.CursorXB = 0;
+  Samples.CursorX = Samples.CursorXB = 0;
   Mode.SampleBStored = 1;
   Clear();
   DrawSpectrogramA(Display.FrameDC, Palette.FramePen, 0, 464, levels.data(), 0, bottom, width, height, 0);
