@@ -20,10 +20,7 @@
 class DisplayTest : public ::testing::Test {
  protected:
   void SetUp() override { SetUpDisplay(800, 600); }
-  void TearDown() override {
-    ResetProgramState();
-    ResetPanelState();
-  }
+  void TearDown() override { ResetProgramState(); }
   void SetUpDisplay(int w, int h) {
     DisplayTest::TearDown();
     ApplyVariantStartValues(1);

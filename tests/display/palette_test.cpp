@@ -8,13 +8,7 @@ namespace {
 
 using canvas::PaletteEntry;
 
-class PaletteTest : public ::testing::Test {
- protected:
-  void SetUp() override { ResetPaletteState(); }
-  void TearDown() override { ResetPaletteState(); }
-};
-
-TEST_F(PaletteTest, ColourScaleCheckValues) {
+TEST(PaletteTest, ColourScaleCheckValues) {
   const auto table = ComputeColorScaleEntries();
   const std::pair<int, PaletteEntry> checks[] = {
       {0, {0, 255, 0}},      {1, {0, 255, 255}},    {2, {255, 255, 200}},  {3, {255, 140, 0}},
@@ -29,7 +23,7 @@ TEST_F(PaletteTest, ColourScaleCheckValues) {
   for (int i = 157; i <= 233; ++i) EXPECT_LE(table[i].green, table[i - 1].green) << i;
 }
 
-TEST_F(PaletteTest, GrayScaleCheckValues) {
+TEST(PaletteTest, GrayScaleCheckValues) {
   const auto table = ComputeGrayScaleEntries();
   const std::pair<int, PaletteEntry> checks[] = {
       {0, {0, 120, 0}},   {1, {0, 0, 0}},       {2, {80, 80, 80}}, {3, {180, 60, 0}},
@@ -38,7 +32,8 @@ TEST_F(PaletteTest, GrayScaleCheckValues) {
   for (const auto& [index, colour] : checks) EXPECT_EQ(table[index], colour) << "entry " << index;
 }
 
-TEST_F(PaletteTest, BuildShowsColourAndASwitchChangesTheEntriesAndThePensButNotTheChoice) {
+TEST(PaletteTest, BuildShowsColourAndASwitchChangesTheEntriesAndThePensButNotTheChoice) {
+  ResetPaletteState();
   AnalysisSettings.PaletteChoice = ID_GRAY_SCALE;  // the palette starts in colour whatever the choice
   BuildPalette();
   AnalysisSettings = AnalysisSettingsRecord{};
@@ -53,11 +48,11 @@ TEST_F(PaletteTest, BuildShowsColourAndASwitchChangesTheEntriesAndThePensButNotT
   // What the window shows: the display entries, then the two window colours, then white.
   const auto entries = PresentationEntries();
   for (int i = 0; i < canvas::kPaletteSize; ++i) EXPECT_EQ(entries[i], Palette.GrayScaleEntries[i]) << i;
-  EXPECT_EQ(entries[236], kButtonFaceColour);
-  EXPECT_EQ(entries[237], kButtonShadowColour);
+  EXPECT_TRUE(entries[236] == kButtonFaceColour && entries[237] == kButtonShadowColour);
   for (int i = 238; i < 256; ++i) EXPECT_EQ(entries[i], (PaletteEntry{255, 255, 255})) << i;
   SwitchPalette(ID_COLOR_SCALE);
   EXPECT_EQ(PenColour(Palette.EraserPen), (PaletteEntry{0, 0, 0}));
+  ResetPaletteState();
 }
 
 }  // namespace

@@ -35,7 +35,9 @@ std::optional<DecodedBitmap> ReadPalettePng(const std::string& path) {
   return result;
 }
 
-long CountOf(const canvas::Surface& s, uint8_t index) { return std::count(s.Pixels().begin(), s.Pixels().end(), index); }
+long CountOf(const canvas::Surface& s, uint8_t index) {
+  return std::count(s.Pixels().begin(), s.Pixels().end(), index);
+}
 
 TEST(FrameOutput, SavedSizesAndPrintedPlacement) {
   const BitmapSize base = BaseBitmapSize(797, 600, 16, 20);
