@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <optional>
-#include <string>
 
 #include "app/program.h"
 #include "app/window_state.h"

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
 namespace {
 
 // Rows as they are: sample value = screen row.

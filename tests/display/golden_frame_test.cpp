@@ -4,9 +4,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <string>
-#include <vector>
 
 #include "display/bitmap_writer.h"
 #include "display/display_frame.h"

@@ -1,8 +1,6 @@
 // The audio and glottogram panels drawn as the frame draws them: cycle measures on held pictures,
 // trigger, small signals, polarity, grid, titles and interval marks.
-#include <array>
 #include <cstdio>
-#include <vector>
 
 #include "display/display_frame.h"
 #include "display/signal_panels.h"
@@ -170,7 +168,7 @@ TEST_F(SignalPanelTest, MeasuresOnlyWhereAWholeCycleCrossesTheCriterionOfAHeldPi
   EXPECT_EQ(Readouts(Display.FrameTexts).f0, 125u);
 }
 
-TEST_F(SignalPanelTest, SmallSignalIsDrawnAtFixedGainAroundTheBandCentreAndNotMeasured) {
+TEST_F(SignalPanelTest, SmallSignalIsDrawnAtFixedGainAroundTheBandCentreAndNotMeasuredAndAudioMinusFlips) {
   Fill(Samples.TraceA2, testsig::Sine(125, 200, 22050, kTraceBlock));  // 400 peak to peak
   Fill(Samples.TraceA1, testsig::Sine(125, 100, 22050, kTraceBlock));
   Mode.Frozen = 1;
@@ -184,15 +182,12 @@ TEST_F(SignalPanelTest, SmallSignalIsDrawnAtFixedGainAroundTheBandCentreAndNotMe
   EXPECT_EQ(Count(Display.FrameDC, 0, 0, 800, audioCentre - audioReach, kSampleBIndex), 0);
   EXPECT_GT(Count(Display.FrameDC, 0, eggCentre - eggReach, 800, eggCentre - eggReach / 2, kSampleBIndex), 0);
   EXPECT_FALSE(Text("CQ"));
-}
 
-// (The glottogram's Minus: the measure case of an inverted signal.)
-TEST_F(SignalPanelTest, AudioPolarityMinusFlipsTheAudioTrace) {
-  // Large values in the left half of the panel, small ones in the right half.
+  // Audio polarity: large values in the left half of the panel, small ones in the right half. (The
+  // glottogram's Minus: the measure case of an inverted signal.)
   std::vector<int16_t> step(kTraceBlock, -8000);
   std::fill(step.begin(), step.begin() + 220, 8000);
   Fill(Samples.TraceA1, step);
-  Mode.Frozen = 1;
   for (int minus : {0, 1}) {  // Plus: larger values higher; Minus the other way.
     AnalysisSettings.AudioPolarity = minus ? ID_AUDIO_MINUS : ID_AUDIO_PLUS;
     Clear();
@@ -235,7 +230,7 @@ TEST(SweepStart, TheFirstRisingZeroCrossingWithinTheSearch) {
   }
 }
 
-TEST_F(SignalPanelTest, TitlesNameSampleSegmentCursorTimeAndDelay) {
+TEST_F(SignalPanelTest, TitlesNameSampleSegmentCursorTimeAndDelayAndIntervalMarksTheirLength) {
   auto expectTexts = [](std::initializer_list<const char*> texts) {
     for (const char* t : texts) EXPECT_TRUE(HasText(t)) << t;
   };
@@ -257,9 +252,8 @@ TEST_F(SignalPanelTest, TitlesNameSampleSegmentCursorTimeAndDelay) {
   Mode.SampleBStored = 0;
   Frame(6, 1, true);
   expectTexts({"EGG (B) 20 ms", "Audio (B) 20 ms"});
-}
 
-TEST_F(SignalPanelTest, IntervalMarksShowLengthAndReciprocalUnlessEmpty) {
+  // Interval marks show their length and reciprocal, unless empty.
   Mode.Frozen = 1;
   SignalPanels.IntervalStartA = 300;
   SignalPanels.IntervalEndA = 100;

@@ -1,7 +1,5 @@
 // The power-spectrum panel: curve limits, grid, titles, F0 and the frequency cursor. (The overlay
 // title with its (B) in the curve colour is pinned by the golden frame frame_f4_overlay.)
-#include <array>
-
 #include "display/spectrum_panel.h"
 #include "display_fixture.h"
 
