@@ -42,7 +42,8 @@ TEST(EggMeasures, CrossingsOfAWholeCycleAfterTheArmingColumn) {
         FindCycleCrossings(rows.data(), 0, 1.0, c.count, c.count - 1, kIdentity, c.lineRow, c.segmentMs);
     ASSERT_EQ(x.complete, c.column1 >= 0) << c.what;
     if (x.complete) {
-      EXPECT_EQ(std::tuple(x.column1, x.column2, x.column3), std::tuple(c.column1, c.column1 + 40, c.column3)) << c.what;
+      EXPECT_EQ(std::tuple(x.column1, x.column2, x.column3), std::tuple(c.column1, c.column1 + 40, c.column3))
+          << c.what;
     }
   }
   const auto rows = Rows(400, 30, 40, 100);

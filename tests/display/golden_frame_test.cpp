@@ -82,13 +82,10 @@ TEST_P(GoldenFrameTest, MatchesTheDump) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Layouts, GoldenFrameTest,
-                         ::testing::Values(GoldenCase{"frame_f1", 0, 0}, GoldenCase{"frame_f2", 1, 0},
-                                           GoldenCase{"frame_f3", 2, 0}, GoldenCase{"frame_f4", 3, 0},
-                                           GoldenCase{"frame_f5", 4, 0}, GoldenCase{"frame_f6", 5, 0},
-                                           GoldenCase{"frame_f7", 6, 0}, GoldenCase{"frame_f8", 7, 0},
-                                           GoldenCase{"frame_f1_above_below", 0, 1},
-                                           GoldenCase{"frame_f4_overlay", 3, 2}),
+const GoldenCase kGoldenCases[] = {{"frame_f1", 0, 0}, {"frame_f2", 1, 0}, {"frame_f3", 2, 0}, {"frame_f4", 3, 0},
+                                   {"frame_f5", 4, 0}, {"frame_f6", 5, 0}, {"frame_f7", 6, 0}, {"frame_f8", 7, 0},
+                                   {"frame_f1_above_below", 0, 1}, {"frame_f4_overlay", 3, 2}};
+INSTANTIATE_TEST_SUITE_P(Layouts, GoldenFrameTest, ::testing::ValuesIn(kGoldenCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -108,13 +108,11 @@ TEST_P(SignalMeasureTest, HeldPictureReadsTheGeneratorsQuotientPeriodAndF0) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, SignalMeasureTest,
-    ::testing::Values(MeasureCase{8, 0.45, 22050, 6, false}, MeasureCase{8, 0.45, 22050, 4, false},
-                      MeasureCase{8, 0.45, 22050, 7, false}, MeasureCase{5, 0.6, 22050, 6, false},
-                      MeasureCase{10, 0.3, 22050, 6, true},
-                      // Other rates: the measures cover what is drawn.
-                      MeasureCase{8, 0.45, 44100, 6, false}, MeasureCase{8, 0.45, 11025, 6, false}));
+// The last two at other rates: the measures cover what is drawn.
+const MeasureCase kMeasureCases[] = {{8, 0.45, 22050, 6, false}, {8, 0.45, 22050, 4, false}, {8, 0.45, 22050, 7, false},
+                                     {5, 0.6, 22050, 6, false},  {10, 0.3, 22050, 6, true},  {8, 0.45, 44100, 6, false},
+                                     {8, 0.45, 11025, 6, false}};
+INSTANTIATE_TEST_SUITE_P(Cases, SignalMeasureTest, ::testing::ValuesIn(kMeasureCases));
 
 // Held pictures are measured only with the criterion inside the band, a whole cycle after column
 // 16, and neither in overlay nor during stored-signal playback; live pictures never.
@@ -219,14 +217,11 @@ TEST_F(SignalPanelTest, GridColumnsFollowTheSegmentLength) {
 TEST(SweepStart, TheFirstRisingZeroCrossingWithinTheSearch) {
   // Silence; a crossing at 510, the last one looked at; at 511, past the search; at 300, with a
   // segment that fits the block or one sample too long.
-  struct Case {
-    int rise, segment, start;
-  };
-  for (const Case& c : {Case{-1, 441, 0}, Case{511, 441, 510}, Case{512, 441, 0}, Case{301, 3795, 300},
-                        Case{301, 3797, 0}}) {
-    std::vector<int16_t> block(kTraceBlock, c.rise < 0 ? 0 : -100);
-    if (c.rise >= 0) block[c.rise] = 100;
-    EXPECT_EQ(FindSweepStart(block.data(), c.segment), c.start) << c.rise << " " << c.segment;
+  for (auto [rise, segment, start] : {std::tuple{-1, 441, 0}, {511, 441, 510}, {512, 441, 0}, {301, 3795, 300},
+                                      {301, 3797, 0}}) {
+    std::vector<int16_t> block(kTraceBlock, rise < 0 ? 0 : -100);
+    if (rise >= 0) block[rise] = 100;
+    EXPECT_EQ(FindSweepStart(block.data(), segment), start) << rise << " " << segment;
   }
 }
 

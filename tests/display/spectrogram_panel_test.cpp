@@ -5,15 +5,13 @@
 namespace {
 
 TEST(SpectrogramColour, FourStepsPerDbBetween20And78Point75) {
-  struct Case {
-    int level, bin, index;
-  };
-  // 21 dB would be index 4, below the level entries; 78.75 dB and up is 235. Saturation in the
-  // lowest ten bins shows as the floor; anything below saturation there does not.
-  const Case cases[] = {{-30, 50, 5}, {20, 50, 5},   {21, 50, 5},    {22, 50, 8}, {50, 50, 120}, {51, 50, 124},
-                        {78, 50, 232}, {79, 50, 235}, {300, 10, 235}, {79, 0, 5},  {90, 9, 5},    {78, 9, 232}};
-  for (const Case& c : cases)
-    EXPECT_EQ(SpectrogramColourIndex(c.level, c.bin), c.index) << c.level << " dB in bin " << c.bin;
+  // Level, bin and the index: 21 dB would be index 4, below the level entries; 78.75 dB and up is
+  // 235. Saturation in the lowest ten bins shows as the floor; anything below saturation there does not.
+  const std::tuple<int, int, int> cases[] = {{-30, 50, 5},   {20, 50, 5},   {21, 50, 5},    {22, 50, 8},
+                                             {50, 50, 120},  {51, 50, 124}, {78, 50, 232},  {79, 50, 235},
+                                             {300, 10, 235}, {79, 0, 5},    {90, 9, 5},     {78, 9, 232}};
+  for (auto [level, bin, index] : cases)
+    EXPECT_EQ(SpectrogramColourIndex(level, bin), index) << level << " dB in bin " << bin;
 }
 
 TEST(SpectrogramColumn, TallPlotPaintsOnlyItsBottom1024Rows) {

@@ -234,11 +234,10 @@ TEST_P(FileFreezeRun, TheHeldImageShowsWhatWasPlayed) {
 }
 
 // About 2.6 s played of an 8-second time axis at the near-end freezes.
-INSTANTIATE_TEST_SUITE_P(
-    Files, FileFreezeRun,
-    ::testing::Values(FileFreeze{"NearEndInF2", 1, 1, 3, "wait 4000\nkey Escape", 1, 0, 0.27, 0.4},
-                      FileFreeze{"NearEndInF5", 0, 2, 3, "wait 4000\nkey Escape", 0, 0, 0.27, 0.4},
-                      FileFreeze{"FreezeInF2", 1, 1, 6, "wait 3000\nclick 105\nwait 300\nkey Escape", 0, 2, 0.25, 0.45}),
-    [](const auto& info) { return std::string(info.param.what); });
+const FileFreeze kFileFreezes[] = {{"NearEndInF2", 1, 1, 3, "wait 4000\nkey Escape", 1, 0, 0.27, 0.4},
+                                   {"NearEndInF5", 0, 2, 3, "wait 4000\nkey Escape", 0, 0, 0.27, 0.4},
+                                   {"FreezeInF2", 1, 1, 6, "wait 3000\nclick 105\nwait 300\nkey Escape", 0, 2, 0.25, 0.45}};
+INSTANTIATE_TEST_SUITE_P(Files, FileFreezeRun, ::testing::ValuesIn(kFileFreezes),
+                         [](const auto& info) { return std::string(info.param.what); });
 
 }  // namespace

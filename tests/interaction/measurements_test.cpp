@@ -16,18 +16,13 @@ namespace fs = std::filesystem;
 namespace {
 
 TEST(MusicalReadout, NotesAtTheEdgesOfTheVoiceAndTheReferencePitch) {
-  struct Case {
-    double hz, reference;
-    const char* name;
-    int cents;
-  };
-  const Case cases[] = {{440, 440, "A4", 0},    {27.5, 440, "A0", 0},   {4186, 440, "C8", 0},
-                        {415, 415, "A4", 0},    {440, 415, "A#4", 1},   {196.4, 440, "G3", 4},
-                        {261.63, 440, "C4", 0}, {466.16, 466, "A4", 1}, {452.9, 440, "A#4", -50}};
-  for (const auto& c : cases) {
-    const NoteReading n = NearestNote(c.hz, c.reference);
-    EXPECT_TRUE(n.valid && n.name == c.name && n.cents == c.cents)
-        << c.hz << " Hz at A4 = " << c.reference << ": " << n.name << " " << n.cents;
+  // Frequency, the reference A4, the note and its cents.
+  const std::tuple<double, double, std::string, int> cases[] = {
+      {440, 440, "A4", 0},  {27.5, 440, "A0", 0},    {4186, 440, "C8", 0},   {415, 415, "A4", 0},      {440, 415, "A#4", 1},
+      {196.4, 440, "G3", 4}, {261.63, 440, "C4", 0}, {466.16, 466, "A4", 1}, {452.9, 440, "A#4", -50}};
+  for (const auto& [hz, reference, name, cents] : cases) {
+    const NoteReading n = NearestNote(hz, reference);
+    EXPECT_TRUE(n.valid && n.name == name && n.cents == cents) << hz << " Hz at A4 = " << reference << ": " << n.name;
   }
   EXPECT_FALSE(NearestNote(0, 440).valid);
   EXPECT_EQ(FormatCursorReadout(1046, 209.3, 440), "1046 Hz  C6 -1 c  H5");
