@@ -62,21 +62,12 @@ TEST(SpectrogramSchedule, AtMost100MsOfColumnsAFrameTheRestIntoTheLag) {
   ResetSettingsState();
 }
 
-TEST(SpectrogramPlace, TwoColumnsPerTwoPixelScroll) {
-  // Panel at x 10, 100 wide: once full, odd columns scroll two pixels first.
-  const std::tuple<int, int, bool> cases[] = {{0, 10, false}, {100, 110, false}, {101, 108, true}, {102, 109, false}};
-  for (auto [column, x, scroll] : cases) {
-    EXPECT_EQ(PlaceColumn(column, 10, 100).pixelX, x) << column;
-    EXPECT_EQ(PlaceColumn(column, 10, 100).scrollFirst, scroll) << column;
-  }
-  EXPECT_TRUE(PlaceColumn(103, 10, 100).scrollFirst);
-}
-
 using SpectrogramPanelTest = DisplayTest;
 
 // Column k shows level 30 + k % 40 in every bin (a distinct colour for each).
 uint8_t ColourOf(int k) { return SpectrogramColourIndex(30 + k % 40, 50); }
 
+// (Where the columns stand before the panel is full: the golden frames.)
 TEST_F(SpectrogramPanelTest, ScrollsTwoPixelsEverySecondColumnOnceFull) {
   AnalysisSettings.StoredSeconds = 1;  // 10 ms a column across 100 pixels
   const int x = 20, bottom = 300, width = 100, height = 200;
