@@ -53,8 +53,7 @@ TEST(BitmapWriter, ARegionIsClippedToTheSurface) {
   const canvas::Surface s = Pattern(40, 30);
   const auto decoded = DecodeBitmap8(EncodeBitmap8(s, palette, canvas::Rect{3, 4, 100, 21}));
   ASSERT_TRUE(decoded.has_value());
-  EXPECT_EQ(decoded->width, 37);
-  EXPECT_EQ(decoded->height, 17);
+  EXPECT_EQ(std::pair(decoded->width, decoded->height), std::pair(37, 17));
   EXPECT_EQ(decoded->colours[7], palette[7]);
   for (int y = 0; y < 17; ++y)
     for (int x = 0; x < 37; ++x) ASSERT_EQ(decoded->pixels.At(x, y), s.At(x + 3, y + 4)) << x << "," << y;
@@ -78,9 +77,7 @@ TEST(BitmapWriter, FailuresAreReportedNotThrown) {
   // The reader refuses what it cannot read fully.
   auto bytes = EncodeBitmap8(s, palette, canvas::Rect{0, 0, 8, 8});
   ASSERT_TRUE(DecodeBitmap8(bytes).has_value());
-  auto truncated = bytes;
-  truncated.resize(bytes.size() - 1);
-  EXPECT_FALSE(DecodeBitmap8(truncated).has_value());
+  EXPECT_FALSE(DecodeBitmap8({bytes.begin(), bytes.end() - 1}).has_value());  // truncated
   auto wrongDepth = bytes;
   wrongDepth[28] = 24;
   EXPECT_FALSE(DecodeBitmap8(wrongDepth).has_value());
