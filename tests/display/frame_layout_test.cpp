@@ -53,12 +53,11 @@ TEST(FramePanels, RectanglesWithThirdsAndSixthsThatAreNotWhole) {
     EXPECT_TRUE(FramePanels(index, 800, 500, false, 0, true).empty()) << index;
 }
 
-class DisplayFrameTest : public DisplayTest {
- protected:
-  static void Paint(canvas::Surface& s, int left = 0, int top = 0, int right = 800, int bottom = 600) {
-    canvas::DrawContext(&s).FillRect(left, top, right, bottom, 7);
-  }
-};
+using DisplayFrameTest = DisplayTest;
+
+void Paint(canvas::Surface& s, int left = 0, int top = 0, int right = 800, int bottom = 600) {
+  canvas::DrawContext(&s).FillRect(left, top, right, bottom, 7);
+}
 
 TEST_F(DisplayFrameTest, NothingWhileImagesAreRebuiltAndOnlyTheLegendInAnOverlayWithoutSpectrum) {
   Display.ImagesRebuilding = Display.ClearFrameRequest = 1;

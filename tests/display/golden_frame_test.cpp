@@ -19,10 +19,9 @@ constexpr int kRate = 22050;
 // glottogram pulses at 150 Hz throughout.
 std::vector<int16_t> Voice() {
   std::vector<int16_t> audio = testsig::Constant(0, kRate);
-  const auto vowel = testsig::HarmonicSeries(150, 20, 12000, kRate, 4 * kRate);
-  const auto chirp = testsig::Chirp(200, 3000, 8000, kRate, 5 * kRate);
-  audio.insert(audio.end(), vowel.begin(), vowel.end());
-  audio.insert(audio.end(), chirp.begin(), chirp.end());
+  for (const auto& part : {testsig::HarmonicSeries(150, 20, 12000, kRate, 4 * kRate),
+                           testsig::Chirp(200, 3000, 8000, kRate, 5 * kRate)})
+    audio.insert(audio.end(), part.begin(), part.end());
   const auto egg = testsig::EggPulses(1000.0 / 150, 0.5, 12000, kRate, static_cast<int>(audio.size()));
   return testsig::Interleave(audio, egg);
 }
