@@ -114,7 +114,6 @@ TEST(PaletteTest, GrayScaleCheckValues) {
 }
 
 TEST(PaletteTest, BuildShowsColourAndASwitchChangesTheEntriesAndThePensButNotTheChoice) {
-  ResetPaletteState();
   AnalysisSettings.PaletteChoice = ID_GRAY_SCALE;  // the palette starts in colour whatever the choice
   BuildPalette();
   AnalysisSettings = AnalysisSettingsRecord{};

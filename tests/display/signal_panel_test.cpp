@@ -24,8 +24,7 @@ class SignalPanelTest : public DisplayTest {
 
   // A frame of the layout, after a fill when asked (the stored panels are drawn after one).
   static void Frame(int displayMode, int comparison = 0, bool fill = false) {
-    Companions.DisplayMode = displayMode;
-    Companions.ComparisonMode = comparison;
+    Companions.DisplayMode = displayMode, Companions.ComparisonMode = comparison;
     if (fill) FillFrame();
     DrawDisplayFrame(Display.FrameDC, 0);
   }

@@ -66,9 +66,7 @@ using FrameOutputRun = PlaybackTest;
 // One frozen frame saved twice (as PNG, then with ".bmp" typed, the factor dialog answered by OK)
 // and printed on a printer with wider pixels across than down.
 TEST_F(FrameOutputRun, TheFrozenFrameIsSavedMagnifiedThroughTheDisplayPaletteAndPrintedOnOnePage) {
-  ScreenInfo screen;
-  screen.dpiX = 120;  // each direction scales by its own resolution
-  backend->SetScreen(screen);
+  backend->SetScreen(ScreenInfo{.dpiX = 120});  // each direction scales by its own resolution
   Open(0);
   const std::string path = (dir / "frame").string();  // the dialog adds ".png"
   Run("wait 2000\nclick 105\nwait 300\nanswer file " + path +

@@ -260,11 +260,9 @@ class MouseTest : public InputTest {
   void SetUp() override {
     InputTest::SetUp();
     Display.ScreenWidth = Display.ClientWidth = Display.PanelAreaWidth = kW;
-    Display.ScreenHeight = 600;
-    Display.PanelAreaHeight = kH;
+    Display.ScreenHeight = 600, Display.PanelAreaHeight = kH;
     MakeFrame();
-    Mode.Frozen = 1;
-    Mode.StopRequested = 0;
+    Mode.Frozen = 1, Mode.StopRequested = 0;
     MainUi.scrollBar.maximum = 8000;
     Samples.CursorX = LiveView.ViewPosition = 1000;
     Samples.CursorXB = 5000;
