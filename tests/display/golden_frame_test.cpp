@@ -56,8 +56,7 @@ class GoldenFrameTest : public DisplayTest, public ::testing::WithParamInterface
 
 TEST_P(GoldenFrameTest, MatchesTheDump) {
   const GoldenCase c = GetParam();
-  Companions.DisplayMode = c.displayMode;
-  Companions.ComparisonMode = c.comparisonMode;
+  Companions.DisplayMode = c.displayMode, Companions.ComparisonMode = c.comparisonMode;
   const std::vector<int16_t> voice = Voice();
   std::string error;
   ASSERT_TRUE(RenderScene({&voice, 2, kRate}, 6.5, 3.0, &error)) << error;

@@ -235,8 +235,7 @@ TEST_F(SignalPanelTest, TitlesNameSampleSegmentCursorTimeAndDelayAndIntervalMark
   expectTexts({"EGG 20 ms, Time 4000 ms"});
   EXPECT_FALSE(Text("Audio"));
   Mode.SampleBStored = 1;
-  Samples.CursorXB = 2000;
-  Samples.AudioDelayMsB = 0.5f;
+  Samples.CursorXB = 2000, Samples.AudioDelayMsB = 0.5f;
   Frame(6, 1, true);
   expectTexts({"EGG (B) 20 ms, Time 2000 ms", "Audio (B) 20 ms, Delay 0.50 ms"});
   Mode.SampleBStored = 0;

@@ -299,8 +299,7 @@ TEST_F(MouseTest, NothingHappensOverALiveViewOrWhileAHeldSamplePlaysAndTheRightB
   }
   // The right button freezes while an activity runs and nothing is recorded, and does nothing else.
   for (auto [idle, recording, freezes] : {std::tuple{0, 0, true}, {1, 0, false}, {0, 1, false}}) {
-    sent.clear();
-    Mode.IdleState = idle, Mode.Recording = recording;
+    sent.clear(), Mode.IdleState = idle, Mode.Recording = recording;
     OnRightButtonDown();
     EXPECT_EQ(sent, Cmd(freezes ? CMD_FREEZE : 0)) << idle << recording;
     EXPECT_EQ(Display.FullRedraw, 0);
@@ -407,9 +406,10 @@ TEST_F(MouseTest, ScrollStepsStayWithinTheRangeAndTheThumbFollowsExceptInTheOver
 
 using MouseRun = LiveRunTest;
 
-TEST_F(MouseRun, AClickMovesTheSegmentTheFrozenViewAnalyses) {
+TEST_F(MouseRun, AClickAndTheScrollBarMoveTheSegmentTheFrozenViewAnalyses) {
   // 1.5 s of 440 Hz, then 1.5 s of 1000 Hz: frozen after 3 s of sound the view stands in the 1000 Hz
-  // part; the click goes about 0.5 s into the 8-second sample, the 440 Hz part.
+  // part; the click goes about 0.5 s into the 8-second sample, the 440 Hz part; at the second frame
+  // there the thumb is dragged to 2.2 s, the 1000 Hz part.
   constexpr int kRate = 22050;
   constexpr double kBinHz = kRate / 2048.0;
   std::vector<int16_t> sound = testsig::Sine(440, 8000, kRate, kRate * 3 / 2);
@@ -422,20 +422,23 @@ TEST_F(MouseRun, AClickMovesTheSegmentTheFrozenViewAnalyses) {
   float exact = 0;
   int clicked = 0;
   ASSERT_TRUE(TimeJumpPosition(x, sp.x, sp.width, 8000, &exact, &clicked));
-  int before = 0, atClick = 0;  // frozen frames before the click, and at the clicked time
+  constexpr int kScrolled = 2200;
+  int before = 0, atClick = 0;  // frozen frames not at the clicked time, and at it
   backend->onPresent = [&] {
     if (!Mode.Frozen || Mode.FreezePending) return;
     const int16_t* spectrum = Samples.SpectrumA.data();
     const double peakHz = (std::max_element(spectrum + 4, spectrum + 1024) - spectrum) * kBinHz;
     const bool there = Samples.CursorX == clicked;
     ++(there ? atClick : before);
-    EXPECT_TRUE((atClick && !there) || std::abs(peakHz - (there ? 440 : 1000)) <= kBinHz)
-        << Samples.CursorX << ": " << peakHz;
+    const bool settled = !atClick || there || Samples.CursorX == kScrolled;  // not a step between the two
+    EXPECT_TRUE(!settled || std::abs(peakHz - (there ? 440 : 1000)) <= kBinHz) << Samples.CursorX << ": " << peakHz;
+    if (there && atClick == 2) SendMainMessage(WM_HSCROLL, SB_THUMBTRACK | (uintptr_t{kScrolled} << 16), 0);
   };
   const std::string at = std::to_string(x) + " " + std::to_string(y);
   Run("wait 3000\nmouse rdown 10 10\nwait 300\nmouse down " + at + "\nmouse up " + at + "\nwait 300\nkey Escape");
   EXPECT_GE(before, 1) << "the right button froze the view";
-  EXPECT_GE(atClick, 1);
+  EXPECT_EQ(atClick, 2);
+  EXPECT_EQ(Samples.CursorX, kScrolled);
 }
 
 }  // namespace
