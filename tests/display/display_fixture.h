@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <optional>
-#include <string>
 
 #include "app/program.h"
 #include "app/window_state.h"
@@ -20,10 +18,7 @@
 class DisplayTest : public ::testing::Test {
  protected:
   void SetUp() override { SetUpDisplay(800, 600); }
-  void TearDown() override {
-    ResetProgramState();
-    ResetPanelState();
-  }
+  void TearDown() override { ResetProgramState(); }
   void SetUpDisplay(int w, int h) {
     DisplayTest::TearDown();
     ApplyVariantStartValues(1);

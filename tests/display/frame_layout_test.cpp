@@ -53,12 +53,11 @@ TEST(FramePanels, RectanglesWithThirdsAndSixthsThatAreNotWhole) {
     EXPECT_TRUE(FramePanels(index, 800, 500, false, 0, true).empty()) << index;
 }
 
-class DisplayFrameTest : public DisplayTest {
- protected:
-  static void Paint(canvas::Surface& s, int left = 0, int top = 0, int right = 800, int bottom = 600) {
-    canvas::DrawContext(&s).FillRect(left, top, right, bottom, 7);
-  }
-};
+using DisplayFrameTest = DisplayTest;
+
+void Paint(canvas::Surface& s, int left = 0, int top = 0, int right = 800, int bottom = 600) {
+  canvas::DrawContext(&s).FillRect(left, top, right, bottom, 7);
+}
 
 TEST_F(DisplayFrameTest, NothingWhileImagesAreRebuiltAndOnlyTheLegendInAnOverlayWithoutSpectrum) {
   Display.ImagesRebuilding = Display.ClearFrameRequest = 1;
@@ -66,19 +65,14 @@ TEST_F(DisplayFrameTest, NothingWhileImagesAreRebuiltAndOnlyTheLegendInAnOverlay
   Paint(Display.FrameDC);
   DrawDisplayFrame(Display.FrameDC, 1000);
   EXPECT_EQ(Count(Display.FrameDC, 0, 0, 800, 600, 7), 800 * 600);
-  EXPECT_TRUE(Display.FrameTexts.empty());
-  EXPECT_EQ(Display.ClearFrameRequest, 1);
-  EXPECT_EQ(Mode.SpectrogramColumn, 0);
-
+  EXPECT_TRUE(Display.FrameTexts.empty() && Display.ClearFrameRequest == 1 && Mode.SpectrogramColumn == 0);
   Display.ImagesRebuilding = 0;
   Companions.DisplayMode = 0;
   Companions.ComparisonMode = 2;
   DrawDisplayFrame(Display.FrameDC, 1000);
   const int h = Display.PanelAreaHeight;
   ASSERT_EQ(Display.FrameTexts.size(), 1u);
-  EXPECT_EQ(Display.FrameTexts[0].text, "Legend");
-  EXPECT_EQ(Display.FrameTexts[0].y, h + 4);
-  EXPECT_EQ(Display.FrameTexts[0].x, Display.CharWidth);
+  EXPECT_EQ(Display.FrameTexts[0].text, "Legend");  // (where it stands: the golden frames)
   // Panel area: only the line along the top of the client area.
   EXPECT_EQ(Count(Display.FrameDC, 0, 1, 800, h - 1, kBackgroundIndex), 800 * (h - 2));
   EXPECT_EQ(Count(Display.FrameDC, 0, 0, 800, 1, kFrameIndex), 800);
@@ -91,8 +85,7 @@ TEST_F(DisplayFrameTest, RequestsAreHonouredOnceAndTextsLogged) {
   Display.ClearFrameRequest = 1;
   AnalysisSettings.FreqScaleHz = 8000;
   DrawDisplayFrame(Display.FrameDC, 0);
-  EXPECT_EQ(Display.ClearFrameRequest, 0);
-  EXPECT_EQ(Count(Display.FrameDC, 0, 0, 800, 600, 7), 0);
+  EXPECT_TRUE(Display.ClearFrameRequest == 0 && Count(Display.FrameDC, 0, 0, 800, 600, 7) == 0);
   EXPECT_EQ(AnalysisSettings.SpectrogramBins, 743);  // 8000 * 2048 / 22050 = 743.03
   for (const char* t : {"Spectrogram (A)   8 kHz", "Waveform Envelope (A)", "Spectrum (A)   8 kHz", "Legend"})
     EXPECT_TRUE(HasText(t)) << t;
@@ -100,8 +93,7 @@ TEST_F(DisplayFrameTest, RequestsAreHonouredOnceAndTextsLogged) {
   Paint(Display.FrameDC, 400);
   Display.ClearRightHalfRequest = 1;
   DrawDisplayFrame(Display.FrameDC, 0);
-  EXPECT_EQ(Display.ClearRightHalfRequest, 0);
-  EXPECT_EQ(Count(Display.FrameDC, 400, 0, 800, 600, 7), 0);
+  EXPECT_TRUE(Display.ClearRightHalfRequest == 0 && Count(Display.FrameDC, 400, 0, 800, 600, 7) == 0);
 }
 
 TEST_F(DisplayFrameTest, PlayBLeavesTheUpperHalfAloneAndStoredPanelsComeOnlyAfterAFill) {
@@ -122,11 +114,9 @@ TEST_F(DisplayFrameTest, PlayBLeavesTheUpperHalfAloneAndStoredPanelsComeOnlyAfte
   Mode.SampleBStored = 1;
   Display.FullRedraw = 1;
   DrawDisplayFrame(Display.FrameDC, 0);
-  EXPECT_TRUE(HasText("Spectrogram (B)   5 kHz"));
-  EXPECT_EQ(Display.FullRedraw, 0);
+  EXPECT_TRUE(HasText("Spectrogram (B)   5 kHz") && Display.FullRedraw == 0);
   DrawDisplayFrame(Display.FrameDC, 0);
-  EXPECT_FALSE(HasText("Spectrogram (B)   5 kHz"));
-  EXPECT_TRUE(HasText("Spectrogram (A)   5 kHz"));
+  EXPECT_TRUE(!HasText("Spectrogram (B)   5 kHz") && HasText("Spectrogram (A)   5 kHz"));
   FillFrame();
   EXPECT_EQ(Display.FullRedraw, 1);
 }

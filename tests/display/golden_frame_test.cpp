@@ -4,9 +4,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <string>
-#include <vector>
 
 #include "display/bitmap_writer.h"
 #include "display/display_frame.h"
@@ -22,10 +19,9 @@ constexpr int kRate = 22050;
 // glottogram pulses at 150 Hz throughout.
 std::vector<int16_t> Voice() {
   std::vector<int16_t> audio = testsig::Constant(0, kRate);
-  const auto vowel = testsig::HarmonicSeries(150, 20, 12000, kRate, 4 * kRate);
-  const auto chirp = testsig::Chirp(200, 3000, 8000, kRate, 5 * kRate);
-  audio.insert(audio.end(), vowel.begin(), vowel.end());
-  audio.insert(audio.end(), chirp.begin(), chirp.end());
+  for (const auto& part : {testsig::HarmonicSeries(150, 20, 12000, kRate, 4 * kRate),
+                           testsig::Chirp(200, 3000, 8000, kRate, 5 * kRate)})
+    audio.insert(audio.end(), part.begin(), part.end());
   const auto egg = testsig::EggPulses(1000.0 / 150, 0.5, 12000, kRate, static_cast<int>(audio.size()));
   return testsig::Interleave(audio, egg);
 }
@@ -60,8 +56,7 @@ class GoldenFrameTest : public DisplayTest, public ::testing::WithParamInterface
 
 TEST_P(GoldenFrameTest, MatchesTheDump) {
   const GoldenCase c = GetParam();
-  Companions.DisplayMode = c.displayMode;
-  Companions.ComparisonMode = c.comparisonMode;
+  Companions.DisplayMode = c.displayMode, Companions.ComparisonMode = c.comparisonMode;
   const std::vector<int16_t> voice = Voice();
   std::string error;
   ASSERT_TRUE(RenderScene({&voice, 2, kRate}, 6.5, 3.0, &error)) << error;
@@ -85,13 +80,10 @@ TEST_P(GoldenFrameTest, MatchesTheDump) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Layouts, GoldenFrameTest,
-                         ::testing::Values(GoldenCase{"frame_f1", 0, 0}, GoldenCase{"frame_f2", 1, 0},
-                                           GoldenCase{"frame_f3", 2, 0}, GoldenCase{"frame_f4", 3, 0},
-                                           GoldenCase{"frame_f5", 4, 0}, GoldenCase{"frame_f6", 5, 0},
-                                           GoldenCase{"frame_f7", 6, 0}, GoldenCase{"frame_f8", 7, 0},
-                                           GoldenCase{"frame_f1_above_below", 0, 1},
-                                           GoldenCase{"frame_f4_overlay", 3, 2}),
+const GoldenCase kGoldenCases[] = {{"frame_f1", 0, 0}, {"frame_f2", 1, 0}, {"frame_f3", 2, 0}, {"frame_f4", 3, 0},
+                                   {"frame_f5", 4, 0}, {"frame_f6", 5, 0}, {"frame_f7", 6, 0}, {"frame_f8", 7, 0},
+                                   {"frame_f1_above_below", 0, 1}, {"frame_f4_overlay", 3, 2}};
+INSTANTIATE_TEST_SUITE_P(Layouts, GoldenFrameTest, ::testing::ValuesIn(kGoldenCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

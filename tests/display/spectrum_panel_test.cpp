@@ -1,7 +1,5 @@
 // The power-spectrum panel: curve limits, grid, titles, F0 and the frequency cursor. (The overlay
 // title with its (B) in the curve colour is pinned by the golden frame frame_f4_overlay.)
-#include <array>
-
 #include "display/spectrum_panel.h"
 #include "display_fixture.h"
 
@@ -32,22 +30,19 @@ TEST_F(SpectrumPanelTest, CurveStaysInThePlotAndTheEraserRemovesTheLastOne) {
       if (Display.FrameDC.At(x, y) != kSampleBIndex) continue;
       ++curve;
       // Only the first segment, from the bottom-left corner, runs along the left edge below the plot.
-      ASSERT_GE(y, kTop);
-      ASSERT_TRUE(y <= kPlotBottom || x == kX) << x << "," << y;
-      ASSERT_LT(x, kX + kWidth);
+      ASSERT_TRUE(y >= kTop && (y <= kPlotBottom || x == kX) && x < kX + kWidth) << x << "," << y;
     }
   EXPECT_GT(curve, kWidth);
   EXPECT_EQ(Display.FrameDC.At(kX + 250, kTop), kSampleBIndex);
   EXPECT_TRUE(Display.FrameTexts.empty());  // no frame pen: no title
 
-  Levels previous;
-  previous.fill(40);
-  levels.fill(10);
+  levels.fill(40);
   Clear();
-  DrawSpectrum(Display.FrameDC, std::nullopt, Palette.FramePen, std::nullopt, previous.data(), nullptr, kX, kBottom,
-               kWidth, kHeight, 0);
+  Draw(std::nullopt);
   const int y40 = static_cast<int>(kPlotBottom - 40 * kPixelsPerDb);
   EXPECT_EQ(Display.FrameDC.At(kX + 250, y40), kFrameIndex);
+  const Levels previous = levels;
+  levels.fill(10);
   Draw(std::nullopt, Palette.FramePen, Palette.EraserPen, previous.data());
   EXPECT_EQ(Display.FrameDC.At(kX + 250, y40), kBackgroundIndex);
   EXPECT_EQ(Display.FrameDC.At(kX + 250, static_cast<int>(kPlotBottom - 10 * kPixelsPerDb)), kFrameIndex);

@@ -2,7 +2,6 @@
 // frozen display shows after a live freeze, a forced rebuild, a Store and the end of a played file.
 #include "interaction/image_rebuild.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -64,8 +63,6 @@ struct Plot {
   int x = 0, top = 0, width = 0, height = 0;  // the plot area of a panel (title strip excluded)
 };
 
-Plot PlotOf(const PanelRect& r) { return {r.x, r.bottom - r.height, r.width, r.height - Display.TextHeight - 4}; }
-
 // The pixel row that shows FFT bin `bin` in a plot (the column painter's mapping).
 int RowOfBin(const Plot& p, int bin) {
   return p.top + p.height - static_cast<int>(static_cast<double>(bin) * p.height / AnalysisSettings.SpectrogramBins);
@@ -86,9 +83,8 @@ void ExpectSineImage(const canvas::Surface& s, const Plot& p, double hz, double 
       litAway += std::abs(y - expectedY) > 12 && v > kBackground;
     }
     if (c < p.width * litTo) {
-      EXPECT_GE(peakIndex, kLit) << what << " column " << c;
-      EXPECT_NEAR(peakY, expectedY, 2) << what << " column " << c;
-      EXPECT_EQ(litAway, 0) << what << " column " << c;
+      EXPECT_TRUE(peakIndex >= kLit && std::abs(peakY - expectedY) <= 2 && litAway == 0)
+          << what << " column " << c << ": peak " << peakIndex << " at " << peakY << ", " << litAway << " lit away";
     } else if (c >= p.width * darkFrom) {
       EXPECT_EQ(peakIndex, kBackground) << what << " column " << c;
     }
@@ -98,10 +94,10 @@ void ExpectSineImage(const canvas::Surface& s, const Plot& p, double hz, double 
 // The envelope of a steady sine: a line across the centre where sound was, nothing where not.
 void ExpectEnvelope(const canvas::Surface& s, const Plot& p, double litTo, double darkFrom, const char* what) {
   const int centre = p.top + p.height / 2;
-  for (int c = p.width / 20; c < static_cast<int>(p.width * litTo); c += 7) {
-    EXPECT_NE(s.Row(centre - 2)[p.x + c], kBackground) << what << " column " << c;
-    EXPECT_NE(s.Row(centre + 2)[p.x + c], kBackground) << what << " column " << c;
-    EXPECT_EQ(s.Row(p.top + 1)[p.x + c], kBackground) << what << " column " << c;  // far from full scale
+  for (int c = p.width / 20; c < static_cast<int>(p.width * litTo); c += 7) {  // far from full scale
+    EXPECT_TRUE(s.Row(centre - 2)[p.x + c] != kBackground && s.Row(centre + 2)[p.x + c] != kBackground &&
+                s.Row(p.top + 1)[p.x + c] == kBackground)
+        << what << " column " << c;
   }
   for (int c = static_cast<int>(p.width * darkFrom); c < p.width * 9 / 10; c += 5)
     EXPECT_EQ(s.Row(centre - 2)[p.x + c], kBackground) << what << " column " << c;
@@ -115,34 +111,21 @@ bool SamePlot(const canvas::Surface& a, const canvas::Surface& b, const Plot& p)
 
 class ImageRebuildRun : public PlaybackTest {
  protected:
-  void SetUp() override {
-    PlaybackTest::SetUp();
-    ResetImageRebuildState();
-  }
-  void TearDown() override {
-    PlaybackTest::TearDown();
-    ResetImageRebuildState();
-  }
-  // Runs `check` once, at the first frame presented after the freeze (re-entry is ignored: a
-  // check may send messages that present frames themselves).
+  // Runs `check` once, at the first frame presented after the freeze (marked first: a check may send
+  // messages that present frames themselves).
   void AtFirstFrozenFrame(std::function<void()> check) {
     backend->onPresent = [this, check] {
-      if (checked || busy || !Mode.Frozen || Mode.FreezePending) return;
-      busy = true;
-      check();
-      busy = false;
+      if (checked || !Mode.Frozen || Mode.FreezePending) return;
       checked = true;
+      check();
     };
   }
-  Plot SpectrogramPlot(int side = 1) const {
-    return PlotOf(*RebuildSpectrogramRect(Companions.DisplayMode, Companions.ComparisonMode, side,
-                                          Display.PanelAreaWidth, Display.PanelAreaHeight));
+  static Plot PlotOf(bool envelope, int side = 1) {
+    const auto r = (envelope ? RebuildEnvelopeRect : RebuildSpectrogramRect)(
+        Companions.DisplayMode, Companions.ComparisonMode, side, Display.PanelAreaWidth, Display.PanelAreaHeight);
+    return {r->x, r->bottom - r->height, r->width, r->height - Display.TextHeight - 4};
   }
-  Plot EnvelopePlot(int side = 1) const {
-    return PlotOf(*RebuildEnvelopeRect(Companions.DisplayMode, Companions.ComparisonMode, side,
-                                       Display.PanelAreaWidth, Display.PanelAreaHeight));
-  }
-  bool checked = false, busy = false;
+  bool checked = false;
 };
 
 // About 3 s of an 8-second sample hold sound: columns up to ~35% of the width.
@@ -159,9 +142,9 @@ TEST_F(ImageRebuildRun, F2TakesTheLiveImageOverAtTheFreezeAndComputesItFromTheSa
   sound->source.sineHz = 440;
   Open(1);  // F2
   AtFirstFrozenFrame([&] {
-    EXPECT_EQ(ImageRebuild.PanelsCopied, 2);  // spectrogram and envelope, from the window's picture
-    EXPECT_EQ(ImageRebuild.ColumnsRebuilt, 0);
-    const Plot sp = SpectrogramPlot(), env = EnvelopePlot();
+    // Spectrogram and envelope copied from the window's picture, no column computed.
+    EXPECT_EQ(std::pair(ImageRebuild.PanelsCopied, ImageRebuild.ColumnsRebuilt), std::pair(2LL, 0LL));
+    const Plot sp = PlotOf(false), env = PlotOf(true);
     ExpectSineImage(Display.CanvasDC, sp, 440, kLitTo, kDarkFrom, "held spectrogram");
     ExpectSineImage(Display.FrameDC, sp, 440, kLitTo, kDarkFrom, "frozen frame");
     ExpectEnvelope(Display.CanvasDC, env, kLitTo, kDarkFrom, "held envelope");
@@ -170,8 +153,7 @@ TEST_F(ImageRebuildRun, F2TakesTheLiveImageOverAtTheFreezeAndComputesItFromTheSa
     // A resize computes both from Sample A: only a sound that is in it can come back.
     HoldSine(Samples.SampleA, 1000);
     SendMainMessage(WM_SIZE);
-    EXPECT_EQ(ImageRebuild.ColumnsRebuilt, sp.width + env.width);
-    EXPECT_EQ(Display.ForceImageRebuild, 0);
+    EXPECT_TRUE(ImageRebuild.ColumnsRebuilt == sp.width + env.width && Display.ForceImageRebuild == 0);
     ExpectSineImage(Display.CanvasDC, sp, 1000, kLitTo, 0.4, "rebuilt spectrogram");
     ExpectEnvelope(Display.CanvasDC, env, kLitTo, 0.4, "rebuilt envelope");
 
@@ -185,7 +167,7 @@ TEST_F(ImageRebuildRun, F2TakesTheLiveImageOverAtTheFreezeAndComputesItFromTheSa
     const long long before = ImageRebuild.ColumnsRebuilt;
     RebuildStoredImages(Display.MainDC, 1);
     Display.ForceImageRebuild = 0;
-    const Plot spB = SpectrogramPlot(2), envB = EnvelopePlot(2);
+    const Plot spB = PlotOf(false, 2), envB = PlotOf(true, 2);
     EXPECT_EQ(spB.top, Display.PanelAreaHeight - Display.PanelAreaHeight * 2 / 6);
     EXPECT_EQ(ImageRebuild.ColumnsRebuilt - before, spB.width + envB.width);
     ExpectSineImage(Display.StoreCanvasDC, spB, 1500, kLitTo, kDarkFrom, "Sample B spectrogram");
@@ -197,31 +179,18 @@ TEST_F(ImageRebuildRun, F2TakesTheLiveImageOverAtTheFreezeAndComputesItFromTheSa
   EXPECT_EQ(Display.ImagesRebuilding, 0);
 }
 
-TEST_F(ImageRebuildRun, AFreezeInF5ComputesTheHeldImageFromTheSample) {
-  sound->source.sineHz = 440;
-  Open(0);  // F5, two channels
-  AtFirstFrozenFrame([&] {
-    const Plot sp = SpectrogramPlot();
-    EXPECT_EQ(ImageRebuild.PanelsCopied, 0);
-    EXPECT_EQ(ImageRebuild.ColumnsRebuilt, sp.width);
-    ExpectSineImage(Display.CanvasDC, sp, 440, kLitTo, kDarkFrom, "held spectrogram");
-    ExpectSineImage(Display.FrameDC, sp, 440, kLitTo, kDarkFrom, "frozen frame");
-  });
-  Run("wait 3000\nclick 105\nwait 300\nkey Escape");
-  EXPECT_TRUE(checked);
-}
-
 struct FileFreeze {
   const char* what;
   int layout, channels, seconds;
   const char* script;
-  int hold, copied;  // SpectrogramHold and the panels copied at the freeze
+  int hold, copied, rebuilt;  // SpectrogramHold, the panels copied at the freeze, the spectrogram rebuilt
   double litTo, darkFrom;
 };
 class FileFreezeRun : public ImageRebuildRun, public ::testing::WithParamInterface<FileFreeze> {};
 
 // The freeze near a file's end holds the last frame: in F2 as the held image without a cursor, in
-// F5 with the cursor drawn over it. A Freeze during the file copies the picture as a live one does.
+// F5 with the cursor drawn over it. A Freeze during the file copies the picture in F2 as a live one
+// does, and computes the held image from the (two-channel) sample in F5.
 TEST_P(FileFreezeRun, TheHeldImageShowsWhatWasPlayed) {
   const FileFreeze c = GetParam();
   Open(c.layout);
@@ -229,31 +198,30 @@ TEST_P(FileFreezeRun, TheHeldImageShowsWhatWasPlayed) {
   const auto frames = c.channels == 1 ? sine : testsig::Interleave(sine, std::vector<int16_t>(sine.size(), 0));
   const std::string path = Recording("sine.wav", frames, c.channels);
   AtFirstFrozenFrame([&] {
-    EXPECT_EQ(PanelCursors.SpectrogramHold, c.hold);
-    EXPECT_EQ(ImageRebuild.PanelsCopied, c.copied);
-    EXPECT_EQ(ImageRebuild.ColumnsRebuilt, 0);
-    const Plot sp = SpectrogramPlot();
+    const Plot sp = PlotOf(false);
+    EXPECT_EQ(std::tuple(PanelCursors.SpectrogramHold, ImageRebuild.PanelsCopied, ImageRebuild.ColumnsRebuilt),
+              std::tuple(c.hold, c.copied, c.rebuilt ? sp.width : 0));
     ExpectSineImage(Display.CanvasDC, sp, 440, c.litTo, c.darkFrom, "held spectrogram");
     if (c.copied) return;
     EXPECT_EQ(SamePlot(Display.FrameDC, Display.CanvasDC, sp), c.hold == 1) << "a cursor over the held image";
     if (!c.hold) return;
-    const Plot env = EnvelopePlot();
+    const Plot env = PlotOf(true);
     ExpectEnvelope(Display.CanvasDC, env, c.litTo, c.darkFrom, "held envelope");
     EXPECT_TRUE(SamePlot(Display.FrameDC, Display.CanvasDC, env));
     SendMainMessage(WM_SIZE);  // the next rebuild ends the hold
-    EXPECT_EQ(PanelCursors.SpectrogramHold, 0);
-    EXPECT_EQ(ImageRebuild.ColumnsRebuilt, sp.width + env.width);
+    EXPECT_TRUE(PanelCursors.SpectrogramHold == 0 && ImageRebuild.ColumnsRebuilt == sp.width + env.width);
   });
   PlayFile(path, c.script);
   EXPECT_TRUE(checked);
 }
 
 // About 2.6 s played of an 8-second time axis at the near-end freezes.
-INSTANTIATE_TEST_SUITE_P(
-    Files, FileFreezeRun,
-    ::testing::Values(FileFreeze{"NearEndInF2", 1, 1, 3, "wait 4000\nkey Escape", 1, 0, 0.27, 0.4},
-                      FileFreeze{"NearEndInF5", 0, 2, 3, "wait 4000\nkey Escape", 0, 0, 0.27, 0.4},
-                      FileFreeze{"FreezeInF2", 1, 1, 6, "wait 3000\nclick 105\nwait 300\nkey Escape", 0, 2, 0.25, 0.45}),
-    [](const auto& info) { return std::string(info.param.what); });
+const char* kFreezeAt3s = "wait 3000\nclick 105\nwait 300\nkey Escape";
+const FileFreeze kFileFreezes[] = {{"NearEndInF2", 1, 1, 3, "wait 4000\nkey Escape", 1, 0, 0, 0.27, 0.4},
+                                   {"NearEndInF5", 0, 2, 3, "wait 4000\nkey Escape", 0, 0, 0, 0.27, 0.4},
+                                   {"FreezeInF2", 1, 1, 6, kFreezeAt3s, 0, 2, 0, 0.25, 0.45},
+                                   {"FreezeInF5", 0, 2, 6, kFreezeAt3s, 0, 0, 1, 0.25, 0.45}};
+INSTANTIATE_TEST_SUITE_P(Files, FileFreezeRun, ::testing::ValuesIn(kFileFreezes),
+                         [](const auto& info) { return std::string(info.param.what); });
 
 }  // namespace

