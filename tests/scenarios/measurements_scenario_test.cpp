@@ -2,14 +2,12 @@
 // and stored side by side, their bundle and export files, a bundle that cannot be written, and the
 // live figures and the view-only figures following a voice whose F0 changes.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "files/recording_reader.h"
-#include "files/recording_writer.h"
 #include "scenarios/scenario_support.h"
 #include "signals/voice_signals.h"
 
@@ -22,9 +20,8 @@ const char* const kMethods[] = {"criterion_25", "criterion_35", "criterion_50", 
 
 class MeasurementsScenario : public ::testing::Test {
  protected:
-  fs::path dir = fs::temp_directory_path() / ("tx-measure-" + std::to_string(::getpid()));
-  void SetUp() override { fs::create_directories(dir); }
-  void TearDown() override { fs::remove_all(dir); }
+  const ScratchDir scratch{"measure"};
+  const fs::path dir = scratch.dir;
 
   // A sustained two-channel vowel (or several joined) written as a WAV file; returns the truths.
   std::vector<testsig::KnownVoiceTruth> Write(const std::string& name,
@@ -38,9 +35,7 @@ class MeasurementsScenario : public ::testing::Test {
       frames.insert(frames.end(), f.begin(), f.end());
       truths.push_back(v.truth);
     }
-    std::string error;
-    EXPECT_TRUE(SaveSampleFile((dir / name).string(), 2, kRate, 16, testsig::ToInt16(frames), &error))
-        << error;
+    scratch.Wav(name, 2, testsig::ToInt16(frames));
     return truths;
   }
 
@@ -87,11 +82,10 @@ TEST_F(MeasurementsScenario, TwoFrozenVowelsSideBySideTheirBundleAndABundleThatC
   ASSERT_EQ(r.dumps.size(), 2u);
   const auto& d = r.dumps[0];
   ASSERT_EQ(d["mode"]["Frozen"], 1);
-  EXPECT_EQ(d["menu"]["40031"]["enabled"], true);
-  EXPECT_EQ(d["menu"]["40032"]["enabled"], true);
   const auto& m = d["measurements"];
-  EXPECT_EQ(m["window_open"], true);
-  EXPECT_EQ(m["live"], false);
+  EXPECT_EQ(
+      std::tuple(d["menu"]["40031"]["enabled"], d["menu"]["40032"]["enabled"], m["window_open"], m["live"]),
+      std::tuple(true, true, true, false));
   ExpectVoice(m["A"], t2[0], "A: the second vowel");
   ExpectVoice(m["B"], t1[0], "B: the stored first vowel");
   EXPECT_NEAR(m["difference"]["f0"]["mean_hz"].get<double>(), t1[0].f0MeanHz - t2[0].f0MeanHz, 0.8);
@@ -115,8 +109,7 @@ TEST_F(MeasurementsScenario, TwoFrozenVowelsSideBySideTheirBundleAndABundleThatC
   EXPECT_EQ(names, (std::vector<std::string>{"cycles.csv", "display.png", "sample-a.wav", "sample-b.wav",
                                              "spectrum.csv", "summary.json"}));
   const auto summary = nlohmann::json::parse(Slurp(bundle / "summary.json"));
-  EXPECT_EQ(summary["version"], "2.5");
-  EXPECT_EQ(summary["settings"]["rate"], kRate);
+  EXPECT_EQ(std::tuple(summary["version"], summary["settings"]["rate"]), std::tuple("2.5", kRate));
   EXPECT_DOUBLE_EQ(summary["A"]["f0"]["mean_hz"].get<double>(), m["A"]["f0"]["mean_hz"].get<double>());
   EXPECT_DOUBLE_EQ(summary["B"]["egg"]["cq"]["degg"]["mean"].get<double>(),
                    m["B"]["egg"]["cq"]["degg"]["mean"].get<double>());
@@ -131,8 +124,7 @@ TEST_F(MeasurementsScenario, TwoFrozenVowelsSideBySideTheirBundleAndABundleThatC
   for (const char* wav : {"sample-a.wav", "sample-b.wav"}) {
     RecordingPlayback opened = OpenRecordingForPlay((bundle / wav).string(), 0);
     ASSERT_TRUE(opened.ok) << wav << ": " << opened.message;
-    EXPECT_EQ(opened.info.channels, 2);
-    EXPECT_EQ(opened.info.sampleRate, kRate);
+    EXPECT_EQ(std::tuple(opened.info.channels, opened.info.sampleRate), std::tuple(2, kRate));
     const double seconds = summary[wav[7] == 'a' ? "A" : "B"]["seconds"].get<double>();
     EXPECT_NEAR(static_cast<double>(opened.playDataFrames) / kRate, seconds, 0.001) << wav;
   }
@@ -155,23 +147,15 @@ TEST_F(MeasurementsScenario, LiveFiguresAndTheViewOnlyFiguresFollowAVoiceWhoseF0
   // Back towards the start of the held sound, four view units a press.
   for (int i = 0; i < 520; ++i) script += "key shift+Left\n";
   script += "wait 100\ndump\nkey M\nkey Escape\n";
-  SessionOptions options;
-  options.script = script;
-  options.variant = 0;
-  options.inputFile = (dir / "glide.wav").string();
-  std::ostringstream out, err;
-  options.out = &out;
-  options.err = &err;
-  ASSERT_EQ(RunHeadlessSession(options), 0) << err.str();
-  std::vector<nlohmann::json> dumps;
-  std::istringstream lines(out.str());
-  for (std::string line; std::getline(lines, line);) dumps.push_back(nlohmann::json::parse(line));
+  const ScenarioResult r = RunScenario(script, 0, {}, "", (dir / "glide.wav").string());
+  ASSERT_EQ(r.status, 0) << r.errors;
+  const auto& dumps = r.dumps;
   ASSERT_EQ(dumps.size(), 4u);
   const auto f0 = [](const nlohmann::json& d) {
     return d["measurements"]["A"]["f0"]["mean_hz"].get<double>();
   };
-  EXPECT_EQ(dumps[0]["measurements"]["live"], true);
-  EXPECT_TRUE(dumps[0]["measurements"]["B"].is_null());
+  EXPECT_EQ(std::tuple(dumps[0]["measurements"]["live"], dumps[0]["measurements"]["B"]),
+            std::tuple(true, nullptr));
   EXPECT_NEAR(f0(dumps[0]), 150, 1.5);
   EXPECT_NEAR(f0(dumps[1]), 250, 2.5);
   // Frozen, view only: the 2048 frames at the freeze position, then near the start.
