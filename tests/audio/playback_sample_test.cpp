@@ -1,16 +1,12 @@
 // Play A and Play B of held samples on the whole program: what is heard, the target arrays, the
 // return to the frozen view it came from, ending early, the signals variant's channel choice and
 // an output device that cannot be opened.
-#include "display/sample_slots.h"
 #include "playback_fixture.h"
-#include "settings/analysis_settings.h"
-#include "settings/mode_state.h"
 
 namespace {
 
-constexpr int kRate = 22050;
-
-TEST_F(PlaybackTest, PlayAOfASampleFrozenThreeSecondsAfterRunSoundsThreeSecondsThenSilenceAndReturnsToTheFrozenLiveView) {
+TEST_F(PlaybackTest,
+       PlayAOfASampleFrozenThreeSecondsAfterRunSoundsThreeSecondsThenSilenceAndReturnsToTheFrozenLiveView) {
   Open(1);
   Hear(testsig::Sine(440, 8000, kRate, kRate), 1);
   long long stepsPlaying = 0;
@@ -31,11 +27,11 @@ TEST_F(PlaybackTest, PlayAOfASampleFrozenThreeSecondsAfterRunSoundsThreeSecondsT
   // About 3 s of the sine, then silence to the end of the buffer.
   auto loud = [&](size_t from, size_t count) {
     int peak = 0;
-    for (size_t f = from; f < from + count; ++f) peak = std::max(peak, std::abs(static_cast<int>(w.heard[f])));
+    for (size_t f = from; f < from + count; ++f)
+      peak = std::max(peak, std::abs(static_cast<int>(w.heard[f])));
     return peak;
   };
-  EXPECT_GT(loud(kRate / 2, kRate), 7000);
-  EXPECT_GT(loud(2 * kRate, kRate / 2), 7000);
+  EXPECT_GT(std::min(loud(kRate / 2, kRate), loud(2 * kRate, kRate / 2)), 7000);
   EXPECT_EQ(loud(3 * kRate + kRate / 10, 4 * kRate), 0);
   // The analysis ran on over the silent part (the held length of a live sample is the buffer).
   EXPECT_GT(stepsPlaying, 8 * 40);
@@ -44,18 +40,9 @@ TEST_F(PlaybackTest, PlayAOfASampleFrozenThreeSecondsAfterRunSoundsThreeSecondsT
   EXPECT_TRUE(frozenWithCapture);
   const auto& opens = sound->Opens();
   ASSERT_GE(opens.size(), 3u);
-  EXPECT_EQ(std::make_tuple(opens[0].input, opens[1].input, opens[2].input), std::make_tuple(true, false, true));
+  EXPECT_EQ(std::make_tuple(opens[0].input, opens[1].input, opens[2].input),
+            std::make_tuple(true, false, true));
   EXPECT_GT(opens[2].atMs, w.atMs + 7900);
-}
-
-TEST_F(PlaybackTest, FreezeDuringPlayAEndsItEarly) {
-  Open(1);
-  Run("wait 3000\nclick 105\nwait 300\nclick 102\nwait 1000\nclick 105\nwait 500\nkey Escape");
-  ASSERT_EQ(sound->Writes().size(), 1u);
-  const auto& w = sound->Writes()[0];
-  EXPECT_FALSE(w.completed);
-  EXPECT_NEAR(static_cast<double>(w.heard.size()), kRate, kRate / 10);
-  EXPECT_EQ(Output.PlaybackDevice, nullptr);
 }
 
 TEST_F(PlaybackTest, PlayBInOverlayDrawsIntoTheBTracesAndRestoresSpectrumBAfter) {
@@ -83,7 +70,8 @@ TEST_F(PlaybackTest, PlayBInOverlayDrawsIntoTheBTracesAndRestoresSpectrumBAfter)
 
 TEST_F(PlaybackTest, TheSignalsVariantSoundsOnlyTheChosenChannel) {
   Open(2);
-  Hear(testsig::Interleave(testsig::Sine(440, 8000, kRate, kRate), testsig::Sine(125, 6000, kRate, kRate)), 2);
+  Hear(testsig::Interleave(testsig::Sine(440, 8000, kRate, kRate), testsig::Sine(125, 6000, kRate, kRate)),
+       2);
   // Every frozen sample goes to Sample B at once; "&Play Zizivuv" plays it.
   Run("set ListenChannel 0\nwait 2000\nclick 105\nwait 300\nclick 103\nwait 500\nclick 105\nwait 300\n"
       "set ListenChannel 1\nclick 103\nwait 500\nclick 105\nwait 300\nkey Escape");
@@ -93,19 +81,27 @@ TEST_F(PlaybackTest, TheSignalsVariantSoundsOnlyTheChosenChannel) {
             std::make_tuple(2, uint16_t{0}, kPlaybackLevel, kPlaybackLevel, uint16_t{0}));
 }
 
-TEST_F(PlaybackTest, AnOutputDeviceThatCannotBeOpenedEndsPlayAAndReturnsToTheFrozenView) {
+// An output that cannot be opened ends Play A with a message and the frozen view comes back; the next
+// Play A sounds, and a freeze during it ends it early.
+TEST_F(PlaybackTest, AnOutputThatCannotBeOpenedEndsPlayAAndAFreezeDuringPlayAEndsItEarly) {
   Open(1);
   bool backFrozen = false;
   backend->onPresent = [&] {
     if (!backend->MessageBoxes().empty() && Mode.Frozen && !Mode.PlayingSignals && Mode.CaptureStarted)
       backFrozen = true;
   };
-  Run("wait 2000\nclick 105\nwait 300\ndevice output fail\nclick 102\nwait 1000\nkey Escape");
+  Run("wait 2000\nclick 105\nwait 300\ndevice output fail\nclick 102\nwait 1000\ndevice output ok\nclick "
+      "102\n"
+      "wait 1000\nclick 105\nwait 500\nkey Escape");
   const auto& boxes = backend->MessageBoxes();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(std::make_tuple(boxes[0].text, boxes[0].icon, backFrozen),
             std::make_tuple("Cannot Open Audio Device", MessageIcon::Stop, true));
-  EXPECT_TRUE(sound->Writes().empty());
+  ASSERT_EQ(sound->Writes().size(), 1u);
+  const auto& w = sound->Writes()[0];
+  EXPECT_FALSE(w.completed);
+  EXPECT_NEAR(static_cast<double>(w.heard.size()), kRate, kRate / 10);
+  EXPECT_EQ(Output.PlaybackDevice, nullptr);
 }
 
 // Keys reach commands whose buttons are disabled; each handler refuses what its button would not
@@ -126,14 +122,13 @@ TEST_F(PlaybackTest, KeysOfDisabledButtonsDoNothingAndPlayCyclesOverALiveViewKee
   std::string script = "wait 1000\nkey A\nkey S\nwait 200\nkey Space\nwait 300\nkey R\n";
   for (int cycle = 0; cycle < 4; ++cycle) script += "key A\nwait 200\nkey A\nkey P\nwait 8500\n";
   Run(script + "key Escape");
-  EXPECT_FALSE(storedWhileLive);
-  EXPECT_TRUE(backend->FileDialogs().empty());  // neither a record file nor a file to play was asked for
+  // Neither a record file nor a file to play was asked for.
+  EXPECT_EQ(std::make_tuple(storedWhileLive, backend->FileDialogs().empty()), std::make_tuple(false, true));
   ASSERT_EQ(sound->Writes().size(), 4u);
   for (const auto& w : sound->Writes()) EXPECT_TRUE(w.completed);
   // One input open for the run and one after each playback, nothing nested in between.
-  int inputs = 0;
-  for (const auto& o : sound->Opens()) inputs += o.input ? 1 : 0;
-  EXPECT_EQ(inputs, 5);
+  EXPECT_EQ(
+      std::count_if(sound->Opens().begin(), sound->Opens().end(), [](const auto& o) { return o.input; }), 5);
   ASSERT_EQ(depthAfterPlay.size(), 4u);
   for (uintptr_t d : depthAfterPlay) EXPECT_EQ(d, depthAfterPlay[0]);
   EXPECT_EQ(Mode.IdleState, 1);
@@ -151,12 +146,12 @@ TEST_F(PlaybackTest, PlayAAndPlayBOfAFileFrozenEarlySoundOnlyTheHeldPart) {
   for (const auto& o : sound->Opens()) EXPECT_FALSE(o.input);
   ASSERT_EQ(sound->Writes().size(), 3u);  // the file, Play A, Play B
   const int held = Samples.HeldBytesA;
-  EXPECT_GT(held, kRate * 4 / 4);
-  EXPECT_LT(held, kRate * 4);
+  EXPECT_TRUE(held > kRate * 4 / 4 && held < kRate * 4) << held;
   EXPECT_EQ(Samples.HeldBytesB, held);
   for (size_t w = 1; w < 3; ++w) {
-    EXPECT_EQ(sound->Writes()[w].data.size(), static_cast<size_t>(held)) << w;
-    EXPECT_TRUE(sound->Writes()[w].completed) << w;
+    EXPECT_EQ(std::make_tuple(sound->Writes()[w].data.size(), sound->Writes()[w].completed),
+              std::make_tuple(static_cast<size_t>(held), true))
+        << w;
     EXPECT_EQ(Heard(w, 100), RampValue(Samples.SampleStartMs * kRate / 1000 + 100)) << w;
   }
   EXPECT_EQ(Mode.IdleState, 1);
