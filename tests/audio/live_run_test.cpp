@@ -13,9 +13,6 @@
 
 namespace {
 
-constexpr int kRate = 22050;
-constexpr double kBinHz = kRate / 2048.0;
-
 int PeakBin(const int16_t* spectrum) {
   return static_cast<int>(std::max_element(spectrum + 4, spectrum + 1024) - spectrum);
 }
@@ -26,28 +23,6 @@ bool AllAre(It from, It to, int16_t value) {
 }
 
 bool FollowsIndex(int16_t a, int16_t b) { return b == RampValue(a + 1); }
-
-TEST_F(LiveRunTest, ASineShowsItsPeakAtItsBinAndTheBlocksAreFreedAtTheEnd) {
-  sound->source.sineHz = 440;
-  Open(1);
-  int during = -1;
-  backend->onPresent = [&] { during = Mode.OpenBlockCount; };
-  Run("wait 1500\nkey Escape");
-  EXPECT_GT(LiveLoop.StepsDrawn, 20);
-  const int bin = RoundHalfUp(440 / kBinHz);  // 40.87 -> 41
-  EXPECT_EQ(std::make_tuple(PeakBin(Samples.SpectrumA.data()), PeakBin(LiveLoop.LatestSpectrum.data()),
-                            PeakBin(DisplayInputs.SpectrogramColumnData.data())),
-            std::make_tuple(bin, bin, bin));
-  EXPECT_EQ(during, 3);  // stream block and the two buffer headers
-  EXPECT_EQ(std::make_tuple(Mode.StopRequested, Mode.OpenBlockCount, Mode.CaptureStarted, Mode.IdleState),
-            std::make_tuple(1, 0, 0, 1));
-  EXPECT_EQ(sound->ActiveInput(), nullptr);
-  EXPECT_EQ(MainUi.cursor, CursorShape::Arrow);
-  // A second run starts cleanly from there.
-  Run("wait 300\nkey Escape");
-  EXPECT_EQ(Mode.OpenBlockCount, 0);
-  EXPECT_EQ(sound->Opens().size(), 2u);
-}
 
 // The one-channel variant, F0 on: the glottogram arrays are never written. (Its difference spectrum,
 // the audio against silence: loop_rules_test.)
@@ -132,17 +107,19 @@ TEST_F(LiveRunTest,
   EXPECT_EQ(SampleAt(a, frames - 1, 2, 0), RampValue(positionAtFreeze - 1));
 }
 
-// The frequency scale changed while frozen (the options dialog's bar): the held spectrogram is
-// computed again for the new range, so a 3.7 kHz tone sits where the new scale says.
-TEST_F(LiveRunTest, AScaleChangeWhileFrozenRebuildsTheHeldSpectrogram) {
+// A 3.7 kHz sine: its peak at its bin in every spectrum. The frequency scale changed while frozen
+// (the options dialog's bar): the held spectrogram is computed again for the new range, so the
+// tone sits where the new scale says. At the end the blocks are freed; a second run starts cleanly.
+TEST_F(LiveRunTest,
+       ASineShowsItsPeakAtItsBinAScaleChangeWhileFrozenRebuildsTheHeldSpectrogramAndTheEndFreesAll) {
   sound->source.sineHz = 3700;
   Open(0);
   SetSettingByName("DisplayModeButton", ID_DISPLAY_F1);
   // The mean frequency of the brightest rows of a held column, by the scale in force.
   auto toneHz = [] {
     const PanelRect p = Display.Panels.Spectrogram;
-    const int plotHeight = p.height - Display.TextHeight - 4, top = p.bottom - p.height;
-    const int x = p.x + p.width / 10;
+    const int plotHeight = p.height - Display.TextHeight - 4, top = p.bottom - p.height,
+              x = p.x + p.width / 10;
     int best = 0;
     double sum = 0, count = 0;
     for (int y = top; y <= top + plotHeight; ++y) {
@@ -152,9 +129,17 @@ TEST_F(LiveRunTest, AScaleChangeWhileFrozenRebuildsTheHeldSpectrogram) {
     }
     return sum / count / plotHeight * AnalysisSettings.FreqScaleHz;
   };
+  const int bin = RoundHalfUp(3700 / (kRate / 2048.0));  // 343.6 -> 344
   double before = 0, after = 0;
+  int during = -1, peaks = 0;
   backend->onPresent = [&] {
-    if (!Mode.Frozen || Mode.FreezePending) return;
+    during = Mode.OpenBlockCount;
+    if (!Mode.Frozen) {
+      peaks += PeakBin(Samples.SpectrumA.data()) == bin && PeakBin(LiveLoop.LatestSpectrum.data()) == bin &&
+               PeakBin(DisplayInputs.SpectrogramColumnData.data()) == bin;
+      return;
+    }
+    if (Mode.FreezePending) return;
     DialogModel* d = OpenOptionsDialogModel();
     if (!d) {
       before = toneHz();
@@ -165,14 +150,24 @@ TEST_F(LiveRunTest, AScaleChangeWhileFrozenRebuildsTheHeldSpectrogram) {
     }
   };
   Run("wait 1500\nclick 105\nwait 300\nmenu 40007\nwait 300\nkey Escape");
+  EXPECT_GT(LiveLoop.StepsDrawn, 20);
+  EXPECT_GT(peaks, 20);
   EXPECT_EQ(AnalysisSettings.FreqScaleHz, 8000);
   EXPECT_NEAR(before, 3700, 100);
   EXPECT_NEAR(after, 3700, 100);
+  EXPECT_EQ(during, 3);  // stream block and the two buffer headers
+  EXPECT_EQ(std::make_tuple(Mode.StopRequested, Mode.OpenBlockCount, Mode.CaptureStarted, Mode.IdleState),
+            std::make_tuple(1, 0, 0, 1));
+  EXPECT_EQ(sound->ActiveInput(), nullptr);
+  EXPECT_EQ(MainUi.cursor, CursorShape::Arrow);
+  // With the options dialog closed, a second run starts cleanly from there.
+  OpenOptionsDialogModel()->procedure(*OpenOptionsDialogModel(), WM_COMMAND, IDOK, 0);
+  Run("wait 300\nkey Escape");
+  EXPECT_EQ(std::make_tuple(Mode.OpenBlockCount, sound->Opens().size()), std::make_tuple(0, 2u));
 }
 
 // A device that stops delivering after a while (a microphone unplugged).
-class StallingInput : public SoundInput {
- public:
+struct StallingInput : SoundInput {
   StallingInput(std::unique_ptr<SoundInput> inner, double stallAtMs)
       : inner_(std::move(inner)), stallAt_(stallAtMs) {}
   bool AddBuffer(int index, uint8_t* data, size_t bytes) override {
@@ -184,14 +179,11 @@ class StallingInput : public SoundInput {
   void Close() override { inner_->Close(); }
   int64_t PositionFrames() override { return inner_->PositionFrames(); }
   bool Healthy() override { return NowMs() < stallAt_; }
-
- private:
   std::unique_ptr<SoundInput> inner_;
   double stallAt_;
 };
 
-class StallingSystem : public SoundSystem {
- public:
+struct StallingSystem : SoundSystem {
   StallingSystem(SimSoundSystem& sim, double stallAtMs) : sim_(sim), stallAt_(stallAtMs) {}
   std::unique_ptr<SoundInput> OpenInput(const SoundFormat& f, const std::string& = {}) override {
     auto in = sim_.OpenInput(f);
@@ -200,8 +192,6 @@ class StallingSystem : public SoundSystem {
   std::unique_ptr<SoundOutput> OpenOutput(const SoundFormat& f, const std::string& = {}) override {
     return sim_.OpenOutput(f);
   }
-
- private:
   SimSoundSystem& sim_;
   double stallAt_;
 };
