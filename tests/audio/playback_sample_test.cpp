@@ -5,20 +5,29 @@
 
 namespace {
 
+// Play A of a sample frozen 3 s after Run: first with an output that cannot be opened (a message,
+// the frozen view comes back), then for real, then again ended early by a freeze.
 TEST_F(PlaybackTest,
-       PlayAOfASampleFrozenThreeSecondsAfterRunSoundsThreeSecondsThenSilenceAndReturnsToTheFrozenLiveView) {
+       PlayAOfASampleFrozenThreeSecondsAfterRunSoundsThreeSecondsThenSilenceAndAFreezeEndsItEarly) {
   Open(1);
   Hear(testsig::Sine(440, 8000, kRate, kRate), 1);
-  long long stepsPlaying = 0;
-  bool frozenWithCapture = false;
+  long long stepsPlaying = 0, lastStart = 0;
+  bool frozenWithCapture = false, backFrozen = false;
   backend->onPresent = [&] {
-    if (Mode.PlayingSignals) ++stepsPlaying;
-    if (Mode.Frozen && !Mode.PlayingSignals && Mode.CaptureStarted && sound->Writes().size() == 1 &&
-        sound->Writes()[0].completed)
+    if (Mode.PlayingSignals)
+      ++stepsPlaying, lastStart = std::max<long long>(lastStart, SignalPlay.LastSegmentStart);
+    if (!Mode.Frozen || Mode.PlayingSignals || !Mode.CaptureStarted) return;
+    backFrozen = !backend->MessageBoxes().empty();
+    if (sound->Writes().size() == 1 && sound->Writes()[0].completed)
       frozenWithCapture = Capture.CaptureDevice != nullptr;
   };
-  Run("wait 3000\nclick 105\nwait 300\nclick 102\nwait 9000\nkey Escape");
-  ASSERT_EQ(sound->Writes().size(), 1u);
+  Run("wait 3000\nclick 105\nwait 300\ndevice output fail\nclick 102\nwait 1000\ndevice output ok\n"
+      "click 102\nwait 9000\nclick 102\nwait 1000\nclick 105\nwait 500\nkey Escape");
+  const auto& boxes = backend->MessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(std::make_tuple(boxes[0].text, boxes[0].icon, backFrozen),
+            std::make_tuple("Cannot Open Audio Device", MessageIcon::Stop, true));
+  ASSERT_EQ(sound->Writes().size(), 2u);
   const auto& w = sound->Writes()[0];
   // The whole buffer, once, to its end.
   EXPECT_EQ(std::make_tuple(w.completed, w.loops, w.data.size()),
@@ -35,14 +44,19 @@ TEST_F(PlaybackTest,
   EXPECT_EQ(loud(3 * kRate + kRate / 10, 4 * kRate), 0);
   // The analysis ran on over the silent part (the held length of a live sample is the buffer).
   EXPECT_GT(stepsPlaying, 8 * 40);
-  EXPECT_GT(SignalPlay.LastSegmentStart, 7 * kRate);
-  // Back in the frozen live view, the capture device running again; Escape then reset it.
+  EXPECT_GT(lastStart, 7 * kRate);
+  // Back in the frozen live view, the capture device running again only after the whole buffer.
   EXPECT_TRUE(frozenWithCapture);
   const auto& opens = sound->Opens();
-  ASSERT_GE(opens.size(), 3u);
-  EXPECT_EQ(std::make_tuple(opens[0].input, opens[1].input, opens[2].input),
-            std::make_tuple(true, false, true));
-  EXPECT_GT(opens[2].atMs, w.atMs + 7900);
+  const auto back =
+      std::find_if(opens.begin(), opens.end(), [&](const auto& o) { return o.input && o.atMs > w.atMs; });
+  ASSERT_NE(back, opens.end());
+  EXPECT_GT(back->atMs, w.atMs + 7900);
+  // The second Play A, frozen after a second.
+  const auto& early = sound->Writes()[1];
+  EXPECT_FALSE(early.completed);
+  EXPECT_NEAR(static_cast<double>(early.heard.size()), kRate, kRate / 10);
+  EXPECT_EQ(Output.PlaybackDevice, nullptr);
 }
 
 TEST_F(PlaybackTest, PlayBInOverlayDrawsIntoTheBTracesAndRestoresSpectrumBAfter) {
@@ -79,29 +93,6 @@ TEST_F(PlaybackTest, TheSignalsVariantSoundsOnlyTheChosenChannel) {
   ASSERT_EQ(w.size(), 2u);
   EXPECT_EQ(std::make_tuple(w[0].format.channels, w[0].left, w[0].right, w[1].left, w[1].right),
             std::make_tuple(2, uint16_t{0}, kPlaybackLevel, kPlaybackLevel, uint16_t{0}));
-}
-
-// An output that cannot be opened ends Play A with a message and the frozen view comes back; the next
-// Play A sounds, and a freeze during it ends it early.
-TEST_F(PlaybackTest, AnOutputThatCannotBeOpenedEndsPlayAAndAFreezeDuringPlayAEndsItEarly) {
-  Open(1);
-  bool backFrozen = false;
-  backend->onPresent = [&] {
-    if (!backend->MessageBoxes().empty() && Mode.Frozen && !Mode.PlayingSignals && Mode.CaptureStarted)
-      backFrozen = true;
-  };
-  Run("wait 2000\nclick 105\nwait 300\ndevice output fail\nclick 102\nwait 1000\ndevice output ok\nclick "
-      "102\n"
-      "wait 1000\nclick 105\nwait 500\nkey Escape");
-  const auto& boxes = backend->MessageBoxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(std::make_tuple(boxes[0].text, boxes[0].icon, backFrozen),
-            std::make_tuple("Cannot Open Audio Device", MessageIcon::Stop, true));
-  ASSERT_EQ(sound->Writes().size(), 1u);
-  const auto& w = sound->Writes()[0];
-  EXPECT_FALSE(w.completed);
-  EXPECT_NEAR(static_cast<double>(w.heard.size()), kRate, kRate / 10);
-  EXPECT_EQ(Output.PlaybackDevice, nullptr);
 }
 
 // Keys reach commands whose buttons are disabled; each handler refuses what its button would not
