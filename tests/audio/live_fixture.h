@@ -47,10 +47,7 @@ class LiveRunTest : public ::testing::Test {
   // A fresh program state on a new backend with `config`; the simulated devices go first, they
   // belong to the backend they were made for.
   void Start(const HeadlessConfig& config) {
-    ResetProgramState();
-    Capture = CaptureState{};
-    LiveLoop = LiveLoopState{};
-    LiveView = LiveViewState{};
+    ResetProgramState();  // also the capture, loop, view, playback and output states
     sound.reset();
     backend = std::make_unique<ObservingBackend>(config);
     sound = std::make_unique<SimSoundSystem>(*backend);

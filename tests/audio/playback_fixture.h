@@ -19,9 +19,6 @@ class PlaybackTest : public LiveRunTest {
  protected:
   void SetUp() override {
     LiveRunTest::SetUp();
-    FilePlay = FilePlaybackState{};
-    Output = OutputDeviceState{};
-    SignalPlay = SignalPlaybackState{};
     dir = std::filesystem::temp_directory_path() /
           ("tx-playback-" + std::to_string(::getpid()) + "-" +
            ::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -29,9 +26,6 @@ class PlaybackTest : public LiveRunTest {
   }
   void TearDown() override {
     LiveRunTest::TearDown();
-    FilePlay = FilePlaybackState{};
-    Output = OutputDeviceState{};
-    SignalPlay = SignalPlaybackState{};
     std::error_code ec;
     std::filesystem::remove_all(dir, ec);
   }

@@ -12,48 +12,42 @@ namespace {
 
 using nlohmann::json;
 
-TEST(ScenarioShell, EachVariantStartsIdleAndTheDumpShowsIt) {
-  // The control sets themselves are pinned by tests/app; here the dump a script reads.
+// Each variant starts idle and the dump shows it (the control sets themselves are pinned by
+// tests/app; here the dump a script reads). Then live analysis through the whole program (its
+// frozen figures in detail: tests/audio): the loop runs on after a freeze, and closing the window
+// while it runs freezes, resets and ends.
+TEST(ScenarioShell, EachVariantStartsIdleAndLiveAnalysisRunsOnAfterAFreezeAndEndsWithTheWindow) {
   const char* captions[] = {"Taldrinex version 2.5", "TX-RadaDuza version 2.5", "TX-Zizivuv version 2.5"};
   for (int v : {0, 1, 2}) {
     SCOPED_TRACE(v);
-    ScenarioResult r = RunScenario("dump\n", v);
-    EXPECT_EQ(r.status, 0) << r.errors;
-    ASSERT_EQ(r.dumps.size(), 1u);
+    const char* live =
+        "set F0Measurement 1057\nclick 102\nwait 3000\nclick 105\nwait 200\ndump\n"
+        "click 105\nwait 500\ndump\n";
+    ScenarioResult r = RunScenario(std::string("dump\n") + (v == 0 ? live : ""), v);
+    ASSERT_EQ(r.status, 0) << r.errors;
+    ASSERT_EQ(r.dumps.size(), v == 0 ? 3u : 1u);
     const json& d = r.dumps[0];
-    EXPECT_EQ(std::tuple(d["variant"], d["caption"], d["mode"]["IdleState"], d["mode"]["StopRequested"]),
-              std::tuple(v, captions[v], 1, 1));
-    EXPECT_EQ(d["buttons"].size(), v == 2 ? 5u : 7u);
     const json& run = d["buttons"]["102"];
-    EXPECT_EQ(std::tuple(run["caption"], run["enabled"], run["pressed"], run["visible"]),
-              std::tuple("&Run", true, false, true));
-    EXPECT_EQ(std::tuple(d["menu"]["40011"]["enabled"], d["menu"]["40013"]["enabled"]),
-              std::tuple(true, false));
-    EXPECT_TRUE(d["messages"].empty());
+    EXPECT_EQ(std::tuple(d["variant"], d["caption"], d["mode"]["IdleState"], d["mode"]["StopRequested"],
+                         d["buttons"].size(), run["caption"], run["enabled"], run["pressed"], run["visible"]),
+              std::tuple(v, captions[v], 1, 1, v == 2 ? 5u : 7u, "&Run", true, false, true));
+    EXPECT_EQ(std::tuple(d["menu"]["40011"]["enabled"], d["menu"]["40013"]["enabled"], d["messages"].empty()),
+              std::tuple(true, false, true));
     // 796 x 596 centred on the 1024 x 768 default screen.
     EXPECT_EQ(std::tuple(d["window"]["width"], d["window"]["x"], d["window"]["client_width"]),
               std::tuple(796, (1024 - 796) / 2, 780));
+    if (v != 0) continue;
+    const auto &frozen = r.dumps[1]["loop"], &running = r.dumps[2];
+    EXPECT_EQ(r.dumps[1]["mode"]["Frozen"], 1);
+    EXPECT_NEAR(frozen["F0A"].get<int>(), 220, 22050.0 / 2048);  // the default input: 220 Hz
+    EXPECT_GT(frozen["AchievedUpdatePeriodMs"].get<int>(), 0);
+    EXPECT_EQ(std::tuple(running["mode"]["Frozen"], running["mode"]["CaptureStarted"],
+                         running["buttons"]["105"]["enabled"]),
+              std::tuple(0, 1, true));
+    EXPECT_GT(running["mode"]["SpectrogramColumn"].get<int>(), 0) << "the loop ran on";
+    // The script ended with the run going: the user's closes froze, reset and then ended the program.
+    EXPECT_EQ(std::tuple(Mode.OpenBlockCount, Mode.StopRequested), std::tuple(0, 1));
   }
-}
-
-// Live analysis through the whole program (its frozen figures in detail: tests/audio): the loop
-// runs on after a freeze, and closing the window while it runs freezes, resets and ends.
-TEST(LiveScenario, TheLoopRunsOnAfterAFreezeAndClosingDuringARunReleasesEverything) {
-  ScenarioResult r = RunScenario(
-      "set F0Measurement 1057\nclick 102\nwait 3000\nclick 105\nwait 200\ndump\nclick 105\nwait 500\ndump\n",
-      0);
-  ASSERT_EQ(r.status, 0) << r.errors;
-  ASSERT_EQ(r.dumps.size(), 2u);
-  const auto &frozen = r.dumps[0]["loop"], &live = r.dumps[1];
-  EXPECT_EQ(r.dumps[0]["mode"]["Frozen"], 1);
-  EXPECT_NEAR(frozen["F0A"].get<int>(), 220, 22050.0 / 2048);  // the default input: 220 Hz
-  EXPECT_GT(frozen["AchievedUpdatePeriodMs"].get<int>(), 0);
-  EXPECT_EQ(
-      std::tuple(live["mode"]["Frozen"], live["mode"]["CaptureStarted"], live["buttons"]["105"]["enabled"]),
-      std::tuple(0, 1, true));
-  EXPECT_GT(live["mode"]["SpectrogramColumn"].get<int>(), 0) << "the loop ran on";
-  // The script ended with the run going: the user's closes froze, reset and then ended the program.
-  EXPECT_EQ(std::tuple(Mode.OpenBlockCount, Mode.StopRequested), std::tuple(0, 1));
 }
 
 TEST(ScenarioShell, TheRunnerRefusesWhatItCannotCarryOut) {
