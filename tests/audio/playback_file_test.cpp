@@ -46,46 +46,39 @@ TEST_F(PlaybackTest, ATwoSecondStereoFilePlaysAboutOnePointSixSecondsAndFreezesW
             std::make_tuple(false, true, 1, 1));
 }
 
-TEST_F(PlaybackTest, AThirtySecondFileStartedAtTwentySecondsPlaysItsLastTenSecondsThroughTheRefills) {
+// Then releasing the near-end freeze plays again from the start of the held part.
+TEST_F(PlaybackTest, AThirtySecondFileStartedAtTwentySecondsPlaysItsLastTenSecondsAndResumesAtTheHeldPart) {
   Open(1);
   const std::string path = Recording("thirty.wav", testsig::IndexRamp(30 * kRate, 1), 1);
-  // The Starting Point dialog comes up (the file is longer than 8 s): 20 s.
   long long offsetWhenFrozen = -1;
+  int refilled = 0;
+  SampleSlots held;  // as the near-end freeze left them
   backend->onPresent = [&] {
-    if (Mode.Frozen) offsetWhenFrozen = Activity.PlayStartOffset;
+    if (Mode.Frozen && sound->Writes().size() == 1)
+      offsetWhenFrozen = Activity.PlayStartOffset, refilled = FilePlay.HalvesRefilled, held = Samples;
   };
-  PlayFile(path, "answer scroll 1110 thumb 20\nanswer dialog ok\nwait 12000\nkey Escape");
-  ASSERT_EQ(sound->Writes().size(), 1u);
+  // The Starting Point dialog comes up (the file is longer than 8 s): 20 s.
+  PlayFile(path,
+           "answer scroll 1110 thumb 20\nanswer dialog ok\nwait 12000\nclick 105\nwait 1000\nkey Escape");
+  ASSERT_EQ(sound->Writes().size(), 2u);
   const auto& w = sound->Writes()[0];
   EXPECT_EQ(std::make_pair(w.left, w.right),
-            std::make_pair(kPlaybackLevel, kPlaybackLevel));  // one channel: both sides
+            std::make_pair(kPlaybackLevel, kPlaybackLevel));  // one channel: both
   const int64_t heard = static_cast<int64_t>(w.heard.size());
   EXPECT_TRUE(heard >= 10 * kRate - 4 * 2048 && heard < 10 * kRate - 3 * 2048) << heard;
   // Every frame heard is the file's, from 20 s on: the halves were refilled in time and in order.
   for (int64_t f = 0; f < heard; ++f) ASSERT_EQ(Heard(0, f), RampValue(20 * kRate + f)) << f;
-  EXPECT_GE(FilePlay.HalvesRefilled, 2);
-  // Sample A: the last 8 s played, less 1024 frames, from the file; playing would resume there.
+  EXPECT_GE(refilled, 2);
+  // Sample A: the last 8 s played, less 1024 frames, from the file; playing resumes there.
   const int64_t start = offsetWhenFrozen / 2;
-  EXPECT_NEAR(Samples.SampleStartMs, start * 1000.0 / kRate, 1);
+  EXPECT_NEAR(held.SampleStartMs, start * 1000.0 / kRate, 1);
   EXPECT_NEAR(start, 20 * kRate + heard - 8 * kRate - 1024, 4);
-  EXPECT_EQ(Samples.HeldBytesA, Samples.SampleBytes);
-  ExpectHeldRamp(start, 113);
-}
-
-TEST_F(PlaybackTest, ReleasingFreezeAfterTheNearEndFreezePlaysAgainFromTheStartOfTheHeldPart) {
-  Open(1);
-  const std::string path = Recording("twelve.wav", testsig::IndexRamp(12 * kRate, 1), 1);
-  PlayFile(path,
-           "answer scroll 1110 thumb 0\nanswer dialog ok\nwait 12500\nclick 105\nwait 1000\nkey Escape");
-  ASSERT_EQ(sound->Writes().size(), 2u);
-  const int64_t firstHeard = static_cast<int64_t>(sound->Writes()[0].heard.size());
-  EXPECT_GE(firstHeard, 12 * kRate - 4 * 2048);
-  // The held part began 8 s and 1024 frames before the freeze; playing resumes there.
-  const int64_t resumeFrame = firstHeard - 8 * kRate - 1024;
+  EXPECT_EQ(held.HeldBytesA, held.SampleBytes);
+  ExpectHeldRamp(start, 113, held);
   const auto& again = sound->Writes()[1];
   ASSERT_GT(again.heard.size(), 1000u);
   const int64_t first = Heard(1, 0);
-  EXPECT_NEAR(first, RampValue(resumeFrame), 4);
+  EXPECT_NEAR(first, RampValue(start), 4);
   for (size_t f = 0; f < again.heard.size(); f += 89) ASSERT_EQ(Heard(1, f), RampValue(first + f)) << f;
 }
 

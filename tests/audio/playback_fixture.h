@@ -48,10 +48,9 @@ class PlaybackTest : public LiveRunTest {
     SendMainMessage(WM_COMMAND, CMD_PLAY_FILE, 0);
   }
   // Sample A holds the recording's frames from `first` on (each `step`-th frame looked at).
-  void ExpectHeldRamp(int64_t first, int step) {
-    const int channels = Samples.SampleChannels;
-    for (int f = 0; f < Samples.HeldBytesA / (2 * channels); f += step)
-      ASSERT_EQ(SampleAt(Samples.SampleA, f, channels), RampValue(first + f)) << f;
+  void ExpectHeldRamp(int64_t first, int step, const SampleSlots& s = Samples) {
+    for (int f = 0; f < s.HeldBytesA / (2 * s.SampleChannels); f += step)
+      ASSERT_EQ(SampleAt(s.SampleA, f, s.SampleChannels), RampValue(first + f)) << f;
   }
   // The value of channel `c` in frame `f` of what write `w` sounded.
   int16_t Heard(size_t w, size_t f, int c = 0) const {
