@@ -43,10 +43,11 @@ int PlainPeakBin(const std::vector<int16_t>& v, int maxMoveRight) {
   const int points = static_cast<int>(v.size());
   auto at = [&](int k) { return static_cast<int>(v[std::clamp(k, 0, points - 1)]); };
   for (int k = 0; k < points; ++k) {
-    if (at(k) > at(k - 2) + 10 && at(k) > at(k + 2) + 10 && at(k - 4) < at(k - 2) && at(k + 4) < at(k + 2)) {
-      for (int moved = 0; moved < maxMoveRight && k + 1 < points && v[k + 1] >= v[k]; ++moved) ++k;
-      return k;
-    }
+    if (at(k) <= at(k - 2) + 10 || at(k) <= at(k + 2) + 10 || at(k - 4) >= at(k - 2) ||
+        at(k + 4) >= at(k + 2))
+      continue;
+    for (int moved = 0; moved < maxMoveRight && k + 1 < points && v[k + 1] >= v[k]; ++moved) ++k;
+    return k;
   }
   return -1;
 }
@@ -60,14 +61,9 @@ std::vector<int16_t> Averaged(const std::vector<int16_t>& history, int count, in
 
 // Values of one of several kinds: full 16-bit range, dB-like (-120..20), the extremes only.
 int16_t Value(std::mt19937& rng, int kind) {
-  switch (kind) {
-    case 0:
-      return static_cast<int16_t>(std::uniform_int_distribution<int>(-32768, 32767)(rng));
-    case 1:
-      return static_cast<int16_t>(std::uniform_int_distribution<int>(-120, 20)(rng));
-    default:
-      return rng() & 1 ? int16_t{32767} : int16_t{-32768};
-  }
+  if (kind == 2) return rng() & 1 ? int16_t{32767} : int16_t{-32768};
+  return static_cast<int16_t>(
+      std::uniform_int_distribution<int>(kind == 0 ? -32768 : -120, kind == 0 ? 32767 : 20)(rng));
 }
 
 TEST(AnalysisStepEquivalence, AveragesMatchThePlainLoopForEveryCountAndValueRange) {

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
 TEST(FreezeCopy, ViewPositionOfAFreshFreeze) {
   EXPECT_EQ(std::make_tuple(FreezeViewPosition(3000, 8), FreezeViewPosition(100, 8),
                             FreezeViewPosition(10000, 8), FreezeViewPosition(4000, 4)),
@@ -34,5 +32,3 @@ TEST(FrozenView, TheSegmentIsCentredOnTheViewAndClampedAtTheEnds) {
   EXPECT_EQ(std::make_tuple(f.audioStart, flags.AudioClampedAtStart), std::make_tuple(0, true));
   EXPECT_FALSE(LocateFrozenSegment(100, 1000, 4, 0, flags).fits);
 }
-
-}  // namespace

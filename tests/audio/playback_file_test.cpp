@@ -4,8 +4,6 @@
 #include "app/options_dialog.h"
 #include "playback_fixture.h"
 
-namespace {
-
 // An output that cannot be opened ends Play File with a message; then the file plays.
 TEST_F(PlaybackTest, ATwoSecondStereoFilePlaysAboutOnePointSixSecondsAndFreezesWithThePlayedPartInSampleA) {
   Open(0);
@@ -176,5 +174,3 @@ TEST_F(PlaybackTest, AfterTheNearEndFreezeTheViewShowsTheHeldSoundWhenTheDeviceS
     EXPECT_EQ(std::make_tuple(audioSteps, spectrumSteps), std::make_tuple(frozenSteps, frozenSteps));
   }
 }
-
-}  // namespace

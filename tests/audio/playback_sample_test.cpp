@@ -3,8 +3,6 @@
 // an output device that cannot be opened.
 #include "playback_fixture.h"
 
-namespace {
-
 // Play A of a sample frozen 3 s after Run: first with an output that cannot be opened (a message,
 // the frozen view comes back), then for real, then again ended early by a freeze.
 TEST_F(PlaybackTest,
@@ -147,5 +145,3 @@ TEST_F(PlaybackTest, PlayAAndPlayBOfAFileFrozenEarlySoundOnlyTheHeldPart) {
   }
   EXPECT_EQ(Mode.IdleState, 1);
 }
-
-}  // namespace

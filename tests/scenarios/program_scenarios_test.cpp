@@ -12,10 +12,10 @@ namespace {
 
 using nlohmann::json;
 
-// Each variant starts idle and the dump shows it (the control sets themselves are pinned by
-// tests/app; here the dump a script reads). Then live analysis through the whole program (its
-// frozen figures in detail: tests/audio): the loop runs on after a freeze, and closing the window
-// while it runs freezes, resets and ends.
+// Each variant starts idle and the dump shows it (the control sets, window sizes and captions
+// themselves are pinned by tests/app; here the dump a script reads). Then live analysis through the whole
+// program (its frozen figures in detail: tests/audio): the loop runs on after a freeze, and closing the
+// window while it runs freezes, resets and ends.
 TEST(ScenarioShell, EachVariantStartsIdleAndLiveAnalysisRunsOnAfterAFreezeAndEndsWithTheWindow) {
   const char* captions[] = {"Taldrinex version 2.5", "TX-RadaDuza version 2.5", "TX-Zizivuv version 2.5"};
   for (int v : {0, 1, 2}) {
@@ -33,9 +33,6 @@ TEST(ScenarioShell, EachVariantStartsIdleAndLiveAnalysisRunsOnAfterAFreezeAndEnd
               std::tuple(v, captions[v], 1, 1, v == 2 ? 5u : 7u, "&Run", true, false, true));
     EXPECT_EQ(std::tuple(d["menu"]["40011"]["enabled"], d["menu"]["40013"]["enabled"], d["messages"].empty()),
               std::tuple(true, false, true));
-    // 796 x 596 centred on the 1024 x 768 default screen.
-    EXPECT_EQ(std::tuple(d["window"]["width"], d["window"]["x"], d["window"]["client_width"]),
-              std::tuple(796, (1024 - 796) / 2, 780));
     if (v != 0) continue;
     const auto &frozen = r.dumps[1]["loop"], &running = r.dumps[2];
     EXPECT_EQ(r.dumps[1]["mode"]["Frozen"], 1);
