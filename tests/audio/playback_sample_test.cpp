@@ -4,28 +4,39 @@
 #include "playback_fixture.h"
 
 // Play A of a sample frozen 3 s after Run: first with an output that cannot be opened (a message,
-// the frozen view comes back), then for real, then again ended early by a freeze.
-TEST_F(PlaybackTest,
-       PlayAOfASampleFrozenThreeSecondsAfterRunSoundsThreeSecondsThenSilenceAndAFreezeEndsItEarly) {
+// the frozen view comes back), then for real, then again ended early by a freeze. Then the sample
+// is stored and Play B in the overlay comparison draws into the B traces and restores Spectrum B.
+TEST_F(PlaybackTest, PlayAOfASampleFrozenThreeSecondsAfterRunSoundsThreeSecondsThenSilenceAndPlayBInOverlay) {
   Open(1);
   Hear(testsig::Sine(440, 8000, kRate, kRate), 1);
   long long stepsPlaying = 0, lastStart = 0;
-  bool frozenWithCapture = false, backFrozen = false;
+  bool frozenWithCapture = false, backFrozen = false, bMoved = false, aKept = true;
+  std::array<int16_t, kSpectrumLength> spectrumA{};
+  std::array<int16_t, kTraceLength> traceB{};
   backend->onPresent = [&] {
-    if (Mode.PlayingSignals)
+    if (Mode.PlayingSignals && SignalPlay.Target == 0)
       ++stepsPlaying, lastStart = std::max<long long>(lastStart, SignalPlay.LastSegmentStart);
+    if (Mode.PlayingSignals && SignalPlay.Target == 1 && SignalPlay.StepsDrawn >= 5) {
+      bMoved = bMoved || (Samples.SpectrumB != Samples.SpectrumStored && Samples.TraceB1 != traceB);
+      aKept = aKept && Samples.SpectrumA == spectrumA;
+      return;
+    }
+    spectrumA = Samples.SpectrumA;
+    traceB = Samples.TraceB1;
     if (!Mode.Frozen || Mode.PlayingSignals || !Mode.CaptureStarted) return;
     backFrozen = !backend->MessageBoxes().empty();
     if (sound->Writes().size() == 1 && sound->Writes()[0].completed)
       frozenWithCapture = Capture.CaptureDevice != nullptr;
   };
   Run("wait 3000\nclick 105\nwait 300\ndevice output fail\nclick 102\nwait 1000\ndevice output ok\n"
-      "click 102\nwait 9000\nclick 102\nwait 1000\nclick 105\nwait 500\nkey Escape");
+      "click 102\nwait 9000\nclick 102\nwait 1000\nclick 105\nwait 500\n"
+      "click 106\nset DisplayModeButton 1097\nset ComparisonModeButton 1031\nwait 300\nclick 103\nwait "
+      "9000\nkey Escape");
   const auto& boxes = backend->MessageBoxes();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(std::make_tuple(boxes[0].text, boxes[0].icon, backFrozen),
             std::make_tuple("Cannot Open Audio Device", MessageIcon::Stop, true));
-  ASSERT_EQ(sound->Writes().size(), 2u);
+  ASSERT_EQ(sound->Writes().size(), 3u);
   const auto& w = sound->Writes()[0];
   // The whole buffer, once, to its end.
   EXPECT_EQ(std::make_tuple(w.completed, w.loops, w.data.size()),
@@ -55,27 +66,7 @@ TEST_F(PlaybackTest,
   EXPECT_FALSE(early.completed);
   EXPECT_NEAR(static_cast<double>(early.heard.size()), kRate, kRate / 10);
   EXPECT_EQ(Output.PlaybackDevice, nullptr);
-}
-
-TEST_F(PlaybackTest, PlayBInOverlayDrawsIntoTheBTracesAndRestoresSpectrumBAfter) {
-  Open(1);
-  Hear(testsig::Sine(440, 8000, kRate, kRate), 1);
-  bool bMoved = false, aKept = true;
-  std::array<int16_t, kSpectrumLength> spectrumA{};
-  std::array<int16_t, kTraceLength> traceB{};
-  backend->onPresent = [&] {
-    if (!Mode.PlayingSignals || SignalPlay.StepsDrawn < 5) {
-      spectrumA = Samples.SpectrumA;
-      traceB = Samples.TraceB1;
-      return;
-    }
-    if (Samples.SpectrumB != Samples.SpectrumStored && Samples.TraceB1 != traceB) bMoved = true;
-    if (Samples.SpectrumA != spectrumA) aKept = false;
-  };
-  // Store a sample of the sine, then listen to it with the overlay comparison.
-  Run("wait 3000\nclick 105\nwait 300\nclick 106\nset DisplayModeButton 1097\nset ComparisonModeButton 1031\n"
-      "wait 300\nclick 103\nwait 9000\nkey Escape");
-  ASSERT_EQ(sound->Writes().size(), 1u);
+  // Play B: only the B side moved while it played, and Spectrum B is the stored one again after.
   EXPECT_EQ(std::make_tuple(SignalPlay.Target, bMoved, aKept), std::make_tuple(1, true, true));
   EXPECT_EQ(Samples.SpectrumB, Samples.SpectrumStored);
 }
