@@ -1,19 +1,56 @@
 // Play A and Play B of held samples on the whole program: what is heard, the target arrays, the
 // return to the frozen view it came from, ending early, the signals variant's channel choice and
-// an output device that cannot be opened.
+// an output device that cannot be opened. With them, the rules in which the three analysis loops
+// differ though they share their step.
+#include <algorithm>
+
 #include "playback_fixture.h"
+
+namespace {
+
+// What one loop showed: where the F0 peak search stops, whether sound without an EGG channel gets
+// a difference spectrum, and whether negative spectrum averages are kept.
+struct Seen {
+  int f0 = -1;
+  int differenceSteps = 0;  // SpectrumA held the difference average, not the audio average
+  int lowest = 0;           // lowest averaged level of the bins 0..9
+  int steps = 0;
+  void Note() {
+    const auto& L = LiveLoop;
+    f0 = Samples.F0A;
+    differenceSteps +=
+        std::equal(L.DifferenceAverage.begin(), L.DifferenceAverage.begin() + 1024,
+                   Samples.SpectrumA.begin()) &&
+        !std::equal(L.AveragedSpectrum.begin(), L.AveragedSpectrum.begin() + 1024, Samples.SpectrumA.begin());
+    lowest = *std::min_element(L.AveragedSpectrum.begin(), L.AveragedSpectrum.begin() + 10);
+    ++steps;
+  }
+};
+
+}  // namespace
 
 // Play A of a sample frozen 3 s after Run: first with an output that cannot be opened (a message,
 // the frozen view comes back), then for real, then again ended early by a freeze. Then the sample
 // is stored and Play B in the overlay comparison draws into the B traces and restores Spectrum B.
-TEST_F(PlaybackTest, PlayAOfASampleFrozenThreeSecondsAfterRunSoundsThreeSecondsThenSilenceAndPlayBInOverlay) {
+// Last a file of the same sound is played: each loop keeps its own rules.
+TEST_F(PlaybackTest,
+       PlayAOfAFrozenSampleSoundsThreeSecondsThenSilencePlayBInOverlayAndEachLoopKeepsItsRules) {
+  // 18.55 bins: bin 18 is the first clear peak and bin 19 is higher. The live and the stored-signal
+  // loops move to 19 (204.6 Hz), the file loop stays at 18 (193.8 Hz).
+  const std::vector<int16_t> sine = testsig::Sine(18.55 * kRate / 2048, 8000, kRate, 4 * kRate);
   Open(1);
-  Hear(testsig::Sine(440, 8000, kRate, kRate), 1);
+  Hear(sine, 1);
+  AnalysisSettings.F0Measurement = ID_F0_ON;
+  AnalysisSettings.SpectrumType = ID_SPECTRUM_DIFFERENCE;
+  AnalysisSettings.SpectrumAverageCount = 4;
+  Seen live, signals, file;
   long long stepsPlaying = 0, lastStart = 0;
   bool frozenWithCapture = false, backFrozen = false, bMoved = false, aKept = true;
   std::array<int16_t, kSpectrumLength> spectrumA{};
   std::array<int16_t, kTraceLength> traceB{};
   backend->onPresent = [&] {
+    if (!Mode.Frozen || (Mode.PlayingSignals && SignalPlay.Target == 0))
+      (Mode.PlayingSignals ? signals : Mode.FileSource ? file : live).Note();
     if (Mode.PlayingSignals && SignalPlay.Target == 0)
       ++stepsPlaying, lastStart = std::max<long long>(lastStart, SignalPlay.LastSegmentStart);
     if (Mode.PlayingSignals && SignalPlay.Target == 1 && SignalPlay.StepsDrawn >= 5) {
@@ -69,6 +106,23 @@ TEST_F(PlaybackTest, PlayAOfASampleFrozenThreeSecondsAfterRunSoundsThreeSecondsT
   // Play B: only the B side moved while it played, and Spectrum B is the stored one again after.
   EXPECT_EQ(std::make_tuple(SignalPlay.Target, bMoved, aKept), std::make_tuple(1, true, true));
   EXPECT_EQ(Samples.SpectrumB, Samples.SpectrumStored);
+
+  PlayFile(Recording("sine.wav", sine, 1), "wait 1500\nkey Escape");
+  const struct {
+    const char* loop;
+    const Seen& seen;
+    int f0;
+    bool difference;
+    bool negativeKept;
+  } rows[] = {{"live", live, 205, true, false},
+              {"file", file, 194, false, true},
+              {"signals", signals, 205, false, true}};
+  for (const auto& r : rows) {
+    EXPECT_GT(r.seen.steps, 20) << r.loop;
+    EXPECT_EQ(std::make_tuple(r.seen.f0, r.seen.differenceSteps > 0, r.seen.lowest < 0),
+              std::make_tuple(r.f0, r.difference, r.negativeKept))
+        << r.loop << ", lowest " << r.seen.lowest;
+  }
 }
 
 TEST_F(PlaybackTest, TheSignalsVariantSoundsOnlyTheChosenChannel) {
