@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <vector>
 
 #include "signals/signals.h"
@@ -22,17 +21,13 @@ struct Read {
   std::vector<int16_t> audio = std::vector<int16_t>(2048), trace = std::vector<int16_t>(2048, 7),
                        egg = std::vector<int16_t>(2048, -1), eggTrace = std::vector<int16_t>(2048, -1);
   Read(int channels, int first1, int first2, int64_t position, int delay = 0) {
-    auto bytes = [&](int first) {
-      const auto v = testsig::IndexRamp(kBufferFrames, channels, first);
-      std::vector<uint8_t> out(v.size() * 2);
-      std::memcpy(out.data(), v.data(), out.size());
-      return out;
-    };
-    const auto b1 = bytes(first1), b2 = bytes(first2);
+    const auto b1 = testsig::IndexRamp(kBufferFrames, channels, first1);
+    const auto b2 = testsig::IndexRamp(kBufferFrames, channels, first2);
     s = LocateByPosition(position, 75, kRate, kBufferFrames);
     if (s.usable)
-      CopyRingSegment(b1.data(), b2.data(), s, kBufferFrames, channels, delay, audio.data(), trace.data(),
-                      egg.data(), eggTrace.data());
+      CopyRingSegment(reinterpret_cast<const uint8_t*>(b1.data()),
+                      reinterpret_cast<const uint8_t*>(b2.data()), s, kBufferFrames, channels, delay,
+                      audio.data(), trace.data(), egg.data(), eggTrace.data());
   }
 };
 

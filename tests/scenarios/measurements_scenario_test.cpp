@@ -42,9 +42,7 @@ class MeasurementsScenario : public ::testing::Test {
 
   static std::string Slurp(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return {std::istreambuf_iterator<char>(in), {}};
   }
 };
 

@@ -61,8 +61,7 @@ TEST(ScenarioShell, TheRunnerRefusesWhatItCannotCarryOut) {
   };
   for (const auto& c : cases) {
     ScenarioResult r = RunScenario(c.script);
-    EXPECT_EQ(r.status, c.status) << c.script;
-    EXPECT_TRUE(r.dumps.empty()) << c.script;
+    EXPECT_EQ(std::tuple(r.status, r.dumps.size()), std::tuple(c.status, 0u)) << c.script;
     EXPECT_NE(r.errors.find(c.error), std::string::npos) << r.errors;
   }
 }
@@ -84,10 +83,10 @@ TEST(DevicesScenario, TheChoiceReachesTheNextOpensAndAVanishedDeviceFallsBackWit
       "click 102\nwait 1000\nclick 105\nwait 100\nclick 102\nwait 3000\ndump\n");
   ASSERT_EQ(r.status, 0) << r.errors;
   ASSERT_EQ(r.dumps.size(), 4u);
-  EXPECT_EQ(r.dumps[0]["sound_devices"]["input"], "");
-  EXPECT_EQ(r.dumps[0]["sound"]["input_devices"], json({"USB Interface", "Line In"}));
   const auto& chosen = r.dumps[1]["sound_devices"];
-  EXPECT_EQ(std::tuple(chosen["input"], chosen["output"]), std::tuple("Line In", "Headphones"));
+  EXPECT_EQ(std::tuple(r.dumps[0]["sound_devices"]["input"], r.dumps[0]["sound"]["input_devices"],
+                       chosen["input"], chosen["output"]),
+            std::tuple("", json({"USB Interface", "Line In"}), "Line In", "Headphones"));
 
   const auto& last = r.dumps[2];
   const auto& opens = last["sound"]["opens"];
