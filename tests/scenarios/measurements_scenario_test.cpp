@@ -1,6 +1,6 @@
-// The Measurements window in whole-program runs: two vowels of known F0 and closed quotient frozen
-// and stored side by side, their bundle and export files, a bundle that cannot be written, and the
-// live figures and the view-only figures following a voice whose F0 changes.
+// The Measurements window in a whole-program run: the live figures and the view-only figures
+// following a voice whose F0 changes, two vowels of known F0 and closed quotient frozen and stored
+// side by side, their bundle and export files, and a bundle that cannot be written.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -62,29 +62,51 @@ int CountRows(const std::string& csv, const std::string& prefix) {
   return n;
 }
 
-TEST_F(MeasurementsScenario, TwoFrozenVowelsSideBySideTheirBundleAndABundleThatCannotBeWritten) {
-  testsig::KnownVoiceSpec first, second;
+// The microphone hears a voice whose F0 changes: the live figures and the view-only figures of the
+// freeze follow it. Then two vowels of known F0 and CQ are played to their freeze near the end, the
+// first stored: their figures side by side, their bundle and export, and a bundle that cannot be written.
+TEST_F(MeasurementsScenario, LiveAndViewOnlyFiguresFollowTheVoiceTwoFrozenVowelsSideBySideAndTheirBundle) {
+  testsig::KnownVoiceSpec low, high, first, second;
+  low.f0Hz = 150, low.seconds = 2;
+  high.f0Hz = 250, high.seconds = 2.5, high.seed = 3;
   first.f0Hz = 125, first.closedQuotient = 0.45, first.seconds = 3;
   second.f0Hz = 196, second.closedQuotient = 0.6, second.seconds = 3, second.seed = 2;
+  Write("glide.wav", {low, high});
   const auto t1 = Write("first.wav", {first}), t2 = Write("second.wav", {second});
   std::ofstream(dir / "plain") << "not a folder";
   const fs::path bundle = dir / "bundle";
-  // Window first (key M), then each file played to its freeze near the end; the first is stored.
+  // Live, frozen with the view-only figures, then back towards the start of the held sound, four view
+  // units a press; view-only off again and reset.
+  std::string script =
+      "set LeftRightAssignment 112\nkey M\nclick 102\nwait 1800\ndump\nwait 2000\ndump\n"
+      "click 105\nwait 300\nclick 1201\nwait 100\ndump\n";
+  for (int i = 0; i < 520; ++i) script += "key shift+Left\n";
   auto answer = [&](const fs::path& p) { return "answer file " + p.string() + "\n"; };
-  ScenarioResult r =
-      RunScenario("key M\n" + answer(dir / "first.wav") + "click 103\nwait 4000\nclick 106\nclick 107\n" +
-                      answer(dir / "second.wav") + "click 103\nwait 4000\ndump\n" + answer(bundle) +
-                      "menu 40032\n" + answer(dir / "cycles.csv") + "menu 40031\n" +
-                      answer(dir / "plain" / "bundle") + "menu 40032\ndump\n",
-                  0);
+  script += "wait 100\ndump\nclick 1201\nkey Escape\n" + answer(dir / "first.wav") +
+            "click 103\nwait 4000\nclick 106\nclick 107\n" + answer(dir / "second.wav") +
+            "click 103\nwait 4000\ndump\n" + answer(bundle) + "menu 40032\n" + answer(dir / "cycles.csv") +
+            "menu 40031\n" + answer(dir / "plain" / "bundle") + "menu 40032\ndump\n";
+  ScenarioResult r = RunScenario(script, 0, {}, "", (dir / "glide.wav").string());
   ASSERT_EQ(r.status, 0) << r.errors;
-  ASSERT_EQ(r.dumps.size(), 2u);
-  const auto& d = r.dumps[0];
+  ASSERT_EQ(r.dumps.size(), 6u);
+  // Live at 1.8 and 3.8 s; frozen, view only: the 2048 frames at the freeze position, then near the start.
+  const auto& dumps = r.dumps;
+  const double f0[] = {150, 250, 250, 150};
+  for (int i = 0; i < 4; ++i)
+    EXPECT_NEAR(dumps[i]["measurements"]["A"]["f0"]["mean_hz"].get<double>(), f0[i], f0[i] * 0.01) << i;
+  EXPECT_EQ(std::tuple(dumps[0]["measurements"]["live"], dumps[0]["measurements"]["B"],
+                       dumps[2]["measurements"]["view_only"]),
+            std::tuple(true, nullptr, true));
+  EXPECT_NEAR(dumps[2]["measurements"]["A"]["seconds"].get<double>(), 2048.0 / kRate, 1e-6);
+  EXPECT_LT(dumps[3]["loop"]["ViewPosition"].get<int>(), dumps[2]["loop"]["ViewPosition"].get<int>() - 1500)
+      << dumps[2]["loop"] << dumps[3]["loop"];
+
+  const auto& d = r.dumps[4];
   ASSERT_EQ(d["mode"]["Frozen"], 1);
   const auto& m = d["measurements"];
-  EXPECT_EQ(
-      std::tuple(d["menu"]["40031"]["enabled"], d["menu"]["40032"]["enabled"], m["window_open"], m["live"]),
-      std::tuple(true, true, true, false));
+  EXPECT_EQ(std::tuple(d["menu"]["40031"]["enabled"], d["menu"]["40032"]["enabled"], m["window_open"],
+                       m["live"], m["view_only"]),
+            std::tuple(true, true, true, false, false));
   ExpectVoice(m["A"], t2[0], "A: the second vowel");
   ExpectVoice(m["B"], t1[0], "B: the stored first vowel");
   EXPECT_NEAR(m["difference"]["f0"]["mean_hz"].get<double>(), t1[0].f0MeanHz - t2[0].f0MeanHz, 0.8);
@@ -126,38 +148,11 @@ TEST_F(MeasurementsScenario, TwoFrozenVowelsSideBySideTheirBundleAndABundleThatC
     EXPECT_NEAR(static_cast<double>(opened.playDataFrames) / kRate, seconds, 0.001) << wav;
   }
   // A folder under a regular file: refused with a message, nothing made.
-  const auto& failed = r.dumps[1]["messages"];
+  const auto& failed = r.dumps[5]["messages"];
   ASSERT_FALSE(failed.empty());
   EXPECT_NE(failed.back()["text"].get<std::string>().find("The sample bundle was not saved"),
             std::string::npos);
   EXPECT_EQ(fs::file_size(dir / "plain"), 12u);
-}
-
-TEST_F(MeasurementsScenario, LiveFiguresAndTheViewOnlyFiguresFollowAVoiceWhoseF0Changes) {
-  testsig::KnownVoiceSpec low, high;
-  low.f0Hz = 150, low.seconds = 2;
-  high.f0Hz = 250, high.seconds = 2.5, high.seed = 3;
-  Write("glide.wav", {low, high});
-  // Then back towards the start of the held sound, four view units a press.
-  std::string script =
-      "set LeftRightAssignment 112\nkey M\nclick 102\nwait 1800\ndump\nwait 2000\ndump\n"
-      "click 105\nwait 300\nclick 1201\nwait 100\ndump\n";
-  for (int i = 0; i < 520; ++i) script += "key shift+Left\n";
-  const ScenarioResult r =
-      RunScenario(script + "wait 100\ndump\nkey M\nkey Escape\n", 0, {}, "", (dir / "glide.wav").string());
-  ASSERT_EQ(r.status, 0) << r.errors;
-  const auto& dumps = r.dumps;
-  ASSERT_EQ(dumps.size(), 4u);
-  // Live at 1.8 and 3.8 s; frozen, view only: the 2048 frames at the freeze position, then near the start.
-  const double f0[] = {150, 250, 250, 150};
-  for (int i = 0; i < 4; ++i)
-    EXPECT_NEAR(dumps[i]["measurements"]["A"]["f0"]["mean_hz"].get<double>(), f0[i], f0[i] * 0.01) << i;
-  EXPECT_EQ(std::tuple(dumps[0]["measurements"]["live"], dumps[0]["measurements"]["B"],
-                       dumps[2]["measurements"]["view_only"]),
-            std::tuple(true, nullptr, true));
-  EXPECT_NEAR(dumps[2]["measurements"]["A"]["seconds"].get<double>(), 2048.0 / kRate, 1e-6);
-  EXPECT_LT(dumps[3]["loop"]["ViewPosition"].get<int>(), dumps[2]["loop"]["ViewPosition"].get<int>() - 1500)
-      << dumps[2]["loop"] << dumps[3]["loop"];
 }
 
 }  // namespace
