@@ -80,10 +80,23 @@ TEST_F(PlaybackTest, AThirtySecondFileStartedAtTwentySecondsPlaysItsLastTenSecon
   for (size_t f = 0; f < again.heard.size(); f += 89) ASSERT_EQ(Heard(1, f), RampValue(first + f)) << f;
 }
 
-// A low-rate file limits the range shown while it is analysed; the user's scales stay in their
-// 2000..10000 range, and live input shows them again.
-TEST_F(PlaybackTest, ALowRateFileLimitsTheShownRangeOnlyWhileItIsAnalysed) {
+// A file freeze with a sample length change pending; then low-rate files.
+TEST_F(PlaybackTest, AFileFreezeCopiesByTheAllocatedLengthAndALowRateFileLimitsTheShownRangeWhileAnalysed) {
   Open(1);
+  // The freeze reads back as much as the samples hold, not what the Time History setting says while
+  // its change waits for an OK: the held part starts where the sample's length puts it.
+  Run("wait 300\nkey Escape");  // the samples are made: 8 s
+  ASSERT_EQ(Samples.SampleBytes, 8 * kRate * 2);
+  AnalysisSettings.StoredSeconds = 4;
+  OptionsDialogs.StoredSecondsChanged = 1;
+  PlayFile(Recording("six.wav", testsig::IndexRamp(6 * kRate, 1), 1),
+           "wait 5000\nclick 105\nwait 200\nkey Escape");
+  EXPECT_EQ(Samples.SampleStartMs, 0);
+  EXPECT_NEAR(Samples.HeldBytesA, 5 * kRate * 2, kRate / 5);
+  ExpectHeldRamp(0, 997);
+
+  // A low-rate file limits the range shown while it is analysed; the user's scales stay in their
+  // 2000..10000 range, and live input shows them again.
   std::string title;
   backend->onPresent = [&] {
     for (const auto& t : LastFrameTexts())
@@ -131,21 +144,6 @@ TEST_F(PlaybackTest, AFileOfAnotherFormatDropsSampleBOnceAndSettlesAPendingSampl
   ASSERT_NE(d, nullptr);
   d->procedure(*d, WM_COMMAND, IDOK, 0);
   EXPECT_EQ(std::make_tuple(Mode.SampleBStored, backend->MessageBoxes().size()), std::make_tuple(1, 1u));
-}
-
-// The freeze reads back as much as the samples hold, not what the Time History setting says while
-// its change waits for an OK: the held part starts where the sample's length puts it.
-TEST_F(PlaybackTest, AFileFreezeStartsAndCopiesByTheAllocatedSampleLength) {
-  Open(1);
-  Run("wait 300\nkey Escape");  // the samples are made: 8 s
-  ASSERT_EQ(Samples.SampleBytes, 8 * kRate * 2);
-  AnalysisSettings.StoredSeconds = 4;
-  OptionsDialogs.StoredSecondsChanged = 1;
-  PlayFile(Recording("six.wav", testsig::IndexRamp(6 * kRate, 1), 1),
-           "wait 5000\nclick 105\nwait 200\nkey Escape");
-  EXPECT_EQ(Samples.SampleStartMs, 0);
-  EXPECT_NEAR(Samples.HeldBytesA, 5 * kRate * 2, kRate / 5);
-  ExpectHeldRamp(0, 997);
 }
 
 // On a desktop the sound starts a while before the loop does (the device takes its time to open):
