@@ -24,11 +24,47 @@ bool AllAre(It from, It to, int16_t value) {
 
 bool FollowsIndex(int16_t a, int16_t b) { return b == RampValue(a + 1); }
 
-// The one-channel variant, F0 on: the glottogram arrays are never written. (Its difference spectrum,
-// the audio against silence: loop_rules_test.)
-TEST_F(LiveRunTest, FreezingThreeSecondsAfterRunFillsThreeSecondsAndLeavesTheRestZero) {
+// A device that stops delivering after a while (a microphone unplugged).
+struct StallingInput : SoundInput {
+  StallingInput(std::unique_ptr<SoundInput> inner, double stallAtMs)
+      : inner_(std::move(inner)), stallAt_(stallAtMs) {}
+  bool AddBuffer(int index, uint8_t* data, size_t bytes) override {
+    return inner_->AddBuffer(index, data, bytes);
+  }
+  bool Start() override { return inner_->Start(); }
+  void Stop() override { inner_->Stop(); }
+  void Reset() override { inner_->Reset(); }
+  void Close() override { inner_->Close(); }
+  int64_t PositionFrames() override { return inner_->PositionFrames(); }
+  bool Healthy() override { return NowMs() < stallAt_; }
+  std::unique_ptr<SoundInput> inner_;
+  double stallAt_;
+};
+
+struct StallingSystem : SoundSystem {
+  StallingSystem(SimSoundSystem& sim, double stallAtMs) : sim_(sim), stallAt_(stallAtMs) {}
+  std::unique_ptr<SoundInput> OpenInput(const SoundFormat& f, const std::string& = {}) override {
+    auto in = sim_.OpenInput(f);
+    return in ? std::make_unique<StallingInput>(std::move(in), stallAt_) : nullptr;
+  }
+  std::unique_ptr<SoundOutput> OpenOutput(const SoundFormat& f, const std::string& = {}) override {
+    return sim_.OpenOutput(f);
+  }
+  SimSoundSystem& sim_;
+  double stallAt_;
+};
+
+// The one-channel variant. First with no capture device, last with one that stops delivering 800 ms
+// into the run with nobody touching anything: each of these runs ends by itself with its message,
+// idle, everything released. In between, F0 on, a freeze 3 s after Run: the glottogram arrays are
+// never written. (Its difference spectrum, the audio against silence: playback_sample_test.)
+TEST_F(LiveRunTest, FreezingThreeSecondsAfterRunFillsThreeSecondsAndNoOrAStallingDeviceEndsTheRun) {
   Hear(testsig::IndexRamp(32768 * 8, 1), 1);
   Open(1);
+  sound->failInput = true;
+  Run("");
+  sound->failInput = false;
+  EXPECT_EQ(std::make_tuple(Mode.FrameReady, LiveLoop.StepsDrawn), std::make_tuple(0, 0));
   std::fill(Samples.TraceA2.begin(), Samples.TraceA2.end(), 1234);
   AnalysisSettings.F0Measurement = ID_F0_ON;
   bool movedView = false, emptyBeyond = false;
@@ -60,6 +96,23 @@ TEST_F(LiveRunTest, FreezingThreeSecondsAfterRunFillsThreeSecondsAndLeavesTheRes
   EXPECT_EQ(sound->Opens().at(0).format.channels, 1);
   EXPECT_TRUE(AllAre(Samples.TraceA2.begin(), Samples.TraceA2.end(), 1234));
   EXPECT_TRUE(AllAre(LiveLoop.EggSegment.begin(), LiveLoop.EggSegment.end(), 0));
+
+  backend->onPresent = nullptr;
+  StallingSystem stalling(*sound, NowMs() + 800);
+  SetSoundSystem(&stalling);
+  const double start = NowMs();
+  Run("");
+  SetSoundSystem(sound.get());
+  EXPECT_LT(NowMs() - start, 2000);
+  const auto& boxes = backend->MessageBoxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(std::make_tuple(boxes[0].text, boxes[0].icon, boxes[1].text),
+            std::make_tuple("Cannot Open Audio Device", MessageIcon::Stop,
+                            "The audio device stopped delivering sound."));
+  EXPECT_EQ(std::make_tuple(Mode.StopRequested, Mode.CaptureStarted, Mode.OpenBlockCount, Mode.IdleState),
+            std::make_tuple(1, 0, 0, 1));
+  EXPECT_EQ(sound->ActiveInput(), nullptr);
+  EXPECT_TRUE(FindButton(CMD_RUN)->enabled);
 }
 
 // Stereo frames carrying their own index: ten seconds cross both buffer boundaries and the wrap,
@@ -164,61 +217,6 @@ TEST_F(LiveRunTest,
   OpenOptionsDialogModel()->procedure(*OpenOptionsDialogModel(), WM_COMMAND, IDOK, 0);
   Run("wait 300\nkey Escape");
   EXPECT_EQ(std::make_tuple(Mode.OpenBlockCount, sound->Opens().size()), std::make_tuple(0, 2u));
-}
-
-// A device that stops delivering after a while (a microphone unplugged).
-struct StallingInput : SoundInput {
-  StallingInput(std::unique_ptr<SoundInput> inner, double stallAtMs)
-      : inner_(std::move(inner)), stallAt_(stallAtMs) {}
-  bool AddBuffer(int index, uint8_t* data, size_t bytes) override {
-    return inner_->AddBuffer(index, data, bytes);
-  }
-  bool Start() override { return inner_->Start(); }
-  void Stop() override { inner_->Stop(); }
-  void Reset() override { inner_->Reset(); }
-  void Close() override { inner_->Close(); }
-  int64_t PositionFrames() override { return inner_->PositionFrames(); }
-  bool Healthy() override { return NowMs() < stallAt_; }
-  std::unique_ptr<SoundInput> inner_;
-  double stallAt_;
-};
-
-struct StallingSystem : SoundSystem {
-  StallingSystem(SimSoundSystem& sim, double stallAtMs) : sim_(sim), stallAt_(stallAtMs) {}
-  std::unique_ptr<SoundInput> OpenInput(const SoundFormat& f, const std::string& = {}) override {
-    auto in = sim_.OpenInput(f);
-    return in ? std::make_unique<StallingInput>(std::move(in), stallAt_) : nullptr;
-  }
-  std::unique_ptr<SoundOutput> OpenOutput(const SoundFormat& f, const std::string& = {}) override {
-    return sim_.OpenOutput(f);
-  }
-  SimSoundSystem& sim_;
-  double stallAt_;
-};
-
-// No capture device, then one that stops delivering 800 ms into the run with nobody touching
-// anything: each run ends by itself with its message, idle, everything released.
-TEST_F(LiveRunTest, NoDeviceOrADeviceThatStopsDeliveringEndsTheRunWithItsMessage) {
-  Open(1);
-  sound->failInput = true;
-  Run("");
-  sound->failInput = false;
-  EXPECT_EQ(std::make_tuple(Mode.FrameReady, LiveLoop.StepsDrawn), std::make_tuple(0, 0));
-  StallingSystem stalling(*sound, NowMs() + 800);
-  SetSoundSystem(&stalling);
-  const double start = NowMs();
-  Run("");
-  SetSoundSystem(sound.get());
-  EXPECT_LT(NowMs() - start, 2000);
-  const auto& boxes = backend->MessageBoxes();
-  ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(std::make_tuple(boxes[0].text, boxes[0].icon, boxes[1].text),
-            std::make_tuple("Cannot Open Audio Device", MessageIcon::Stop,
-                            "The audio device stopped delivering sound."));
-  EXPECT_EQ(std::make_tuple(Mode.StopRequested, Mode.CaptureStarted, Mode.OpenBlockCount, Mode.IdleState),
-            std::make_tuple(1, 0, 0, 1));
-  EXPECT_EQ(sound->ActiveInput(), nullptr);
-  EXPECT_TRUE(FindButton(CMD_RUN)->enabled);
 }
 
 }  // namespace
