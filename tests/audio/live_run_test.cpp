@@ -1,5 +1,5 @@
 // Live analysis of the whole program on the headless backend with generated input: what the
-// loop measures (spectral peak; F0 in loop_rules_test), freezing, the frozen view, the ring read at its
+// loop measures (spectral peak; F0 in playback_sample_test), freezing, the frozen view, the ring read at its
 // buffer boundaries, and how a run starts, fails and ends.
 #include <algorithm>
 #include <cmath>
