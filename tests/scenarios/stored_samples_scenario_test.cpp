@@ -1,6 +1,7 @@
 // Held and stored samples seen as a user sees them: which panel a playing sample is drawn on with
 // its F0 and cursor, the coupled cursors of both samples, closes while recording and while a
-// sample plays, and a recording named on the command line that is stored and then dropped.
+// sample plays, the held part of a file whose output opens slowly, and a recording named on the
+// command line that is stored and then dropped.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -107,17 +108,21 @@ TEST(StoredSampleScenario, TheCursorThatLeadsMovesTheOtherPanelOfItsSampleInTheS
             std::tuple(hz[2][0], ms[2][0], ms[3][1], hz[3][1]));
 }
 
-TEST(StoredSampleScenario, ClosesStopWhatRunsAndARecordingNamedAtStartPlaysAndIsDroppedLater) {
+// A close while recording stops the recording only; one while Play A sounds ends the playback and
+// the frozen live view comes back with capture; the next close resets. Then, with an output that
+// takes 150 ms to open, a file frozen 1 s in holds what was heard, no more: its sound starts when
+// the output takes it, not when the program asked for the device.
+TEST(StoredSampleScenario, ClosesStopWhatRunsASlowOutputDelaysTheFileClockAndACommandLineRecordingPlays) {
   const ScratchDir dir("stored");
-  const std::string take = (dir.dir / "take.tdx").string();
-  // A close while recording stops the recording only; one while Play A sounds ends the playback
-  // and the frozen live view comes back with capture; the next close resets.
+  const std::string take = (dir.dir / "take.tdx").string(), path = WriteTone(dir);
   ScenarioResult r =
       RunScenario("set StoredSeconds 4\nclick 102\nwait 1000\nanswer file " + take +
                   "\nkey R\nwait 5000\nclose\nwait 4500\ndump\nkey Space\nwait 300\nkey A\nwait 500\n"
-                  "dump\nclose\nwait 300\ndump\nclose\nwait 300\ndump\n");
+                  "dump\nclose\nwait 300\ndump\nclose\nwait 300\ndump\n"
+                  "device output delay 150\nanswer file " +
+                  path + "\nclick 103\nwait 1000\nkey Space\nwait 300\ndump\n");
   ASSERT_EQ(r.status, 0) << r.errors;  // the closes at the script's end ended the program
-  ASSERT_EQ(r.dumps.size(), 4u);
+  ASSERT_EQ(r.dumps.size(), 5u);
   const json& recorded = r.dumps[0]["mode"];
   EXPECT_EQ(std::tuple(recorded["Recording"], recorded["Frozen"], recorded["CaptureStarted"]),
             std::tuple(0, 0, 1));
@@ -133,10 +138,15 @@ TEST(StoredSampleScenario, ClosesStopWhatRunsAndARecordingNamedAtStartPlaysAndIs
   EXPECT_EQ(back["sound"]["opens"].back()["device"], "input");
   EXPECT_EQ(std::tuple(r.dumps[3]["mode"]["IdleState"], r.dumps[3]["window"]["visible"]),
             std::tuple(1, true));
+  const json& slow = r.dumps[4];
+  EXPECT_EQ(slow["mode"]["Frozen"], 1);
+  ASSERT_EQ(slow["sound"]["writes"].size(), 2u);  // Play A, the file
+  const int heard = slow["sound"]["writes"][1]["heard_frames"];
+  EXPECT_GT(heard, 22050 * 0.9);
+  EXPECT_NEAR(slow["loop"]["HeldBytesA"].get<int>() / 4, heard, 22050 * 0.01);  // 10 ms
 
   // A stereo recording named on the command line plays at once without a dialog, from its own
   // folder; stored, it is dropped with a message when mono live analysis starts.
-  const std::string path = WriteTone(dir);
   const auto cwd = std::filesystem::current_path();
   const auto folder = std::filesystem::canonical(dir.dir);
   r = RunScenario("wait 500\ndump\nwait 4000\ndump\nkey S\nkey Escape\nwait 100\nclick 102\nwait 500\ndump\n",
@@ -160,22 +170,6 @@ TEST(StoredSampleScenario, ClosesStopWhatRunsAndARecordingNamedAtStartPlaysAndIs
   ASSERT_EQ(live["messages"].size(), 1u);
   EXPECT_EQ(std::tuple(live["messages"][0]["text"], live["messages"][0]["icon"]),
             std::tuple("Delete Incompatible Stored Sample", "exclamation"));
-}
-
-// The sound of a file starts when the output takes it, not when the program asked for the device:
-// with an output that takes 150 ms to open, a freeze 1 s in holds what was heard, no more.
-TEST(StoredSampleScenario, AFileFrozenEarlyHoldsWhatWasHeardWhenTheOutputOpensSlowly) {
-  const ScratchDir dir("slow");
-  ScenarioResult r = RunScenario("device output delay 150\nanswer file " + WriteTone(dir) +
-                                 "\nclick 103\nwait 1000\nkey Space\nwait 300\ndump\nkey Escape\n");
-  ASSERT_EQ(r.status, 0) << r.errors;
-  ASSERT_EQ(r.dumps.size(), 1u);
-  const json& d = r.dumps[0];
-  EXPECT_EQ(d["mode"]["Frozen"], 1);
-  ASSERT_EQ(d["sound"]["writes"].size(), 1u);
-  const int heard = d["sound"]["writes"][0]["heard_frames"];
-  EXPECT_GT(heard, 22050 * 0.9);
-  EXPECT_NEAR(d["loop"]["HeldBytesA"].get<int>() / 4, heard, 22050 * 0.01);  // 10 ms
 }
 
 }  // namespace
