@@ -15,27 +15,24 @@
 namespace {
 
 // The plain loops: sum each point over the used spectra, divide with the integer division.
-std::vector<int16_t> PlainAverage(const std::vector<int16_t>& history, int count, int points, bool clampNegative) {
-  if (count < 1) count = 1;
-  points = std::min(points, kMaxPoints);
-  std::vector<int16_t> out(points);
-  for (int i = 0; i < points; ++i) {
+std::vector<int16_t> PlainAverage(const std::vector<int16_t>& history, int count, int points,
+                                  bool clampNegative) {
+  count = std::max(count, 1);
+  std::vector<int16_t> out(std::min(points, kMaxPoints));
+  for (size_t i = 0; i < out.size(); ++i) {
     int sum = 0;
     for (int j = 0; j < count; ++j) sum += history[i + static_cast<size_t>(points) * j];
-    int mean = sum / count;
-    if (clampNegative && mean < 0) mean = 0;
-    out[i] = static_cast<int16_t>(mean);
+    out[i] = static_cast<int16_t>(clampNegative ? std::max(sum / count, 0) : sum / count);
   }
   return out;
 }
 
 std::vector<int16_t> PlainSmoothing(const std::vector<int16_t>& diff, int width) {
   const int points = static_cast<int>(diff.size());
-  const int half = width / 2;
   std::vector<int16_t> out(points);
   for (int i = 0; i < points; ++i) {
     int sum = 0;
-    for (int k = i - half; k <= i + half; ++k) sum += diff[std::clamp(k, 0, points - 1)];
+    for (int k = i - width / 2; k <= i + width / 2; ++k) sum += diff[std::clamp(k, 0, points - 1)];
     out[i] = static_cast<int16_t>(sum / width);
   }
   return out;
@@ -46,15 +43,17 @@ int PlainPeakBin(const std::vector<int16_t>& v, int maxMoveRight) {
   const int points = static_cast<int>(v.size());
   auto at = [&](int k) { return static_cast<int>(v[std::clamp(k, 0, points - 1)]); };
   for (int k = 0; k < points; ++k) {
-    if (at(k) > at(k - 2) + 10 && at(k) > at(k + 2) + 10 && at(k - 4) < at(k - 2) && at(k + 4) < at(k + 2)) {
-      for (int moved = 0; moved < maxMoveRight && k + 1 < points && v[k + 1] >= v[k]; ++moved) ++k;
-      return k;
-    }
+    if (at(k) <= at(k - 2) + 10 || at(k) <= at(k + 2) + 10 || at(k - 4) >= at(k - 2) ||
+        at(k + 4) >= at(k + 2))
+      continue;
+    for (int moved = 0; moved < maxMoveRight && k + 1 < points && v[k + 1] >= v[k]; ++moved) ++k;
+    return k;
   }
   return -1;
 }
 
-std::vector<int16_t> Averaged(const std::vector<int16_t>& history, int count, int points, bool clampNegative) {
+std::vector<int16_t> Averaged(const std::vector<int16_t>& history, int count, int points,
+                              bool clampNegative) {
   std::vector<int16_t> out(std::min(points, kMaxPoints), 0x5a5a);
   AverageHistory(history.data(), count, points, clampNegative, out.data());
   return out;
@@ -62,11 +61,9 @@ std::vector<int16_t> Averaged(const std::vector<int16_t>& history, int count, in
 
 // Values of one of several kinds: full 16-bit range, dB-like (-120..20), the extremes only.
 int16_t Value(std::mt19937& rng, int kind) {
-  switch (kind) {
-    case 0: return static_cast<int16_t>(std::uniform_int_distribution<int>(-32768, 32767)(rng));
-    case 1: return static_cast<int16_t>(std::uniform_int_distribution<int>(-120, 20)(rng));
-    default: return rng() & 1 ? int16_t{32767} : int16_t{-32768};
-  }
+  if (kind == 2) return rng() & 1 ? int16_t{32767} : int16_t{-32768};
+  return static_cast<int16_t>(
+      std::uniform_int_distribution<int>(kind == 0 ? -32768 : -120, kind == 0 ? 32767 : 20)(rng));
 }
 
 TEST(AnalysisStepEquivalence, AveragesMatchThePlainLoopForEveryCountAndValueRange) {
@@ -76,10 +73,9 @@ TEST(AnalysisStepEquivalence, AveragesMatchThePlainLoopForEveryCountAndValueRang
     for (int kind = 0; kind < 3; ++kind) {
       for (auto& v : history) v = Value(rng, kind);
       for (int count = 0; count <= 256; count += points == 1024 ? 1 : 15) {
-        for (bool clamp : {false, true}) {
+        for (bool clamp : {false, true})
           ASSERT_EQ(Averaged(history, count, points, clamp), PlainAverage(history, count, points, clamp))
               << "points " << points << " kind " << kind << " count " << count << " clamp " << clamp;
-        }
       }
     }
   }
@@ -102,7 +98,8 @@ TEST(AnalysisStepEquivalence, AveragesAtTheEdgesOfEveryQuotient) {
         const int mean = -32768 + (n / 3) % 65536;  // every 16-bit mean
         const int offset = n % 3 - 1;               // sum = mean * count - 1, + 0, + 1
         // Every spectrum holds the mean; the first carries the offset where it stays in range.
-        for (int j = 0; j < count; ++j) history[i + static_cast<size_t>(kPoints) * j] = static_cast<int16_t>(mean);
+        for (int j = 0; j < count; ++j)
+          history[i + static_cast<size_t>(kPoints) * j] = static_cast<int16_t>(mean);
         const int adjusted = mean + offset;
         if (adjusted >= -32768 && adjusted <= 32767) history[i] = static_cast<int16_t>(adjusted);
       }
@@ -118,9 +115,8 @@ TEST(AnalysisStepEquivalence, SmoothingMatchesThePlainLoopForEveryWidth) {
     std::vector<int16_t> diff(points);
     for (int kind = 0; kind < 3; ++kind) {
       for (auto& v : diff) v = Value(rng, kind);
-      std::vector<int> widths;
+      std::vector<int> widths = {511, 1023, 1024, 1025, 2047, 2048, 2049, 3000};
       for (int w = 1; w <= 300; ++w) widths.push_back(w);
-      for (int w : {511, 1023, 1024, 1025, 2047, 2048, 2049, 3000}) widths.push_back(w);
       for (int w : widths) {
         std::vector<int16_t> out(points, 0x5a5a);
         SmoothDifference(diff.data(), points, w, out.data());
@@ -128,6 +124,9 @@ TEST(AnalysisStepEquivalence, SmoothingMatchesThePlainLoopForEveryWidth) {
       }
     }
   }
+  // The width is the smoothing band in bins, at least 2.
+  EXPECT_EQ(std::make_tuple(DifferenceSmoothingWidth(10, 22050), DifferenceSmoothingWidth(100, 22050)),
+            std::make_tuple(2, 9));  // 100 / 10.77
 }
 
 TEST(AnalysisStepEquivalence, PeakSearchFindsTheBinOfThePlainScan) {
@@ -139,9 +138,11 @@ TEST(AnalysisStepEquivalence, PeakSearchFindsTheBinOfThePlainScan) {
       // and the first and last inner bins included.
       std::vector<int16_t> v(points);
       const int kind = trial % 4;
-      for (auto& x : v) x = kind == 0 ? int16_t{-60} : kind == 3 ? Value(rng, 2) : static_cast<int16_t>(-70 + rng() % 12);
+      for (auto& x : v)
+        x = kind == 0 ? int16_t{-60} : kind == 3 ? Value(rng, 2) : static_cast<int16_t>(-70 + rng() % 12);
       for (int p = static_cast<int>(rng() % 4); p > 0; --p) {
-        const int at = trial % 7 == 0 ? std::min(points - 1, static_cast<int>(rng() % 6)) : static_cast<int>(rng() % points);
+        const int at = trial % 7 == 0 ? std::min(points - 1, static_cast<int>(rng() % 6))
+                                      : static_cast<int>(rng() % points);
         // A peak, mostly on shoulders two bins out (the rule wants them above the bins four out).
         auto put = [&](int k, int value) {
           if (k >= 0 && k < points) v[k] = static_cast<int16_t>(std::clamp(value, -32768, 32767));
@@ -164,37 +165,29 @@ TEST(AnalysisStepEquivalence, PeakSearchFindsTheBinOfThePlainScan) {
   EXPECT_GT(none, 500);
 }
 
-// The outlier rule: a jump is held back four steps and taken on the fifth; small moves at once.
-TEST(F0Tracker, AJumpIsHeldBackFourStepsAndAcceptedOnTheFifth) {
+// The outlier rule: a jump is held back four steps and taken on the fifth; small moves and a jump
+// interrupted by a value near the smoothed one are no outliers.
+TEST(F0Tracker, AJumpIsHeldBackFourStepsAndAcceptedOnTheFifthSmallMovesAtOnce) {
   F0TrackerState s;
-  int f0 = 0;
-  for (int i = 0; i < 40; ++i) f0 = UpdateF0(s, 200.0f);
-  ASSERT_EQ(f0, 200);
-  for (int step = 1; step <= 4; ++step) {
-    EXPECT_EQ(UpdateF0(s, 250.0f), 200) << "held back, step " << step;
-    EXPECT_EQ(s.F0OutlierCount, step);
-  }
+  // The tracker's output and its outlier count after one more candidate.
+  auto next = [&s](float hz) {
+    const int f0 = UpdateF0(s, hz);
+    return std::make_tuple(f0, s.F0OutlierCount);
+  };
+  for (int i = 0; i < 39; ++i) next(200.0f);
+  ASSERT_EQ(next(200.0f), std::make_tuple(200, 0));
+  for (int step = 1; step <= 4; ++step) EXPECT_EQ(next(250.0f), std::make_tuple(200, step)) << "held back";
   // Fifth: the window is refilled from the raw candidates (five at 250, three at 200) and the
   // new candidate shifted in: (6 x 250 + 2 x 200) / 8.
-  EXPECT_EQ(UpdateF0(s, 250.0f), 238);
-  EXPECT_EQ(s.F0OutlierCount, 0);
-}
+  EXPECT_EQ(next(250.0f), std::make_tuple(238, 0));
 
-TEST(F0Tracker, SmallMovesAndInterruptedJumpsAreNotOutliers) {
-  F0TrackerState s;
-  for (int i = 0; i < 40; ++i) UpdateF0(s, 200.0f);
-  EXPECT_EQ(UpdateF0(s, 204.0f), 201);  // within 5 Hz: taken at once ((7 x 200 + 204) / 8 = 200.5)
-  EXPECT_EQ(s.F0OutlierCount, 0);
-  for (int i = 0; i < 3; ++i) UpdateF0(s, 300.0f);
+  s = F0TrackerState{};
+  for (int i = 0; i < 40; ++i) next(200.0f);
+  EXPECT_EQ(next(204.0f), std::make_tuple(201, 0));  // within 5 Hz: at once ((7 x 200 + 204) / 8 = 200.5)
+  for (int i = 0; i < 3; ++i) next(300.0f);
   EXPECT_EQ(s.F0OutlierCount, 3);
-  UpdateF0(s, 201.0f);  // back near the smoothed value: the count starts again
-  EXPECT_EQ(s.F0OutlierCount, 0);
-  for (int i = 0; i < 4; ++i) EXPECT_LE(UpdateF0(s, 300.0f), 202);
-}
-
-TEST(SpectrumHistory, DifferenceSmoothingWidthIsTheBandInBinsAtLeastTwo) {
-  EXPECT_EQ(DifferenceSmoothingWidth(10, 22050), 2);   // below one bin: at least 2
-  EXPECT_EQ(DifferenceSmoothingWidth(100, 22050), 9);  // 100 / 10.77
+  EXPECT_EQ(std::get<1>(next(201.0f)), 0);  // back near the smoothed value: the count starts again
+  for (int i = 0; i < 4; ++i) EXPECT_LE(std::get<0>(next(300.0f)), 202);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // test can look at what each step computed.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <iostream>
 #include <memory>
@@ -15,17 +16,21 @@
 #include "audio/capture_device.h"
 #include "audio/frozen_view.h"
 #include "audio/live_loop.h"
-#include "platform/backend.h"
+#include "display/sample_slots.h"
 #include "platform/headless/headless_backend.h"
 #include "platform/headless/sim_sound.h"
 #include "platform/messages.h"
 #include "scripting/session.h"
+#include "settings/analysis_settings.h"
+#include "settings/mode_state.h"
+#include "signals/signals.h"
 
 class ObservingBackend : public HeadlessBackend {
  public:
   using HeadlessBackend::HeadlessBackend;
   std::function<void()> onPresent;
-  void PresentWindow(const canvas::Surface& picture, const canvas::PaletteEntry* palette, UiRect changed) override {
+  void PresentWindow(const canvas::Surface& picture, const canvas::PaletteEntry* palette,
+                     UiRect changed) override {
     HeadlessBackend::PresentWindow(picture, palette, changed);
     if (onPresent) onPresent();
   }
@@ -33,6 +38,7 @@ class ObservingBackend : public HeadlessBackend {
 
 class LiveRunTest : public ::testing::Test {
  protected:
+  static constexpr int kRate = 22050;
   void SetUp() override {
     HeadlessConfig config;
     config.frameCostMs = 2;  // well inside a step period: in F4 every 20 ms step is drawn
@@ -41,10 +47,7 @@ class LiveRunTest : public ::testing::Test {
   // A fresh program state on a new backend with `config`; the simulated devices go first, they
   // belong to the backend they were made for.
   void Start(const HeadlessConfig& config) {
-    ResetProgramState();
-    Capture = CaptureState{};
-    LiveLoop = LiveLoopState{};
-    LiveView = LiveViewState{};
+    ResetProgramState();  // also the capture, loop, view, playback and output states
     sound.reset();
     backend = std::make_unique<ObservingBackend>(config);
     sound = std::make_unique<SimSoundSystem>(*backend);
@@ -80,3 +83,12 @@ class LiveRunTest : public ::testing::Test {
   std::unique_ptr<SimSoundSystem> sound;
   std::unique_ptr<ProgramActions> actions;
 };
+
+// The value a frame carries in a recording of testsig::IndexRamp: its index mod 32768.
+inline int16_t RampValue(int64_t frame) { return static_cast<int16_t>(frame % 32768); }
+// Channel `c` of frame `f` in interleaved 16-bit bytes (a held sample, a recording's data).
+inline int16_t SampleAt(const std::vector<uint8_t>& bytes, size_t f, int channels, int c = 0) {
+  int16_t v;
+  std::memcpy(&v, bytes.data() + (f * channels + c) * 2, 2);
+  return v;
+}

@@ -2,18 +2,20 @@
 // where playing resumes, a low rate, another format, and an output that cannot be opened. (A header
 // claiming more than the file holds is cut to what is there by the reader: tests/files.)
 #include "app/options_dialog.h"
-#include "display/sample_slots.h"
 #include "playback_fixture.h"
-#include "settings/analysis_settings.h"
-#include "settings/mode_state.h"
 
-namespace {
-
-constexpr int kRate = 22050;
-
+// An output that cannot be opened ends Play File with a message; then the file plays.
 TEST_F(PlaybackTest, ATwoSecondStereoFilePlaysAboutOnePointSixSecondsAndFreezesWithThePlayedPartInSampleA) {
   Open(0);
   const std::string path = Recording("two.wav", testsig::IndexRamp(2 * kRate, 2), 2);
+  sound->failOutput = true;
+  PlayFile(path, "");
+  const auto& boxes = backend->MessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(std::make_tuple(boxes[0].text, boxes[0].icon, Mode.IdleState, FilePlay.StreamOpen,
+                            FilePlay.StreamBlock.empty()),
+            std::make_tuple("Cannot Open Audio Device", MessageIcon::Stop, 1, false, true));
+  sound->failOutput = false;
   int64_t heardAtFreeze = -1;
   backend->onPresent = [&] {
     if (Mode.Frozen && heardAtFreeze < 0 && !sound->Writes().empty())
@@ -22,95 +24,79 @@ TEST_F(PlaybackTest, ATwoSecondStereoFilePlaysAboutOnePointSixSecondsAndFreezesW
   PlayFile(path, "wait 3000\nkey Escape");
   ASSERT_EQ(sound->Writes().size(), 1u);
   const auto& w = sound->Writes()[0];
-  // The device got the whole 8-second block once, the Audio side only.
-  // (The freeze cut it short.)
+  // The device got the whole 8-second block once, the Audio side only (the freeze cut it short).
   EXPECT_EQ(std::make_tuple(w.data.size(), w.loops, w.left, w.right, w.completed),
             std::make_tuple(size_t{kRate * 2 * 2 * 8 + 8}, 1, kPlaybackLevel, uint16_t{0}, false));
   // Heard: the file from its start, frame for frame, until 4 segments before its end.
   const int64_t heard = static_cast<int64_t>(w.heard.size() / 2);
-  EXPECT_GE(heard, 2 * kRate - 4 * 2048);
-  EXPECT_LT(heard, 2 * kRate - 3 * 2048);
+  EXPECT_TRUE(heard >= 2 * kRate - 4 * 2048 && heard < 2 * kRate - 3 * 2048) << heard;
   EXPECT_NEAR(heard * 1000.0 / kRate, 1630, 30);
   for (int64_t f = 0; f < heard; f += 97) ASSERT_EQ(Heard(0, f), RampValue(f)) << f;
   EXPECT_EQ(heardAtFreeze, heard);
   // Sample A holds what was played, from the file's start; nothing beyond.
-  const auto& s = Samples;
-  EXPECT_EQ(std::make_tuple(s.SampleChannels, s.SampleStartMs), std::make_tuple(2, 0));
-  EXPECT_NEAR(s.HeldBytesA, heard * 4, 4 * 64);
-  for (int f = 0; f < s.HeldBytesA / 4; f += 101) {
-    const int16_t v = static_cast<int16_t>(s.SampleA[f * 4] | (s.SampleA[f * 4 + 1] << 8));
-    ASSERT_EQ(v, RampValue(f)) << f;
-  }
-  EXPECT_EQ(s.SampleA[s.HeldBytesA + 8], 0);
-  // The file is closed and the device gone once the freeze's end notice came.
-  EXPECT_FALSE(FilePlay.StreamOpen);
-  EXPECT_EQ(Output.PlaybackDevice, nullptr);
-  EXPECT_EQ(std::make_tuple(Mode.StopRequested, Mode.IdleState), std::make_tuple(1, 1));  // Escape reset it
+  EXPECT_EQ(std::make_tuple(Samples.SampleChannels, Samples.SampleStartMs), std::make_tuple(2, 0));
+  EXPECT_NEAR(Samples.HeldBytesA, heard * 4, 4 * 64);
+  ExpectHeldRamp(0, 101);
+  EXPECT_EQ(Samples.SampleA[Samples.HeldBytesA + 8], 0);
+  // The file is closed and the device gone once the freeze's end notice came; Escape reset it.
+  EXPECT_EQ(std::make_tuple(FilePlay.StreamOpen, Output.PlaybackDevice == nullptr, Mode.StopRequested,
+                            Mode.IdleState),
+            std::make_tuple(false, true, 1, 1));
 }
 
-TEST_F(PlaybackTest, AThirtySecondFileStartedAtTwentySecondsPlaysItsLastTenSecondsThroughTheRefills) {
+// Then releasing the near-end freeze plays again from the start of the held part.
+TEST_F(PlaybackTest, AThirtySecondFileStartedAtTwentySecondsPlaysItsLastTenSecondsAndResumesAtTheHeldPart) {
   Open(1);
   const std::string path = Recording("thirty.wav", testsig::IndexRamp(30 * kRate, 1), 1);
-  // The Starting Point dialog comes up (the file is longer than 8 s): 20 s.
   long long offsetWhenFrozen = -1;
+  int refilled = 0;
+  SampleSlots held;  // as the near-end freeze left them
   backend->onPresent = [&] {
-    if (Mode.Frozen) offsetWhenFrozen = Activity.PlayStartOffset;
+    if (Mode.Frozen && sound->Writes().size() == 1)
+      offsetWhenFrozen = Activity.PlayStartOffset, refilled = FilePlay.HalvesRefilled, held = Samples;
   };
-  PlayFile(path, "answer scroll 1110 thumb 20\nanswer dialog ok\nwait 12000\nkey Escape");
-  ASSERT_EQ(sound->Writes().size(), 1u);
+  // The Starting Point dialog comes up (the file is longer than 8 s): 20 s.
+  PlayFile(path,
+           "answer scroll 1110 thumb 20\nanswer dialog ok\nwait 12000\nclick 105\nwait 1000\nkey Escape");
+  ASSERT_EQ(sound->Writes().size(), 2u);
   const auto& w = sound->Writes()[0];
-  EXPECT_EQ(std::make_pair(w.left, w.right), std::make_pair(kPlaybackLevel, kPlaybackLevel));  // one channel: both sides
+  EXPECT_EQ(std::make_pair(w.left, w.right),
+            std::make_pair(kPlaybackLevel, kPlaybackLevel));  // one channel: both
   const int64_t heard = static_cast<int64_t>(w.heard.size());
-  EXPECT_GE(heard, 10 * kRate - 4 * 2048);
-  EXPECT_LT(heard, 10 * kRate - 3 * 2048);
+  EXPECT_TRUE(heard >= 10 * kRate - 4 * 2048 && heard < 10 * kRate - 3 * 2048) << heard;
   // Every frame heard is the file's, from 20 s on: the halves were refilled in time and in order.
   for (int64_t f = 0; f < heard; ++f) ASSERT_EQ(Heard(0, f), RampValue(20 * kRate + f)) << f;
-  EXPECT_GE(FilePlay.HalvesRefilled, 2);
-  // Sample A: the last 8 s played, less 1024 frames, from the file; playing would resume there.
-  const auto& s = Samples;
+  EXPECT_GE(refilled, 2);
+  // Sample A: the last 8 s played, less 1024 frames, from the file; playing resumes there.
   const int64_t start = offsetWhenFrozen / 2;
-  EXPECT_NEAR(s.SampleStartMs, start * 1000.0 / kRate, 1);
+  EXPECT_NEAR(held.SampleStartMs, start * 1000.0 / kRate, 1);
   EXPECT_NEAR(start, 20 * kRate + heard - 8 * kRate - 1024, 4);
-  EXPECT_EQ(s.HeldBytesA, s.SampleBytes);
-  for (int f = 0; f < s.SampleBytes / 2; f += 113) {
-    const int16_t v = static_cast<int16_t>(s.SampleA[f * 2] | (s.SampleA[f * 2 + 1] << 8));
-    ASSERT_EQ(v, RampValue(start + f)) << f;
-  }
-}
-
-TEST_F(PlaybackTest, ReleasingFreezeAfterTheNearEndFreezePlaysAgainFromTheStartOfTheHeldPart) {
-  Open(1);
-  const std::string path = Recording("twelve.wav", testsig::IndexRamp(12 * kRate, 1), 1);
-  PlayFile(path, "answer scroll 1110 thumb 0\nanswer dialog ok\nwait 12500\nclick 105\nwait 1000\nkey Escape");
-  ASSERT_EQ(sound->Writes().size(), 2u);
-  const int64_t firstHeard = static_cast<int64_t>(sound->Writes()[0].heard.size());
-  EXPECT_GE(firstHeard, 12 * kRate - 4 * 2048);
-  // The held part began 8 s and 1024 frames before the freeze; playing resumes there.
-  const int64_t resumeFrame = firstHeard - 8 * kRate - 1024;
+  EXPECT_EQ(held.HeldBytesA, held.SampleBytes);
+  ExpectHeldRamp(start, 113, held);
   const auto& again = sound->Writes()[1];
   ASSERT_GT(again.heard.size(), 1000u);
-  EXPECT_NEAR(Heard(1, 0), RampValue(resumeFrame), 4);
   const int64_t first = Heard(1, 0);
+  EXPECT_NEAR(first, RampValue(start), 4);
   for (size_t f = 0; f < again.heard.size(); f += 89) ASSERT_EQ(Heard(1, f), RampValue(first + f)) << f;
 }
 
-TEST_F(PlaybackTest, AnOutputDeviceThatCannotBeOpenedEndsPlayFileWithAMessage) {
+// A file freeze with a sample length change pending; then low-rate files.
+TEST_F(PlaybackTest, AFileFreezeCopiesByTheAllocatedLengthAndALowRateFileLimitsTheShownRangeWhileAnalysed) {
   Open(1);
-  const std::string path = Recording("two.wav", testsig::IndexRamp(2 * kRate, 1), 1);
-  sound->failOutput = true;
-  PlayFile(path, "");
-  const auto& boxes = backend->MessageBoxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(std::make_tuple(boxes[0].text, boxes[0].icon, Mode.IdleState),
-            std::make_tuple("Cannot Open Audio Device", MessageIcon::Stop, 1));
-  EXPECT_FALSE(FilePlay.StreamOpen);
-  EXPECT_TRUE(FilePlay.StreamBlock.empty());
-}
+  // The freeze reads back as much as the samples hold, not what the Time History setting says while
+  // its change waits for an OK: the held part starts where the sample's length puts it.
+  Run("wait 300\nkey Escape");  // the samples are made: 8 s
+  ASSERT_EQ(Samples.SampleBytes, 8 * kRate * 2);
+  AnalysisSettings.StoredSeconds = 4;
+  OptionsDialogs.StoredSecondsChanged = 1;
+  PlayFile(Recording("six.wav", testsig::IndexRamp(6 * kRate, 1), 1),
+           "wait 5000\nclick 105\nwait 200\nkey Escape");
+  EXPECT_EQ(Samples.SampleStartMs, 0);
+  EXPECT_NEAR(Samples.HeldBytesA, 5 * kRate * 2, kRate / 5);
+  ExpectHeldRamp(0, 997);
 
-// A low-rate file limits the range shown while it is analysed; the user's scales stay in their
-// 2000..10000 range, and live input shows them again.
-TEST_F(PlaybackTest, ALowRateFileLimitsTheShownRangeOnlyWhileItIsAnalysed) {
-  Open(1);
+  // A low-rate file limits the range shown while it is analysed; the user's scales stay in their
+  // 2000..10000 range, and live input shows them again.
   std::string title;
   backend->onPresent = [&] {
     for (const auto& t : LastFrameTexts())
@@ -118,22 +104,20 @@ TEST_F(PlaybackTest, ALowRateFileLimitsTheShownRangeOnlyWhileItIsAnalysed) {
   };
   for (auto [rate, shown] : {std::pair{8000, 4000}, {3000, 1000}, {1500, 1000}}) {
     SCOPED_TRACE(rate);
-    const std::string path = Recording("low.wav", testsig::IndexRamp(8 * rate, 2), 2, rate);  // 8 s, 44100 bytes or more
+    const std::string path =
+        Recording("low.wav", testsig::IndexRamp(8 * rate, 2), 2, rate);  // 8 s, 44100 bytes or more
     title.clear();
     PlayFile(path, "wait 500\nkey Escape");
-    EXPECT_EQ(sound->Writes().back().format.sampleRate, rate);
-    EXPECT_EQ(std::make_tuple(AnalysisSettings.FreqScaleHz, AnalysisSettings.Config1FreqScaleHz,
-                              AnalysisSettings.Config2FreqScaleHz),
-              std::make_tuple(5000, 5000, 8000));
-    EXPECT_EQ(ShownFreqScaleHz(), shown);
-    EXPECT_EQ(AnalysisSettings.SpectrogramBins, ComputeSpectrogramBins(shown, rate));
+    const auto& st = AnalysisSettings;
+    EXPECT_EQ(std::make_tuple(sound->Writes().back().format.sampleRate, st.FreqScaleHz, st.Config1FreqScaleHz,
+                              st.Config2FreqScaleHz, ShownFreqScaleHz(), st.SpectrogramBins),
+              std::make_tuple(rate, 5000, 5000, 8000, shown, ComputeSpectrogramBins(shown, rate)));
     EXPECT_NE(title.find(std::to_string(shown / 1000) + " kHz"), std::string::npos) << title;
   }
   // Configuration 2 (Shift+F1) and live input at 22050 Hz: the user's 8 kHz.
   title.clear();
   Run("key shift+F1\nwait 300\nkey Escape");
-  EXPECT_EQ(AnalysisSettings.FreqScaleHz, 8000);
-  EXPECT_EQ(ShownFreqScaleHz(), 8000);
+  EXPECT_EQ(std::make_tuple(AnalysisSettings.FreqScaleHz, ShownFreqScaleHz()), std::make_tuple(8000, 8000));
   EXPECT_NE(title.find("8 kHz"), std::string::npos) << title;
 }
 
@@ -146,37 +130,20 @@ TEST_F(PlaybackTest, AFileOfAnotherFormatDropsSampleBOnceAndSettlesAPendingSampl
   ASSERT_EQ(Mode.SampleBStored, 1);
   ASSERT_EQ(Samples.SampleChannels, 2);
   OptionsDialogs.StoredSecondsChanged = 1;  // the Time History bar moved while something ran
-  PlayFile(Recording("mono.wav", testsig::IndexRamp(3 * kRate, 1), 1), "wait 3000\nclick 106\nwait 200\nkey Escape");
+  PlayFile(Recording("mono.wav", testsig::IndexRamp(3 * kRate, 1), 1),
+           "wait 3000\nclick 106\nwait 200\nkey Escape");
   ASSERT_EQ(backend->MessageBoxes().size(), 1u);
   EXPECT_EQ(backend->MessageBoxes()[0].text, "Delete Incompatible Stored Sample");
-  EXPECT_EQ(std::make_tuple(Samples.SampleChannels, Samples.SampleRateMade), std::make_tuple(1, kRate));
-  EXPECT_EQ(OptionsDialogs.StoredSecondsChanged, 0);
-  ASSERT_EQ(Mode.SampleBStored, 1);  // stored again from the frozen file view
+  // Made anew in the file's format, the pending length settled; stored again from the frozen file view.
+  ASSERT_EQ(std::make_tuple(Samples.SampleChannels, Samples.SampleRateMade,
+                            OptionsDialogs.StoredSecondsChanged, Mode.SampleBStored),
+            std::make_tuple(1, kRate, 0, 1));
 
   SendMainMessage(WM_COMMAND, MENU_ANALYSIS_OPTIONS, 0);
   DialogModel* d = OpenOptionsDialogModel();
   ASSERT_NE(d, nullptr);
   d->procedure(*d, WM_COMMAND, IDOK, 0);
-  EXPECT_EQ(Mode.SampleBStored, 1);
-  EXPECT_EQ(backend->MessageBoxes().size(), 1u);
-}
-
-// The freeze reads back as much as the samples hold, not what the Time History setting says while
-// its change waits for an OK: the held part starts where the sample's length puts it.
-TEST_F(PlaybackTest, AFileFreezeStartsAndCopiesByTheAllocatedSampleLength) {
-  Open(1);
-  Run("wait 300\nkey Escape");  // the samples are made: 8 s
-  ASSERT_EQ(Samples.SampleBytes, 8 * kRate * 2);
-  AnalysisSettings.StoredSeconds = 4;
-  OptionsDialogs.StoredSecondsChanged = 1;
-  PlayFile(Recording("six.wav", testsig::IndexRamp(6 * kRate, 1), 1), "wait 5000\nclick 105\nwait 200\nkey Escape");
-  const auto& s = Samples;
-  EXPECT_EQ(s.SampleStartMs, 0);
-  EXPECT_NEAR(s.HeldBytesA, 5 * kRate * 2, kRate / 5);
-  for (int f = 0; f < s.HeldBytesA / 2; f += 997) {
-    const int16_t v = static_cast<int16_t>(s.SampleA[f * 2] | (s.SampleA[f * 2 + 1] << 8));
-    ASSERT_EQ(v, RampValue(f)) << f;
-  }
+  EXPECT_EQ(std::make_tuple(Mode.SampleBStored, backend->MessageBoxes().size()), std::make_tuple(1, 1u));
 }
 
 // On a desktop the sound starts a while before the loop does (the device takes its time to open):
@@ -202,9 +169,6 @@ TEST_F(PlaybackTest, AfterTheNearEndFreezeTheViewShowsTheHeldSoundWhenTheDeviceS
     };
     PlayFile(Recording("sine.wav", frames, channels), "wait 4000\nkey Escape");
     EXPECT_GT(frozenSteps, 3);  // a frozen view nobody touches is drawn every 250 ms
-    EXPECT_EQ(audioSteps, frozenSteps);
-    EXPECT_EQ(spectrumSteps, frozenSteps);
+    EXPECT_EQ(std::make_tuple(audioSteps, spectrumSteps), std::make_tuple(frozenSteps, frozenSteps));
   }
 }
-
-}  // namespace

@@ -8,21 +8,17 @@
 #include <string>
 #include <vector>
 
+#include "app/activities.h"
 #include "audio/file_playback.h"
 #include "audio/output_device.h"
 #include "audio/signal_playback.h"
 #include "files/recording_writer.h"
-#include "app/activities.h"
 #include "live_fixture.h"
-#include "signals/signals.h"
 
 class PlaybackTest : public LiveRunTest {
  protected:
   void SetUp() override {
     LiveRunTest::SetUp();
-    FilePlay = FilePlaybackState{};
-    Output = OutputDeviceState{};
-    SignalPlay = SignalPlaybackState{};
     dir = std::filesystem::temp_directory_path() /
           ("tx-playback-" + std::to_string(::getpid()) + "-" +
            ::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -30,14 +26,12 @@ class PlaybackTest : public LiveRunTest {
   }
   void TearDown() override {
     LiveRunTest::TearDown();
-    FilePlay = FilePlaybackState{};
-    Output = OutputDeviceState{};
-    SignalPlay = SignalPlaybackState{};
     std::error_code ec;
     std::filesystem::remove_all(dir, ec);
   }
   // Writes interleaved frames as a recording; returns its path.
-  std::string Recording(const std::string& name, const std::vector<int16_t>& frames, int channels, int rate = 22050) {
+  std::string Recording(const std::string& name, const std::vector<int16_t>& frames, int channels,
+                        int rate = 22050) {
     const std::string path = (dir / name).string();
     std::string error;
     EXPECT_TRUE(SaveSampleFile(path, channels, rate, 16, frames, &error)) << error;
@@ -53,6 +47,11 @@ class PlaybackTest : public LiveRunTest {
     backend->SetScript(std::vector<ScriptLine>(rest, parsed.lines.end()));
     SendMainMessage(WM_COMMAND, CMD_PLAY_FILE, 0);
   }
+  // Sample A holds the recording's frames from `first` on (each `step`-th frame looked at).
+  void ExpectHeldRamp(int64_t first, int step, const SampleSlots& s = Samples) {
+    for (int f = 0; f < s.HeldBytesA / (2 * s.SampleChannels); f += step)
+      ASSERT_EQ(SampleAt(s.SampleA, f, s.SampleChannels), RampValue(first + f)) << f;
+  }
   // The value of channel `c` in frame `f` of what write `w` sounded.
   int16_t Heard(size_t w, size_t f, int c = 0) const {
     const auto& write = sound->Writes().at(w);
@@ -61,6 +60,3 @@ class PlaybackTest : public LiveRunTest {
 
   std::filesystem::path dir;
 };
-
-// Frame index of a sample's first frame when the file was an index ramp (value = index mod 32768).
-inline int RampValue(int64_t frame) { return static_cast<int>(frame % 32768); }

@@ -3,93 +3,74 @@
 // with its glottogram played to their freeze.
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstdio>
-#include <filesystem>
-#include <regex>
-
 #include "app/mode_state.h"
-#include "files/recording_writer.h"
 #include "scenarios/scenario_support.h"
 #include "signals/egg_signals.h"
 #include "signals/signals.h"
 
 namespace {
 
-// Whole-program runs of the shell: what each variant shows when idle, and how the runner reports
-// scripts it cannot carry out. (Window sizes, closing, About and the mixer are pinned by tests/app.)
 using nlohmann::json;
 
-TEST(ScenarioShell, EachVariantStartsIdleAndTheDumpShowsIt) {
-  // The control sets themselves are pinned by tests/app; here the dump a script reads.
+// Each variant starts idle and the dump shows it (the control sets, window sizes and captions
+// themselves are pinned by tests/app; here the dump a script reads). Then live analysis through the whole
+// program (its frozen figures in detail: tests/audio): the loop runs on after a freeze, and closing the
+// window while it runs freezes, resets and ends.
+TEST(ScenarioShell, EachVariantStartsIdleAndLiveAnalysisRunsOnAfterAFreezeAndEndsWithTheWindow) {
   const char* captions[] = {"Taldrinex version 2.5", "TX-RadaDuza version 2.5", "TX-Zizivuv version 2.5"};
   for (int v : {0, 1, 2}) {
     SCOPED_TRACE(v);
-    ScenarioResult r = RunScenario("dump\n", v);
-    EXPECT_EQ(r.status, 0) << r.errors;
-    ASSERT_EQ(r.dumps.size(), 1u);
+    const char* live =
+        "set F0Measurement 1057\nclick 102\nwait 3000\nclick 105\nwait 200\ndump\n"
+        "click 105\nwait 500\ndump\n";
+    ScenarioResult r = RunScenario(std::string("dump\n") + (v == 0 ? live : ""), v);
+    ASSERT_EQ(r.status, 0) << r.errors;
+    ASSERT_EQ(r.dumps.size(), v == 0 ? 3u : 1u);
     const json& d = r.dumps[0];
-    EXPECT_EQ(std::tuple(d["variant"], d["caption"], d["mode"]["IdleState"], d["mode"]["StopRequested"]),
-              std::tuple(v, captions[v], 1, 1));
-    EXPECT_EQ(d["buttons"].size(), v == 2 ? 5u : 7u);
     const json& run = d["buttons"]["102"];
-    EXPECT_EQ(std::tuple(run["caption"], run["enabled"], run["pressed"], run["visible"]),
-              std::tuple("&Run", true, false, true));
-    EXPECT_EQ(std::tuple(d["menu"]["40011"]["enabled"], d["menu"]["40013"]["enabled"]),
-              std::tuple(true, false));
-    EXPECT_TRUE(d["messages"].empty());
-    // 796 x 596 centred on the 1024 x 768 default screen.
-    EXPECT_EQ(std::tuple(d["window"]["width"], d["window"]["x"], d["window"]["client_width"]),
-              std::tuple(796, (1024 - 796) / 2, 780));
+    EXPECT_EQ(std::tuple(d["variant"], d["caption"], d["mode"]["IdleState"], d["mode"]["StopRequested"],
+                         d["buttons"].size(), run["caption"], run["enabled"], run["pressed"], run["visible"]),
+              std::tuple(v, captions[v], 1, 1, v == 2 ? 5u : 7u, "&Run", true, false, true));
+    EXPECT_EQ(std::tuple(d["menu"]["40011"]["enabled"], d["menu"]["40013"]["enabled"], d["messages"].empty()),
+              std::tuple(true, false, true));
+    if (v != 0) continue;
+    const auto &frozen = r.dumps[1]["loop"], &running = r.dumps[2];
+    EXPECT_EQ(r.dumps[1]["mode"]["Frozen"], 1);
+    EXPECT_NEAR(frozen["F0A"].get<int>(), 220, 22050.0 / 2048);  // the default input: 220 Hz
+    EXPECT_GT(frozen["AchievedUpdatePeriodMs"].get<int>(), 0);
+    EXPECT_EQ(std::tuple(running["mode"]["Frozen"], running["mode"]["CaptureStarted"],
+                         running["buttons"]["105"]["enabled"]),
+              std::tuple(0, 1, true));
+    EXPECT_GT(running["mode"]["SpectrogramColumn"].get<int>(), 0) << "the loop ran on";
+    // The script ended with the run going: the user's closes froze, reset and then ended the program.
+    EXPECT_EQ(std::tuple(Mode.OpenBlockCount, Mode.StopRequested), std::tuple(0, 1));
   }
 }
 
-// Live analysis through the whole program (its frozen figures in detail: tests/audio): the loop
-// runs on after a freeze, and closing the window while it runs freezes, resets and ends.
-TEST(LiveScenario, TheLoopRunsOnAfterAFreezeAndClosingDuringARunReleasesEverything) {
-  ScenarioResult r = RunScenario(
-      "set F0Measurement 1057\nclick 102\nwait 3000\nclick 105\nwait 200\ndump\n"
-      "click 105\nwait 500\ndump\n",
-      0);
-  ASSERT_EQ(r.status, 0) << r.errors;
-  ASSERT_EQ(r.dumps.size(), 2u);
-  const auto &frozen = r.dumps[0]["loop"], &live = r.dumps[1];
-  EXPECT_EQ(r.dumps[0]["mode"]["Frozen"], 1);
-  EXPECT_NEAR(frozen["F0A"].get<int>(), 220, 22050.0 / 2048);  // the default input: 220 Hz
-  EXPECT_GT(frozen["AchievedUpdatePeriodMs"].get<int>(), 0);
-  EXPECT_EQ(
-      std::tuple(live["mode"]["Frozen"], live["mode"]["CaptureStarted"], live["buttons"]["105"]["enabled"]),
-      std::tuple(0, 1, true));
-  EXPECT_GT(live["mode"]["SpectrogramColumn"].get<int>(), 0) << "the loop ran on";
-  // The script ended with the run going: the user's closes froze, reset and then ended the program.
-  EXPECT_EQ(std::tuple(Mode.OpenBlockCount, Mode.StopRequested), std::tuple(0, 1));
-}
-
 TEST(ScenarioShell, TheRunnerRefusesWhatItCannotCarryOut) {
-  ScenarioResult r = RunScenario("dump\nclick\n");
-  EXPECT_EQ(r.status, 2);
-  EXPECT_TRUE(r.dumps.empty());  // nothing ran
-  EXPECT_NE(r.errors.find("line 2: "), std::string::npos) << r.errors;
-
-  r = RunScenario("set StoredSeconds 9\ndump\n");
-  EXPECT_EQ(r.status, 1);
-  EXPECT_TRUE(r.dumps.empty());
-  EXPECT_NE(r.errors.find("line 1: value out of range for StoredSeconds"), std::string::npos) << r.errors;
-
-  // Exit in the idle state ends the program; a line after it cannot run.
-  r = RunScenario("click 107\ndump\n");
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.errors.find("line 2: not run: the program ended before this line: dump"), std::string::npos)
-      << r.errors;
+  const struct {
+    const char* script;
+    int status;
+    const char* error;
+  } cases[] = {
+      {"dump\nclick\n", 2, "line 2: "},  // nothing runs
+      {"set StoredSeconds 9\ndump\n", 1, "line 1: value out of range for StoredSeconds"},
+      // Exit in the idle state ends the program; a line after it cannot run.
+      {"click 107\ndump\n", 1, "line 2: not run: the program ended before this line: dump"},
+      {"answer select 1201 5\nmenu 40033\n", 1, "no list entry 5 in control 1201"},
+  };
+  for (const auto& c : cases) {
+    ScenarioResult r = RunScenario(c.script);
+    EXPECT_EQ(std::tuple(r.status, r.dumps.size()), std::tuple(c.status, 0u)) << c.script;
+    EXPECT_NE(r.errors.find(c.error), std::string::npos) << r.errors;
+  }
 }
 
 // The Audio Devices dialog on the simulated devices: the lists, a choice that reaches the next
 // Run and playback, Cancel, and a chosen device that has gone by the next Run.
-TEST(DevicesScenario, TheChoiceReachesTheNextOpenAndAVanishedDeviceFallsBackWithAMessage) {
+TEST(DevicesScenario, TheChoiceReachesTheNextOpensAndAVanishedDeviceFallsBackWithAMessage) {
   ScenarioResult r = RunScenario(
-      "device input add USB Interface\n"
-      "device input add Line In\n"
-      "device output add Headphones\n"
+      "device input add USB Interface\ndevice input add Line In\ndevice output add Headphones\n"
       // Cancel leaves the default.
       "answer select 1201 1\nanswer dialog cancel\nmenu 40033\ndump\n"
       // Line In and Headphones; the dialog shows them when it opens again, and Cancel keeps them.
@@ -97,111 +78,71 @@ TEST(DevicesScenario, TheChoiceReachesTheNextOpenAndAVanishedDeviceFallsBackWith
       "answer dialog cancel\nmenu 40033\ndump\n"
       "click 102\nwait 500\nclick 107\nwait 100\n"
       // Gone before the next Run: a message, and the default from then on.
-      "device input remove Line In\n"
-      "click 102\nwait 500\nclick 107\nwait 100\ndump\n",
-      1);
+      "device input remove Line In\nclick 102\nwait 500\nclick 107\nwait 100\ndump\n"
+      // Play A sounds on the chosen output.
+      "click 102\nwait 1000\nclick 105\nwait 100\nclick 102\nwait 3000\ndump\n");
   ASSERT_EQ(r.status, 0) << r.errors;
-  ASSERT_EQ(r.dumps.size(), 3u);
-  EXPECT_EQ(r.dumps[0]["sound_devices"]["input"], "");
-  EXPECT_EQ(r.dumps[0]["sound"]["input_devices"], nlohmann::json({"USB Interface", "Line In"}));
-
+  ASSERT_EQ(r.dumps.size(), 4u);
   const auto& chosen = r.dumps[1]["sound_devices"];
-  EXPECT_EQ(chosen["input"], "Line In");
-  EXPECT_EQ(chosen["output"], "Headphones");
+  EXPECT_EQ(std::tuple(r.dumps[0]["sound_devices"]["input"], r.dumps[0]["sound"]["input_devices"],
+                       chosen["input"], chosen["output"]),
+            std::tuple("", json({"USB Interface", "Line In"}), "Line In", "Headphones"));
 
   const auto& last = r.dumps[2];
   const auto& opens = last["sound"]["opens"];
   ASSERT_EQ(opens.size(), 3u);
-  EXPECT_EQ(opens[0]["name"], "Line In");  // the first Run
-  EXPECT_EQ(opens[0]["opened"], true);
-  EXPECT_EQ(opens[1]["name"], "Line In");  // gone at the second
-  EXPECT_EQ(opens[1]["opened"], false);
-  EXPECT_EQ(opens[2]["name"], "");
-  EXPECT_EQ(opens[2]["opened"], true);
+  // The first Run, the second (gone), the default.
+  EXPECT_EQ(std::tuple(opens[0]["name"], opens[0]["opened"], opens[1]["name"], opens[1]["opened"],
+                       opens[2]["name"], opens[2]["opened"]),
+            std::tuple("Line In", true, "Line In", false, "", true));
   ASSERT_EQ(last["messages"].size(), 1u);
   EXPECT_NE(last["messages"][0]["text"].get<std::string>().find("\"Line In\" is not available"),
             std::string::npos);
-  EXPECT_EQ(last["sound_devices"]["input"], "");
-  EXPECT_EQ(last["sound_devices"]["output"], "Headphones");
-  EXPECT_EQ(last["mode"]["CaptureStarted"], 0);
-}
-
-TEST(DevicesScenario, PlaybackOpensTheChosenOutputAndAnEntryOutOfTheListIsAScriptError) {
-  ScenarioResult r = RunScenario(
-      "device output add Headphones\n"
-      "answer select 1202 1\nanswer dialog ok\nmenu 40033\n"
-      "click 102\nwait 1000\nclick 105\nwait 100\nclick 102\nwait 3000\ndump\n",
-      1);
-  ASSERT_EQ(r.status, 0) << r.errors;
+  EXPECT_EQ(std::tuple(last["sound_devices"]["input"], last["sound_devices"]["output"],
+                       last["mode"]["CaptureStarted"]),
+            std::tuple("", "Headphones", 0));
   bool playedThere = false;
-  for (const auto& o : r.dumps[0]["sound"]["opens"])
+  for (const auto& o : r.dumps[3]["sound"]["opens"])
     playedThere =
         playedThere || (o["device"] == "output" && o["name"] == "Headphones" && o["opened"] == true);
-  EXPECT_TRUE(playedThere) << r.dumps[0]["sound"]["opens"].dump();
-
-  ScenarioResult bad = RunScenario("answer select 1201 5\nmenu 40033\n", 1);
-  EXPECT_NE(bad.status, 0);
-  EXPECT_NE(bad.errors.find("no list entry 5 in control 1201"), std::string::npos) << bad.errors;
+  EXPECT_TRUE(playedThere) << r.dumps[3]["sound"]["opens"].dump();
 }
 
-// Playing recordings of a sung vowel with its glottogram: the frozen display reads the closed
-// quotient, period and F0 the recording was made with; the demo recording moves every display.
-std::string AllTexts(const nlohmann::json& dump) {
-  std::string all;
-  for (const auto& t : dump["texts"]) all += t["text"].get<std::string>() + "\n";
-  return all;
-}
-
-double Number(const std::string& texts, const std::string& pattern) {
-  std::smatch m;
-  if (!std::regex_search(texts, m, std::regex(pattern))) return NAN;
-  return std::stod(m[1].str());
-}
-
-TEST(PlaybackVoice, AFrozenVoiceRecordingReadsTheClosedQuotientPeriodAndF0ItWasMadeWith) {
-  const int rate = 22050;
-  const int frames = 3 * rate;
+// Playing recordings of a sung vowel with its glottogram to their near-end freeze: the frozen
+// display reads the closed quotient, period and F0 the recording was made with; the demo recording
+// (a voice near 196 Hz with a vibrato of 60 cents, CQ 0.45) moves every display while it plays.
+TEST(PlaybackVoice, FrozenVoiceRecordingsReadTheClosedQuotientPeriodAndF0TheyWereMadeWith) {
+  const int rate = 22050, frames = 3 * rate;
   testsig::EggShape shape;  // 8 ms, CQ 0.45: F0 125 Hz
-  const auto data = testsig::Interleave(testsig::SungVowel(shape, 16000, rate, frames),
-                                        testsig::EggCycles(shape, rate, frames));
-  const std::string path =
-      (std::filesystem::temp_directory_path() / ("tx-voice-" + std::to_string(::getpid()) + ".wav")).string();
-  std::string error;
-  ASSERT_TRUE(SaveSampleFile(path, 2, rate, 16, reinterpret_cast<const uint8_t*>(data.data()),
-                             data.size() * 2, &error))
-      << error;
-  // Played to its near-end freeze, then the frozen view is looked at.
-  ScenarioResult r = RunScenario("answer file " + path + "\nclick 103\nwait 4000\ndump\n", 0);
-  std::remove(path.c_str());
-  ASSERT_EQ(r.status, 0) << r.errors;
-  ASSERT_EQ(r.dumps.size(), 1u);
-  const auto& d = r.dumps[0];
-  EXPECT_EQ(d["mode"]["Frozen"], 1);
-  const std::string texts = AllTexts(d);
-  EXPECT_NEAR(Number(texts, R"(CQ (\d+\.\d+))"), shape.closedQuotient, 0.02) << texts;
-  EXPECT_NEAR(Number(texts, R"(Period (\d+\.\d+) ms)"), shape.periodMs, 0.05) << texts;
-  EXPECT_EQ(Number(texts, R"(F0 (\d+) Hz)"), 125) << texts;
-}
-
-TEST(PlaybackVoice, TheDemoRecordingPlaysWithEveryDisplayMovingAndFreezesNearItsEnd) {
+  const ScratchDir dir("voice");
   const char* source = std::getenv("TX_SOURCE_DIR");
   const std::string demo = std::string(source ? source : ".") + "/samples/demo.wav";
-  if (!std::filesystem::exists(demo)) GTEST_SKIP() << "no " << demo;
-  ScenarioResult r =
-      RunScenario("answer file " + demo + "\nclick 103\nwait 2000\ndump\nwait 5000\ndump\n", 0);
-  ASSERT_EQ(r.status, 0) << r.errors;
-  ASSERT_EQ(r.dumps.size(), 2u);
-  const auto& playing = r.dumps[0];
-  EXPECT_EQ(playing["mode"]["Frozen"], 0);
-  EXPECT_GT(playing["mode"]["SpectrogramColumn"].get<int>(), 10);
-  EXPECT_GT(playing["frames_drawn"].get<int>(), 50);
-  EXPECT_EQ(playing["sound"]["writes"][0]["format"]["channels"], 2);
-  const auto& frozen = r.dumps[1];
-  EXPECT_EQ(frozen["mode"]["Frozen"], 1);
-  const std::string texts = AllTexts(frozen);
-  // A voice near 196 Hz with a vibrato of 60 cents, CQ 0.45.
-  EXPECT_NEAR(Number(texts, R"(F0 (\d+) Hz)"), 196, 196 * 0.05) << texts;
-  EXPECT_NEAR(Number(texts, R"(CQ (\d+\.\d+))"), 0.45, 0.04) << texts;
+  ASSERT_TRUE(std::filesystem::exists(demo)) << demo;
+  const struct {
+    std::string path;
+    double f0, f0Tolerance, cq, cqTolerance, periodMs;  // periodMs 0: not looked at
+  } cases[] = {{dir.Wav("voice.wav", 2,
+                        testsig::Interleave(testsig::SungVowel(shape, 16000, rate, frames),
+                                            testsig::EggCycles(shape, rate, frames))),
+                125, 0, shape.closedQuotient, 0.02, shape.periodMs},
+               {demo, 196, 196 * 0.05, 0.45, 0.04, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    ScenarioResult r =
+        RunScenario("answer file " + c.path + "\nclick 103\nwait 2000\ndump\nwait 5000\ndump\n", 0);
+    ASSERT_EQ(r.status, 0) << r.errors;
+    ASSERT_EQ(r.dumps.size(), 2u);
+    const auto& playing = r.dumps[0];
+    EXPECT_EQ(std::tuple(playing["mode"]["Frozen"], playing["sound"]["writes"][0]["format"]["channels"],
+                         r.dumps[1]["mode"]["Frozen"]),
+              std::tuple(0, 2, 1));
+    EXPECT_GT(playing["mode"]["SpectrogramColumn"].get<int>(), 10);
+    EXPECT_GT(playing["frames_drawn"].get<int>(), 50);
+    const std::string texts = Texts(r.dumps[1]);
+    EXPECT_NEAR(Number(texts, R"(F0 (\d+) Hz)"), c.f0, c.f0Tolerance) << texts;
+    EXPECT_NEAR(Number(texts, R"(CQ (\d+\.\d+))"), c.cq, c.cqTolerance) << texts;
+    EXPECT_NEAR(c.periodMs ? Number(texts, R"(Period (\d+\.\d+) ms)") : 0, c.periodMs, 0.05) << texts;
+  }
 }
 
 }  // namespace
