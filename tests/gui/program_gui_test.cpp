@@ -6,25 +6,18 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialog>
-#include <QDropEvent>
 #include <QGroupBox>
-#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QStyle>
 #include <QTest>
 #include <QTimer>
-#include <QUrl>
-#include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -38,12 +31,8 @@
 #include "files/recording_writer.h"
 #include "gui_support.h"
 #include "platform/messages.h"
-#include "platform/preferences.h"
 #include "platform/qt/qt_backend.h"
 #include "platform/qt/qt_preferences.h"
-#include "platform/sound.h"
-#include "platform/ui_model.h"
-#include "settings/analysis_settings.h"
 #include "settings/mode_state.h"
 
 namespace {
@@ -130,13 +119,31 @@ class KeptSound : public SoundSystem {
   std::vector<uint8_t> heard;
 };
 
+// The labels of the Measurements window that do not hold the model's table, and the count of cells.
+std::pair<std::vector<std::string>, int> TableMismatches(QDialog* dialog) {
+  std::vector<std::string> wrong;
+  int cells = 0;
+  for (const auto& c : MeasurementsWindow.Dialog.controls) {
+    if (c.kind != DialogControlKind::Label || c.id < 0) continue;
+    auto* label = dialog->findChild<QLabel*>(QString("control%1").arg(c.id));
+    if (!label || label->text().toStdString() != c.text)
+      wrong.push_back(std::to_string(c.id) + ": " + c.text);
+    cells += c.id >= kFirstCell;
+  }
+  auto* check = dialog->findChild<QCheckBox*>(QString("control%1").arg(kViewOnlyCheck));
+  if (!check || check->isChecked() != MeasurementsWindow.ViewOnly) wrong.push_back("view only");
+  return {wrong, cells};
+}
+
 TEST(RememberedChoices, TheDevicesAndTheMeasurementsWindowComeBackInTheNextRun) {
   const auto file = SettingsFile();
   std::filesystem::remove(file);
   KeptSound sound;
   SetSoundSystem(&sound);
   const QPoint moved = QGuiApplication::primaryScreen()->availableGeometry().topLeft() + QPoint(40, 50);
-  auto measurements = [] { return MainWindowWidget()->findChild<QDialog*>("dialog120"); };
+  auto measurements = [] { return MainWindowWidget()->findChildren<QDialog*>("dialog120"); };
+  std::pair<std::vector<std::string>, int> table{{"not shown"}, 0};
+  std::string screenshot;
   RunWithStore(file, [&](QWidget& window) {
     // The user picks the second entry of both lists (the first is "System default") and presses OK.
     QTimer::singleShot(100, [&window] {
@@ -146,7 +153,14 @@ TEST(RememberedChoices, TheDevicesAndTheMeasurementsWindowComeBackInTheNextRun) 
     });
     SendMainMessage(WM_COMMAND, MENU_AUDIO_DEVICES, 0);
     SendMainMessage(WM_COMMAND, MENU_MEASUREMENTS, 0);
-    if (QDialog* d = measurements()) d->move(moved);
+    SendMainMessage(WM_KEYDOWN, 'M', 0);  // already open: nothing new
+    MirrorModelNow();
+    // The Measurements window's labels hold the model's table cell by cell.
+    if (measurements().size() == 1 && measurements()[0]->isVisible()) {
+      table = TableMismatches(measurements()[0]);
+      screenshot = SaveScreenshot(measurements()[0], "gui-measurements.png");
+      measurements()[0]->move(moved);
+    }
     window.showMaximized();
   });  // the program ends with the window open
   QPoint reopened;
@@ -157,13 +171,13 @@ TEST(RememberedChoices, TheDevicesAndTheMeasurementsWindowComeBackInTheNextRun) 
     input = SoundDevices.InputName;
     output = SoundDevices.OutputDevice;
     SendMainMessage(WM_COMMAND, MENU_MEASUREMENTS, 0);
-    if (QDialog* d = measurements()) reopened = d->frameGeometry().topLeft();
+    if (measurements().size() == 1) reopened = measurements()[0]->frameGeometry().topLeft();
   });
   SetSoundSystem(nullptr);
-  EXPECT_EQ(input, "Lab interface in");
-  EXPECT_EQ(output, "usb-out");
-  EXPECT_EQ(reopened, moved);
-  EXPECT_TRUE(maximized);
+  EXPECT_EQ(std::tuple(input, output, reopened, maximized),
+            std::tuple("Lab interface in", "usb-out", moved, true));
+  EXPECT_EQ(table, (std::pair<std::vector<std::string>, int>{{}, 4 * 24}));
+  EXPECT_FALSE(screenshot.empty());
   std::filesystem::remove(file);
 }
 
@@ -299,75 +313,6 @@ TEST(DropOnTheWindow, ARecordingPlaysAndANonRecordingGetsTheReadersMessage) {
   std::filesystem::remove(eightBit);
 }
 
-// The Measurements window on the real toolkit: opened from the menu on a running program, its
-// labels hold the model's table cell by cell, and it opens again where it was closed.
-struct Seen {
-  bool shown = false;
-  int cells = 0;
-  std::vector<std::string> mismatches;
-  std::string screenshot;
-  bool reopenedInPlace = false;
-};
-
-QDialog* MeasurementsDialog() {
-  QWidget* main = MainWindowWidget();
-  return main ? main->findChild<QDialog*>("dialog120") : nullptr;
-}
-
-void Inspect(Seen& seen) {
-  QDialog* dialog = MeasurementsDialog();
-  if (!dialog) return;
-  seen.shown = dialog->isVisible();
-  for (const auto& c : MeasurementsWindow.Dialog.controls) {
-    if (c.kind != DialogControlKind::Label || c.id < 0) continue;
-    auto* label = dialog->findChild<QLabel*>(QString("control%1").arg(c.id));
-    if (!label || label->text().toStdString() != c.text)
-      seen.mismatches.push_back(std::to_string(c.id) + ": " + c.text);
-    if (c.id >= kFirstCell) ++seen.cells;
-  }
-  auto* check = dialog->findChild<QCheckBox*>(QString("control%1").arg(kViewOnlyCheck));
-  if (!check || check->isChecked() != MeasurementsWindow.ViewOnly) seen.mismatches.push_back("view only");
-  seen.screenshot = SaveScreenshot(dialog, "gui-measurements.png");
-}
-
-TEST(MeasurementsWindowGui, TheWindowShowsTheModelsTableAndReopensWhereItWasClosed) {
-  Seen seen;
-  const int exitCode = RunSteps(0, {[] {
-                                      SendMainMessage(WM_COMMAND, MENU_MEASUREMENTS, 0);
-                                      return true;
-                                    },
-                                    [&seen] {
-                                      if (!MeasurementsDialog() || !MeasurementsDialog()->isVisible())
-                                        return false;
-                                      Inspect(seen);
-                                      MeasurementsDialog()->move(40, 50);
-                                      // Already open: nothing new.
-                                      SendMainMessage(WM_KEYDOWN, 'M', 0);
-                                      return true;
-                                    },
-                                    [] {
-                                      MeasurementsDialog()->close();
-                                      return true;
-                                    },
-                                    [] {
-                                      SendMainMessage(WM_COMMAND, MENU_MEASUREMENTS, 0);
-                                      return true;
-                                    },
-                                    [&seen] {
-                                      const QDialog* d = MeasurementsDialog();
-                                      seen.reopenedInPlace = d && d->isVisible() &&
-                                                             d->frameGeometry().topLeft() == QPoint(40, 50);
-                                      return seen.reopenedInPlace;
-                                    }});
-  EXPECT_EQ(exitCode, 0);
-  EXPECT_TRUE(seen.shown);
-  EXPECT_EQ(seen.cells, 4 * 24);
-  EXPECT_EQ(seen.mismatches, std::vector<std::string>{});
-  EXPECT_FALSE(seen.screenshot.empty());
-  EXPECT_TRUE(seen.reopenedInPlace);
-  ResetProgramState();
-}
-
 // The options dialog on the real desktop window: its read-only edits refuse typing, and the legend
 // edit keeps the keyboard while the mouse wanders over the main window, so the letters typed for
 // the legend never reach the main window as commands.
@@ -491,11 +436,9 @@ TEST(OptionsDialogGui, EveryLabelIsWholeAtTheDefaultAndALargerFont) {
     CreateMainWindow(1);
     std::map<std::string, std::vector<std::string>> cut;
     auto look = [&](const char* name) {
-      if (QWidget* d = TopLevel(name)) {
-        cut[name] = CutTexts(d);
-      } else {
-        cut[name] = {"not shown"};
-      }
+      QWidget* d = TopLevel(name);
+      cut[name] = d ? CutTexts(d) : std::vector<std::string>{"not shown"};
+      return d;
     };
     OpenSimpleOptionsDialog();
     look("dialog114");
@@ -506,17 +449,14 @@ TEST(OptionsDialogGui, EveryLabelIsWholeAtTheDefaultAndALargerFont) {
       CloseOptionsDialog(OptionsDialogs.Full);
     }
     // The modal ones are looked at while they wait for the user, then cancelled.
-    for (const char* name : {"dialog110", "dialog113"}) {
-      QTimer::singleShot(150, [&, name] {
-        look(name);
-        if (QWidget* d = TopLevel(name))
+    const std::pair<const char*, std::function<void()>> modal[] = {
+        {"dialog110", [] { RunMagnificationDialog(); }}, {"dialog113", [] { RunStartingPointDialog(30); }}};
+    for (const auto& [name, run] : modal) {
+      QTimer::singleShot(150, [&look, name = name] {
+        if (QWidget* d = look(name))
           if (auto* cancel = d->findChild<QPushButton*>(QString("control%1").arg(IDCANCEL))) cancel->click();
       });
-      if (std::string(name) == "dialog110") {
-        RunMagnificationDialog();
-      } else {
-        RunStartingPointDialog(30);
-      }
+      run();
     }
     SendMainMessage(WM_CLOSE);
     SetBackend(nullptr);
