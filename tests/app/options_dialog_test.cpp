@@ -53,8 +53,8 @@ TEST_F(OptionsDialogTest, SimpleDialogOpensOnceWritesLayoutAndComparisonLiveAndC
   EXPECT_EQ(std::tuple(d->x, d->y), std::tuple((1280 - d->width) / 2, (1024 - d->height) / 2 - 30));
   EXPECT_EQ(std::tuple(Mode.OptionsDialogOpen, Mode.AdvancedOptionsActive), std::tuple(1, 0));
   // The real-time variant starts in F2 with no comparison; F2 cannot overlay.
-  EXPECT_TRUE(Checked(ID_DISPLAY_F2) && !Checked(ID_DISPLAY_F1) && Checked(ID_COMPARISON_DISABLED));
-  EXPECT_FALSE(Enabled(ID_COMPARISON_OVERLAY));
+  EXPECT_TRUE(Checked(ID_DISPLAY_F2) && !Checked(ID_DISPLAY_F1) && Checked(ID_COMPARISON_DISABLED) &&
+              !Enabled(ID_COMPARISON_OVERLAY));
   Click(MENU_ANALYSIS_OPTIONS);
   EXPECT_EQ(OpenCount(), 1);
 
@@ -64,9 +64,9 @@ TEST_F(OptionsDialogTest, SimpleDialogOpensOnceWritesLayoutAndComparisonLiveAndC
             std::tuple(ID_DISPLAY_F4, 3, 1));
   EXPECT_TRUE(Checked(ID_DISPLAY_F4) && !Checked(ID_DISPLAY_F2) && Enabled(ID_COMPARISON_OVERLAY));
   Press(ID_COMPARISON_OVERLAY);
-  EXPECT_EQ(std::tuple(AnalysisSettings.ComparisonModeButton, Companions.ComparisonMode),
-            std::tuple(ID_COMPARISON_OVERLAY, 2));
-  EXPECT_TRUE(Checked(ID_COMPARISON_OVERLAY));
+  EXPECT_EQ(std::tuple(AnalysisSettings.ComparisonModeButton, Companions.ComparisonMode,
+                       Checked(ID_COMPARISON_OVERLAY)),
+            std::tuple(ID_COMPARISON_OVERLAY, 2, true));
   // Leaving F4 turns Overlay into Above/Below and locks the radio.
   Press(ID_DISPLAY_F1);
   EXPECT_EQ(std::tuple(AnalysisSettings.ComparisonModeButton, Companions.ComparisonMode),
@@ -78,8 +78,8 @@ TEST_F(OptionsDialogTest, SimpleDialogOpensOnceWritesLayoutAndComparisonLiveAndC
   EXPECT_EQ(Companions.ComparisonMode, 1);
   // Cancel keeps every live change: there is nothing to undo.
   Press(IDCANCEL);
-  EXPECT_EQ(std::tuple(Open(), OpenCount(), Mode.OptionsDialogOpen), std::tuple(nullptr, 0, 0));
-  EXPECT_EQ(AnalysisSettings.DisplayModeButton, ID_DISPLAY_F1);
+  EXPECT_EQ(std::tuple(Open(), OpenCount(), Mode.OptionsDialogOpen, AnalysisSettings.DisplayModeButton),
+            std::tuple(nullptr, 0, 0, ID_DISPLAY_F1));
 
   // A small screen never pushes the dialog above or left of the screen; OK closes it.
   Window.ScreenWidth = 100;
@@ -97,9 +97,8 @@ TEST_F(OptionsDialogTest, SimpleDialogOpensOnceWritesLayoutAndComparisonLiveAndC
   RepaintOptionsDialog();
   EXPECT_TRUE(!Enabled(ID_COMPARISON_OVERLAY) && Checked(ID_COMPARISON_ABOVE_BELOW));
   Send(WM_CLOSE, 0);
-  EXPECT_EQ(std::tuple(OpenCount(), Mode.OptionsDialogOpen), std::tuple(0, 0));
   RepaintOptionsDialog();  // nothing open: nothing to do
-  EXPECT_EQ(OpenCount(), 0);
+  EXPECT_EQ(std::tuple(OpenCount(), Mode.OptionsDialogOpen), std::tuple(0, 0));
 }
 
 TEST_F(OptionsDialogTest, KeysAndTheComparisonWhileFrozenReachTheMainWindow) {
@@ -107,15 +106,15 @@ TEST_F(OptionsDialogTest, KeysAndTheComparisonWhileFrozenReachTheMainWindow) {
   Click(MENU_ANALYSIS_OPTIONS);
   Mode.Frozen = 1;
   SendMainMessage(WM_KEYDOWN, KEY_F1 + 3, 0);  // F4
-  EXPECT_EQ(AnalysisSettings.DisplayModeButton, ID_DISPLAY_F4);
   ASSERT_NE(Open(), nullptr);
-  EXPECT_TRUE(Checked(ID_DISPLAY_F4) && Enabled(ID_COMPARISON_OVERLAY));
+  EXPECT_TRUE(AnalysisSettings.DisplayModeButton == ID_DISPLAY_F4 && Checked(ID_DISPLAY_F4) &&
+              Enabled(ID_COMPARISON_OVERLAY));
   // The comparison sets the play buttons of the frozen state.
   Mode.SampleBStored = 1;
   Press(ID_COMPARISON_ABOVE_BELOW);
-  EXPECT_TRUE(FindButton(CMD_RUN)->enabled && FindButton(CMD_PLAY_FILE)->enabled);
-  EXPECT_EQ(std::tuple(FindButton(CMD_RUN)->caption, FindButton(CMD_PLAY_FILE)->caption),
-            std::tuple("Play &A", "Play &B"));
+  EXPECT_EQ(std::tuple(FindButton(CMD_RUN)->caption, FindButton(CMD_PLAY_FILE)->caption,
+                       FindButton(CMD_RUN)->enabled && FindButton(CMD_PLAY_FILE)->enabled),
+            std::tuple("Play &A", "Play &B", true));
   Press(ID_COMPARISON_DISABLED);
   EXPECT_EQ(std::pair(Companions.ComparisonMode, FindButton(CMD_PLAY_FILE)->enabled), std::pair(0, false));
   SendMainMessage(WM_KEYDOWN, KEY_RETURN, 0);  // Enter is OK
@@ -175,8 +174,7 @@ TEST_F(OptionsDialogTest, FullDialogScalesSnapToTheirGridAndFollowTheConfigurati
                        AnalysisSettings.AmplitudeScaleDb, C(1043).text, C(1015).text),
             std::tuple(ID_CONFIGURATION_2, 8000, 80, " Configuration #2", "8000"));
   Press(1037);
-  EXPECT_EQ(std::tuple(AnalysisSettings.FreqScaleHz, AnalysisSettings.AmplitudeScaleDb),
-            std::tuple(2000, 20));
+  EXPECT_EQ(std::pair(AnalysisSettings.FreqScaleHz, AnalysisSettings.AmplitudeScaleDb), std::pair(2000, 20));
 
   Press(1038);
   Press(1039);
@@ -190,9 +188,9 @@ TEST_F(OptionsDialogTest, SpectrumTypeBandwidthAndF0RulesHoldTogether) {
   Start(0);
   Click(MENU_ANALYSIS_OPTIONS);
   // F5: no difference spectrum, no %F0 bandwidth.
-  EXPECT_FALSE(Enabled(ID_SPECTRUM_DIFFERENCE) || Enabled(ID_BANDWIDTH_PERCENT_F0));
   Press(ID_SPECTRUM_DIFFERENCE);
-  EXPECT_EQ(AnalysisSettings.SpectrumType, ID_SPECTRUM_AUDIO);
+  EXPECT_FALSE(Enabled(ID_SPECTRUM_DIFFERENCE) || Enabled(ID_BANDWIDTH_PERCENT_F0) ||
+               AnalysisSettings.SpectrumType != ID_SPECTRUM_AUDIO);
 
   Press(ID_DISPLAY_F4);
   EXPECT_TRUE(Enabled(ID_SPECTRUM_DIFFERENCE) && Enabled(ID_BANDWIDTH_PERCENT_F0));
@@ -204,8 +202,8 @@ TEST_F(OptionsDialogTest, SpectrumTypeBandwidthAndF0RulesHoldTogether) {
             std::tuple(ID_F0_OFF, ID_SPECTRUM_AUDIO, ID_BANDWIDTH_HZ));
 
   Press(ID_BANDWIDTH_PERCENT_F0);
-  EXPECT_EQ(AnalysisSettings.F0Measurement, ID_F0_ON);
-  EXPECT_EQ(std::tuple(C(1005).minimum, C(1005).maximum, C(1006).text), std::tuple(10, 100, "80"));
+  EXPECT_EQ(std::tuple(AnalysisSettings.F0Measurement, C(1005).minimum, C(1005).maximum, C(1006).text),
+            std::tuple(ID_F0_ON, 10, 100, "80"));
   for (int i = 0; i < 3; ++i) Scroll(1005, SB_PAGERIGHT);
   EXPECT_EQ(std::tuple(AnalysisSettings.BandwidthPercentF0, AnalysisSettings.BandwidthHz),
             std::tuple(100, 10));
@@ -227,8 +225,7 @@ TEST_F(OptionsDialogTest, TimeHistoryWaitsForAnOkWhileStoppedAndThePaintFollowsT
   Mode.CaptureStarted = 1;
   Companions.AchievedUpdatePeriodMs = 37;
   Click(MENU_ANALYSIS_OPTIONS);
-  EXPECT_FALSE(Enabled(1016) || Enabled(1014));
-  EXPECT_EQ(C(1051).text, "37");
+  EXPECT_TRUE(!Enabled(1016) && !Enabled(1014) && C(1051).text == "37");
   // Every edit but the legend is read-only.
   for (const auto& c : Open()->controls)
     EXPECT_EQ(c.readOnly, c.kind == DialogControlKind::Edit && c.id != 1036) << c.id;
@@ -258,10 +255,10 @@ TEST_F(OptionsDialogTest, TimeHistoryWaitsForAnOkWhileStoppedAndThePaintFollowsT
   ASSERT_EQ(backend.LastPicture().At(px, py), 9);
   Click(MENU_ANALYSIS_OPTIONS);
   Press(IDOK);
-  EXPECT_EQ(backend.LastPicture().At(px, py), kBackgroundIndex);
-  EXPECT_EQ(
-      std::tuple(Samples.SampleSeconds, Samples.SampleA.size(), Samples.SampleB.size()),
-      std::tuple(7, AnalysisSettings.SampleRate * 7u * 2 * 2, AnalysisSettings.SampleRate * 7u * 2 * 2));
+  const size_t bytes = AnalysisSettings.SampleRate * 7u * 2 * 2;
+  EXPECT_EQ(std::tuple(backend.LastPicture().At(px, py), Samples.SampleSeconds, Samples.SampleA.size(),
+                       Samples.SampleB.size()),
+            std::tuple(kBackgroundIndex, 7, bytes, bytes));
   EXPECT_EQ(std::tuple(Mode.SampleBStored, Samples.TraceB1[5], Samples.TraceB1[0], Samples.SampleStartMs,
                        OptionsDialogs.StoredSecondsChanged),
             std::tuple(0, 0, 3, 0, 0));
@@ -288,15 +285,15 @@ TEST_F(OptionsDialogTest, LegendOnlyWithOkThePositionIsRememberedAndThePaletteWh
 
   Mode.StopRequested = 0;
   Click(MENU_ANALYSIS_OPTIONS);
-  EXPECT_FALSE(Enabled(ID_GRAY_SCALE));
   Press(ID_GRAY_SCALE);
-  EXPECT_EQ(AnalysisSettings.PaletteChoice, ID_COLOR_SCALE);
+  EXPECT_TRUE(!Enabled(ID_GRAY_SCALE) && AnalysisSettings.PaletteChoice == ID_COLOR_SCALE);
   Mode.Frozen = 1;
   RepaintOptionsDialog();
   EXPECT_TRUE(Enabled(ID_GRAY_SCALE));
   Press(ID_GRAY_SCALE);
-  EXPECT_EQ(std::tuple(AnalysisSettings.PaletteChoice, Palette.GrayScaleShown), std::tuple(ID_GRAY_SCALE, 1));
-  EXPECT_TRUE(Checked(ID_GRAY_SCALE) && !Checked(ID_COLOR_SCALE));
+  EXPECT_EQ(std::tuple(AnalysisSettings.PaletteChoice, Palette.GrayScaleShown, Checked(ID_GRAY_SCALE),
+                       Checked(ID_COLOR_SCALE)),
+            std::tuple(ID_GRAY_SCALE, 1, true, false));
 }
 
 TEST_F(OptionsDialogTest, BandwidthReachesTheAnalysisWindowOnceSetUp) {
