@@ -36,3 +36,10 @@ void MirrorModelNow();
 // Returns the program's exit code.
 using Step = std::function<bool()>;
 int RunSteps(int variant, const std::vector<Step>& steps, const std::string& commandLine = "");
+// A step that does `action` and is done.
+inline Step Do(std::function<void()> action) {
+  return [action] {
+    action();
+    return true;
+  };
+}
