@@ -289,11 +289,10 @@ TEST_F(HeadlessBackendTest, MessageBoxesTakeOnlyAnswersThatFitThemAndFileDialogs
                             .filters = {{"Bitmap Files (*.bmp)", {"*.bmp"}}, {"All Files (*.*)", {"*.*"}}},
                             .defaultExtension = "bmp"};
   for (const char* p : {"dir.v2/picture", "shot.png", "frame"}) Exec(b, std::string("answer file ") + p);
-  EXPECT_EQ(b.ChooseFile(request), std::optional<std::string>("dir.v2/picture.bmp"));
-  EXPECT_EQ(b.ChooseFile(request), std::optional<std::string>("shot.png"));
+  std::vector<std::optional<std::string>> chosen{b.ChooseFile(request), b.ChooseFile(request)};
   request.defaultExtension.clear();
-  EXPECT_EQ(b.ChooseFile(request), std::optional<std::string>("frame"));
-  EXPECT_EQ(b.ChooseFile(request), std::nullopt);  // nothing queued: the user cancels
+  chosen.insert(chosen.end(), {b.ChooseFile(request), b.ChooseFile(request)});  // nothing queued: Cancel
+  EXPECT_EQ(chosen, (std::vector<std::optional<std::string>>{"dir.v2/picture.bmp", "shot.png", "frame", {}}));
   const nlohmann::json f = BuildDump(b)["file_dialogs"];
   ASSERT_EQ(f.size(), 5u);  // the one of the file answer above, then these four
   EXPECT_EQ(
@@ -302,17 +301,15 @@ TEST_F(HeadlessBackendTest, MessageBoxesTakeOnlyAnswersThatFitThemAndFileDialogs
   EXPECT_TRUE(f[4]["answer"].is_null());
 }
 
-// A modal dialog that logs what it gets; it accepts OK only when `acceptOk`.
-struct DialogLog {
-  std::vector<std::pair<uint32_t, uintptr_t>> messages;
-  bool acceptOk = true;
-};
-DialogLog Dlg;
+// A modal dialog that logs what it gets; it accepts OK only when `AcceptOk`.
+using Calls = std::vector<std::pair<uint32_t, uintptr_t>>;
+Calls DialogCalls;
+bool AcceptOk = true;
 
 intptr_t DialogProc(DialogModel& dialog, uint32_t message, uintptr_t wParam, intptr_t lParam) {
-  Dlg.messages.push_back(
+  DialogCalls.push_back(
       {message, message == WM_HSCROLL ? (wParam | (static_cast<uintptr_t>(lParam) << 32)) : wParam});
-  if (message == WM_COMMAND && wParam == IDOK && Dlg.acceptOk) dialog.End(IDOK);
+  if (message == WM_COMMAND && wParam == IDOK && AcceptOk) dialog.End(IDOK);
   if (message == WM_COMMAND && wParam == IDCANCEL) dialog.End(IDCANCEL);
   return 1;
 }
@@ -320,18 +317,16 @@ intptr_t DialogProc(DialogModel& dialog, uint32_t message, uintptr_t wParam, int
 TEST_F(HeadlessBackendTest, ModalDialogsRunTheQueuedClicksThenOk) {
   HeadlessBackend b;
   SetBackend(&b);
-  Dlg = DialogLog{};
-  DialogModel dialog;
-  dialog.resourceId = 110;
-  dialog.title = "Bitmap Magnification";
+  DialogModel dialog{.resourceId = 110, .title = "Bitmap Magnification"};
   dialog.procedure = DialogProc;
+  DialogCalls.clear();
+  AcceptOk = true;
   for (const char* line :
        {"answer scroll 1049 pageright", "answer scroll 1049 thumb 300", "answer dialog cancel"})
     Exec(b, line);
   PostMainMessage(MM_WIM_DATA, 0, 0);  // a device notification arrives while the dialog is up
   EXPECT_EQ(b.RunModalDialog(dialog), IDCANCEL);
-  using Calls = std::vector<std::pair<uint32_t, uintptr_t>>;
-  EXPECT_EQ(Dlg.messages,
+  EXPECT_EQ(DialogCalls,
             (Calls{{WM_INITDIALOG, 0},
                    {WM_HSCROLL, SB_PAGERIGHT | (uintptr_t{1049} << 32)},
                    {WM_HSCROLL, SB_THUMBPOSITION | (uintptr_t{300} << 16) | (uintptr_t{1049} << 32)},
@@ -339,17 +334,16 @@ TEST_F(HeadlessBackendTest, ModalDialogsRunTheQueuedClicksThenOk) {
   EXPECT_EQ(Only(MM_WIM_DATA).size(), 1u);  // delivered under the open dialog
 
   // Nothing queued: the user presses OK.
-  Dlg = DialogLog{};
+  DialogCalls.clear();
   EXPECT_EQ(b.RunModalDialog(dialog), IDOK);
-  EXPECT_EQ(Dlg.messages, (Calls{{WM_INITDIALOG, 0}, {WM_COMMAND, IDOK}}));
+  EXPECT_EQ(DialogCalls, (Calls{{WM_INITDIALOG, 0}, {WM_COMMAND, IDOK}}));
 
   // A dialog that will not take OK is cancelled instead of hanging the run.
-  Dlg = DialogLog{};
-  Dlg.acceptOk = false;
+  AcceptOk = false;
   EXPECT_EQ(b.RunModalDialog(dialog), IDCANCEL);
   ASSERT_EQ(b.ModalDialogs().size(), 3u);
-  EXPECT_EQ(b.ModalDialogs()[0].resourceId, 110);
-  EXPECT_EQ(b.ModalDialogs()[2].result, IDCANCEL);
+  EXPECT_EQ(std::pair(b.ModalDialogs()[0].resourceId, b.ModalDialogs()[2].result),
+            std::pair(110, int{IDCANCEL}));
 }
 
 TEST_F(HeadlessBackendTest, PresentKeepsTheLastPictureAndPalette) {
@@ -362,9 +356,9 @@ TEST_F(HeadlessBackendTest, PresentKeepsTheLastPictureAndPalette) {
   picture.Row(0)[0] = 9;
   b.PresentWindow(picture, palette.data(), {3, 2, 1, 1});  // only this pixel changed on screen
   // Outside the changed rectangle: not presented yet.
-  EXPECT_EQ(std::tuple(b.LastPicture().At(3, 2), b.LastPicture().At(0, 0), b.PresentCount()),
-            std::tuple(7, 5, 2));
-  EXPECT_EQ(b.LastPalette()[7], (canvas::PaletteEntry{1, 2, 3}));
+  EXPECT_EQ(
+      std::tuple(b.LastPicture().At(3, 2), b.LastPicture().At(0, 0), b.PresentCount(), b.LastPalette()[7]),
+      std::tuple(7, 5, 2, canvas::PaletteEntry{1, 2, 3}));
 
   // save-frame writes what was presented, with the system colours above the 236 entries.
   palette[240] = {200, 100, 50};
