@@ -14,7 +14,6 @@
 #include <memory>
 
 #include "app/program.h"
-#include "platform/messages.h"
 #include "platform/qt/qt_backend.h"
 #include "platform/ui_model.h"
 

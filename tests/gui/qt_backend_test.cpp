@@ -48,25 +48,11 @@ struct Received {
 
 struct FakeProgram {
   std::vector<Received> messages;
-  bool loopStop = false;
-  int loopDepth = 0;
 };
 FakeProgram Fake;
 
 intptr_t FakeWindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
   Fake.messages.push_back({message, wParam, lParam, CurrentBackend().KeyModifiers()});
-  // Command 102 runs an activity loop that pumps until command 105 stops it, as Run does.
-  if (message == WM_COMMAND && wParam == CMD_RUN) {
-    Fake.loopStop = false;
-    ++Fake.loopDepth;
-    const double end = NowMs() + 5000;
-    while (!Fake.loopStop && NowMs() < end) {
-      PumpMessages();
-      SleepMs(2);
-    }
-    --Fake.loopDepth;
-  }
-  if (message == WM_COMMAND && wParam == CMD_FREEZE) Fake.loopStop = true;
   return 0;
 }
 
@@ -239,15 +225,6 @@ TEST_F(QtBackendTest, UserActionsArriveOnlyThroughThePumpAsTheirMessages) {
   UiChanged();
   backend_.ProcessUserInput();
   EXPECT_EQ(bar->value(), 4000);
-}
-
-TEST_F(QtBackendTest, CommandsReenterWhileAnActivityLoopPumps) {
-  // Run starts a loop that pumps; Freeze, clicked while the loop runs, arrives inside it.
-  QTimer::singleShot(50, [this] { QTest::mouseClick(ButtonWidget(105), Qt::LeftButton); });
-  QTest::mouseClick(ButtonWidget(102), Qt::LeftButton);
-  backend_.ProcessUserInput();
-  EXPECT_EQ(MessagesOf(WM_COMMAND), (std::vector<uint32_t>{102u, 105u}));
-  EXPECT_TRUE(Fake.loopStop && Fake.loopDepth == 0);
 }
 
 TEST_F(QtBackendTest, PostedMessageFromAnotherThreadEndsTheWait) {

@@ -24,10 +24,6 @@ TEST_F(SettingsTest, DerivedValuesRoundHalfUpAndPercentBandwidthUsesWholeTensOfF
   EXPECT_EQ(AnalysisBandwidthHz(219), 80 * 21 * 10 / 100);
   AnalysisSettings.BandwidthMode = ID_BANDWIDTH_HZ;
   EXPECT_EQ(AnalysisBandwidthHz(219), 10);
-  // The real-time variant starts with the spectrum cursor and the audio-EGG scroll on the keys.
-  ApplyVariantStartValues(1);
-  EXPECT_EQ(AnalysisSettings.UpDownAssignment, ID_UD_SPECTRUM_CURSOR);
-  EXPECT_EQ(AnalysisSettings.LeftRightAssignment, ID_LR_AUDIO_EGG_SCROLL);
 }
 
 TEST_F(SettingsTest, OverlayOnlyOverThePowerSpectrumAlone) {
