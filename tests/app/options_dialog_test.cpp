@@ -143,7 +143,8 @@ TEST_F(OptionsDialogTest, RealTimeVariantSwitchesBetweenSimpleAndAdvanced) {
 
 // The full and advanced dialogs.
 
-TEST_F(OptionsDialogTest, FullDialogScalesSnapToTheirGridAndFollowTheConfiguration) {
+TEST_F(OptionsDialogTest,
+       FullDialogScalesSnapAndFollowTheConfigurationAndSpectrumBandwidthAndF0HoldTogether) {
   Start(0, 1280, 1024);
   Click(MENU_ANALYSIS_OPTIONS);
   DialogModel* d = Open();
@@ -182,12 +183,8 @@ TEST_F(OptionsDialogTest, FullDialogScalesSnapToTheirGridAndFollowTheConfigurati
                        C(1047).text),
             std::tuple(ID_UD_SPECTRUM_CURSOR, ID_LR_AUDIO_EGG_SCROLL, " U/D Spectrum Cursor",
                        " L/R Audio-EGG Scroll"));
-}
 
-TEST_F(OptionsDialogTest, SpectrumTypeBandwidthAndF0RulesHoldTogether) {
-  Start(0);
-  Click(MENU_ANALYSIS_OPTIONS);
-  // F5: no difference spectrum, no %F0 bandwidth.
+  // The spectrum type, the bandwidth and F0 hold together. F5: no difference spectrum, no %F0 bandwidth.
   Press(ID_SPECTRUM_DIFFERENCE);
   EXPECT_FALSE(Enabled(ID_SPECTRUM_DIFFERENCE) || Enabled(ID_BANDWIDTH_PERCENT_F0) ||
                AnalysisSettings.SpectrumType != ID_SPECTRUM_AUDIO);

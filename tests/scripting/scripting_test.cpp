@@ -184,12 +184,11 @@ TEST_F(HeadlessBackendTest, ClockMovesOnlyBySleepsPumpsAndFrames) {
   Connect(b);
   PumpMessages();  // runs the wait line
   const double due = NowMs() + 100;
-  b.WaitForInput(30);
-  EXPECT_DOUBLE_EQ(NowMs(), due - 70);
-  b.WaitForInput(1000);
-  EXPECT_DOUBLE_EQ(NowMs(), due);
-  b.WaitForInput(1000);  // due now: no waiting
-  EXPECT_DOUBLE_EQ(NowMs(), due);
+  // The third wait: the line is due now, so no waiting.
+  for (auto [wait, after] : {std::pair{30.0, due - 70}, {1000.0, due}, {1000.0, due}}) {
+    b.WaitForInput(wait);
+    EXPECT_DOUBLE_EQ(NowMs(), after) << wait;
+  }
 }
 
 TEST_F(HeadlessBackendTest, LinesRunInOrderAtTheirDueTimesWithTheirModifiers) {
