@@ -57,8 +57,8 @@ TEST(RememberedChoices, TheWindowComesBackWhereTheUserLeftItOnlyOnAScreenAndNotF
   const auto file = SettingsFile();
   std::filesystem::remove(file);
   const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-  QRect left, back, started;
-  bool inStep = false;
+  QRect left;
+  // Each check runs inside the run (RunWithStore always calls its user).
   RunWithStore(file, [&](QWidget& window) {
     window.move(screen.x() + 17, screen.y() + 23);
     window.resize(screen.width() * 3 / 4, screen.height() * 3 / 4);
@@ -66,28 +66,24 @@ TEST(RememberedChoices, TheWindowComesBackWhereTheUserLeftItOnlyOnAScreenAndNotF
   });
   ASSERT_TRUE(std::filesystem::exists(file));
   RunWithStore(file, [&](QWidget& window) {
-    back = window.frameGeometry();
+    EXPECT_EQ(window.frameGeometry(), left);
     // The program laid itself out for the restored size.
     MirrorModelNow();
-    inStep = ModelMismatches().empty() && Window.ClientWidth == MainUi.clientWidth;
+    EXPECT_TRUE(ModelMismatches().empty() && Window.ClientWidth == MainUi.clientWidth);
   });
-  EXPECT_EQ(back, left);
-  EXPECT_TRUE(inStep);
 
   // A place on no current screen is not used: the program places the window itself.
   QtPreferenceStore(file.string()).Write("MainWindow/test_gui", "5000 5000 400 300");
-  RunWithStore(file, [&](QWidget& window) { started = window.frameGeometry(); });
-  EXPECT_TRUE(screen.contains(started)) << started.x() << "," << started.y();
-  EXPECT_NE(started.topLeft(), QPoint(5000, 5000));
+  auto onScreen = [&](QWidget& window) { EXPECT_TRUE(screen.contains(window.frameGeometry())); };
+  RunWithStore(file, onScreen);
 
   // A garbage file is ignored with a note and replaced by the run's own choices.
   std::ofstream(file, std::ios::binary)
       << "\x01\xff[MainWindow\ntest_gui=@Rect(1 2\n\xfe=\n[[[\n\"\\" << std::string(3, '\0') << "zz\n";
   ::testing::internal::CaptureStderr();
-  RunWithStore(file, [&](QWidget& window) { started = window.frameGeometry(); });
+  RunWithStore(file, onScreen);
   const std::string note = ::testing::internal::GetCapturedStderr();
   EXPECT_NE(note.find("settings file"), std::string::npos) << note;
-  EXPECT_TRUE(screen.contains(started));
   EXPECT_TRUE(QtPreferenceStore(file.string()).Read("MainWindow/test_gui").has_value());
   std::filesystem::remove(file);
 }
@@ -162,19 +158,14 @@ TEST(RememberedChoices, TheDevicesAndTheMeasurementsWindowComeBackInTheNextRun) 
     }
     window.showMaximized();
   });  // the program ends with the window open
-  QPoint reopened;
-  bool maximized = false;
-  std::string input, output;
   RunWithStore(file, [&](QWidget& window) {
-    maximized = window.isMaximized();
-    input = SoundDevices.InputName;
-    output = SoundDevices.OutputDevice;
+    EXPECT_EQ(std::tuple(SoundDevices.InputName, SoundDevices.OutputDevice, window.isMaximized()),
+              std::tuple("Lab interface in", "usb-out", true));
     SendMainMessage(WM_COMMAND, MENU_MEASUREMENTS, 0);
-    if (measurements().size() == 1) reopened = measurements()[0]->frameGeometry().topLeft();
+    ASSERT_EQ(measurements().size(), 1u);
+    EXPECT_EQ(measurements()[0]->frameGeometry().topLeft(), moved);
   });
   SetSoundSystem(nullptr);
-  EXPECT_EQ(std::tuple(input, output, reopened, maximized),
-            std::tuple("Lab interface in", "usb-out", moved, true));
   EXPECT_EQ(table, (std::pair<std::vector<std::string>, int>{{}, 4 * 24}));
   std::filesystem::remove(file);
 }
