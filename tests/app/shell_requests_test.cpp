@@ -24,8 +24,8 @@ using Kind = ScriptAnswer::Kind;
 TEST_F(ShellTest, AboutHelpAndPrintWithNoPrinter) {
   Start(2);
   Click(MENU_ABOUT);
-  ASSERT_EQ(backend.MessageBoxes().size(), 1u);
-  EXPECT_EQ(std::pair(backend.MessageBoxes()[0].caption, backend.MessageBoxes()[0].icon),
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(std::pair(Boxes()[0].caption, Boxes()[0].icon),
             std::pair(std::string("TX-Zizivuv 2.5"), MessageIcon::None));
   // Help is found beside the program, not in the current folder.
   const auto old = fs::current_path();
@@ -36,10 +36,9 @@ TEST_F(ShellTest, AboutHelpAndPrintWithNoPrinter) {
   EXPECT_EQ(fs::path(backend.OpenedDocuments()[0]), fs::path(ProgramFolder()) / "tx-signals.html");
   // No printer chosen: nothing printed, nothing said.
   MakeFrame();
-  const size_t boxes = backend.MessageBoxes().size();
+  const size_t boxes = Boxes().size();
   Click(MENU_PRINT_WINDOW);
-  EXPECT_TRUE(backend.MessageBoxes().size() == boxes && backend.PrintedPages().empty() &&
-              Mode.OpenBlockCount == 0);
+  EXPECT_TRUE(Boxes().size() == boxes && backend.PrintedPages().empty() && Mode.OpenBlockCount == 0);
 }
 
 TEST_F(ShellTest, FileNamesFromFiltersDialogsAndTheCommandLine) {
@@ -62,8 +61,8 @@ TEST_F(ShellTest, FileNamesFromFiltersDialogsAndTheCommandLine) {
             std::tuple("/tmp/before.wav", "before.wav"));
   OpenCommandLineFile("/" + std::string(300, 'a') + ".wav");
   EXPECT_EQ(FilePaths.OpenFileName, "/tmp/before.wav");
-  ASSERT_FALSE(backend.MessageBoxes().empty());
-  EXPECT_NE(backend.MessageBoxes().back().text.find("too long"), std::string::npos);
+  ASSERT_FALSE(Boxes().empty());
+  EXPECT_NE(Boxes().back().text.find("too long"), std::string::npos);
 
   // A quoted command-line file makes its folder current.
   const auto old = fs::current_path();
@@ -98,18 +97,18 @@ TEST_F(ShellTest, SaveSampleWritesTheWholeBufferWithItsHeaderOrSaysWhyNot) {
   ASSERT_EQ(bytes.size(), 46u + data);
   EXPECT_EQ(std::tuple(Le32(bytes, 4), Le32(bytes, 42), bytes[22]), std::tuple(data + 38, data, '\2'));
   EXPECT_EQ(std::tuple(bytes[46], bytes.back()), std::tuple('\x34', '\x56'));
-  EXPECT_TRUE(backend.MessageBoxes().empty());
+  EXPECT_TRUE(Boxes().empty());
   CloseIdle();
   ResetProgramState();
 
   Start(1);
   Click(MENU_SAVE_SAMPLE_A);  // cancelled: nothing said
   EXPECT_EQ(backend.FileDialogs().back().request.title, "Record Wave File");
-  EXPECT_TRUE(backend.MessageBoxes().empty());
+  EXPECT_TRUE(Boxes().empty());
   backend.Answer(Kind::File, "/nonexistent-folder/x.wav");
   Click(MENU_SAVE_SAMPLE_A);
-  ASSERT_EQ(backend.MessageBoxes().size(), 1u);
-  EXPECT_EQ(std::pair(backend.MessageBoxes()[0].text, backend.MessageBoxes()[0].icon),
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(std::pair(Boxes()[0].text, Boxes()[0].icon),
             std::pair(std::string("Cannot Open File"), MessageIcon::Exclamation));
 }
 
@@ -168,7 +167,7 @@ TEST_F(ShellTest, VolumeControlEndsTheFirstMixerBeforeStartingTheSecondOrSaysThe
   Click(MENU_VOLUME_CONTROL);
   const long long second = Window.VolumeControlProcess.id;
   // The first ended and reaped.
-  EXPECT_TRUE(second != first && !Alive(first) && Alive(second) && backend.MessageBoxes().empty());
+  EXPECT_TRUE(second != first && !Alive(first) && Alive(second) && Boxes().empty());
   EndLaunchedProgram(Window.VolumeControlProcess);
   EXPECT_FALSE(Alive(second));
 
@@ -178,8 +177,8 @@ TEST_F(ShellTest, VolumeControlEndsTheFirstMixerBeforeStartingTheSecondOrSaysThe
   setenv("PATH", empty.c_str(), 1);
   Click(MENU_VOLUME_CONTROL);
   EXPECT_EQ(Window.VolumeControlLaunched, 0);
-  ASSERT_EQ(backend.MessageBoxes().size(), 1u);
-  EXPECT_EQ(std::pair(backend.MessageBoxes()[0].text, backend.MessageBoxes()[0].caption),
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(std::pair(Boxes()[0].text, Boxes()[0].caption),
             std::pair(std::string("Cannot locate volume control"), std::string("Taldrinex")));
 }
 
