@@ -54,6 +54,7 @@ class ShellTest : public ::testing::Test {
   // Sends a button or menu command as a click does.
   void Click(int id) { SendMainMessage(WM_COMMAND, static_cast<uintptr_t>(id), 0); }
   bool Destroyed() const { return !MainUi.windowVisible; }
+  const auto& Boxes() { return backend.MessageBoxes(); }
 };
 
 class VariantTest : public ShellTest, public ::testing::WithParamInterface<int> {};

@@ -24,9 +24,9 @@ using Kind = ScriptAnswer::Kind;
 TEST_F(ShellTest, AboutHelpAndPrintWithNoPrinter) {
   Start(2);
   Click(MENU_ABOUT);
-  ASSERT_EQ(backend.MessageBoxes().size(), 1u);
-  EXPECT_EQ(backend.MessageBoxes()[0].caption, "TX-Zizivuv 2.5");
-  EXPECT_EQ(backend.MessageBoxes()[0].icon, MessageIcon::None);
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(std::pair(Boxes()[0].caption, Boxes()[0].icon),
+            std::pair(std::string("TX-Zizivuv 2.5"), MessageIcon::None));
   // Help is found beside the program, not in the current folder.
   const auto old = fs::current_path();
   fs::current_path(fs::temp_directory_path());
@@ -36,23 +36,21 @@ TEST_F(ShellTest, AboutHelpAndPrintWithNoPrinter) {
   EXPECT_EQ(fs::path(backend.OpenedDocuments()[0]), fs::path(ProgramFolder()) / "tx-signals.html");
   // No printer chosen: nothing printed, nothing said.
   MakeFrame();
-  const size_t boxes = backend.MessageBoxes().size();
+  const size_t boxes = Boxes().size();
   Click(MENU_PRINT_WINDOW);
-  EXPECT_EQ(backend.MessageBoxes().size(), boxes);
-  EXPECT_TRUE(backend.PrintedPages().empty());
-  EXPECT_EQ(Mode.OpenBlockCount, 0);
+  EXPECT_TRUE(Boxes().size() == boxes && backend.PrintedPages().empty() && Mode.OpenBlockCount == 0);
 }
 
 TEST_F(ShellTest, FileNamesFromFiltersDialogsAndTheCommandLine) {
   FileDialogRequest r;
   ParseFilterText("Taldrinex and Wave Files (*.tdx *.wav)|*.tdx;*.wav|All Files (*.*)|*.*|", r);
   ASSERT_EQ(r.filters.size(), 2u);
-  EXPECT_EQ(r.filters[0].description, "Taldrinex and Wave Files (*.tdx *.wav)");
-  EXPECT_EQ(r.filters[0].patterns, (std::vector<std::string>{"*.tdx", "*.wav"}));
-  EXPECT_EQ(r.filters[1].patterns, (std::vector<std::string>{"*.*"}));
-  ParseFilterText("Bitmap Files (*.bmp)|*.bmp|All Files (*.*)|*.*||", r);
-  ASSERT_EQ(r.filters.size(), 2u);
-  EXPECT_EQ(r.filters[0].description, "Bitmap Files (*.bmp)");
+  EXPECT_EQ(std::tuple(r.filters[0].description, r.filters[0].patterns, r.filters[1].patterns),
+            std::tuple("Taldrinex and Wave Files (*.tdx *.wav)", std::vector<std::string>{"*.tdx", "*.wav"},
+                       std::vector<std::string>{"*.*"}));
+  ParseFilterText("Bitmap Files (*.bmp)|*.bmp|All Files (*.*)|*.*||", r);  // replaces the old ones
+  EXPECT_EQ(std::pair(r.filters.size(), r.filters[0].description),
+            std::pair(2ul, std::string("Bitmap Files (*.bmp)")));
 
   // A cancelled dialog changes nothing; a path too long is refused.
   Start(1);
@@ -63,8 +61,8 @@ TEST_F(ShellTest, FileNamesFromFiltersDialogsAndTheCommandLine) {
             std::tuple("/tmp/before.wav", "before.wav"));
   OpenCommandLineFile("/" + std::string(300, 'a') + ".wav");
   EXPECT_EQ(FilePaths.OpenFileName, "/tmp/before.wav");
-  ASSERT_FALSE(backend.MessageBoxes().empty());
-  EXPECT_NE(backend.MessageBoxes().back().text.find("too long"), std::string::npos);
+  ASSERT_FALSE(Boxes().empty());
+  EXPECT_NE(Boxes().back().text.find("too long"), std::string::npos);
 
   // A quoted command-line file makes its folder current.
   const auto old = fs::current_path();
@@ -90,38 +88,37 @@ TEST_F(ShellTest, SaveSampleWritesTheWholeBufferWithItsHeaderOrSaysWhyNot) {
   fs::remove(path);
   backend.Answer(Kind::File, path.string());
   Click(MENU_SAVE_SAMPLE_B);
-  EXPECT_EQ(backend.FileDialogs().back().request.title, "Record Taldrinex File");
-  EXPECT_EQ(backend.FileDialogs().back().request.defaultExtension, "tdx");
+  EXPECT_EQ(std::pair(backend.FileDialogs().back().request.title,
+                      backend.FileDialogs().back().request.defaultExtension),
+            std::pair(std::string("Record Taldrinex File"), std::string("tdx")));
   std::ifstream f(path, std::ios::binary);
   const std::string bytes{std::istreambuf_iterator<char>(f), {}};
   const uint32_t data = 22050u * 4 * 4;
   ASSERT_EQ(bytes.size(), 46u + data);
   EXPECT_EQ(std::tuple(Le32(bytes, 4), Le32(bytes, 42), bytes[22]), std::tuple(data + 38, data, '\2'));
   EXPECT_EQ(std::tuple(bytes[46], bytes.back()), std::tuple('\x34', '\x56'));
-  EXPECT_TRUE(backend.MessageBoxes().empty());
+  EXPECT_TRUE(Boxes().empty());
   CloseIdle();
   ResetProgramState();
 
   Start(1);
   Click(MENU_SAVE_SAMPLE_A);  // cancelled: nothing said
   EXPECT_EQ(backend.FileDialogs().back().request.title, "Record Wave File");
-  EXPECT_TRUE(backend.MessageBoxes().empty());
+  EXPECT_TRUE(Boxes().empty());
   backend.Answer(Kind::File, "/nonexistent-folder/x.wav");
   Click(MENU_SAVE_SAMPLE_A);
-  ASSERT_EQ(backend.MessageBoxes().size(), 1u);
-  EXPECT_EQ(backend.MessageBoxes()[0].text, "Cannot Open File");
-  EXPECT_EQ(backend.MessageBoxes()[0].icon, MessageIcon::Exclamation);
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(std::pair(Boxes()[0].text, Boxes()[0].icon),
+            std::pair(std::string("Cannot Open File"), MessageIcon::Exclamation));
 }
 
 TEST_F(ShellTest, MagnificationPagesInHundredsUpToFiveAndFollowsTheBarLive) {
   Start(1, 1280, 1024);
   backend.Scroll(kMagnificationBar, SB_PAGERIGHT, 0, 2);
-  EXPECT_EQ(RunMagnificationDialog(), 1);
-  EXPECT_EQ(AnalysisSettings.BitmapMagnification, 300);
+  EXPECT_EQ(std::pair(RunMagnificationDialog(), AnalysisSettings.BitmapMagnification), std::pair(1, 300));
   const DialogModel& d = backend.dialogsSeen.back();
-  EXPECT_EQ(std::tuple(d.title, d.Control(kMagnificationEdit)->text),
-            std::tuple("Bitmap Magnification", "3.00"));
-  EXPECT_EQ(std::tuple(d.x, d.y), std::tuple((1280 - d.width) / 2, (1024 - d.height) / 2 - 30));
+  EXPECT_EQ(std::tuple(d.title, d.Control(kMagnificationEdit)->text, d.x, d.y),
+            std::tuple("Bitmap Magnification", "3.00", (1280 - d.width) / 2, (1024 - d.height) / 2 - 30));
   backend.Scroll(kMagnificationBar, SB_PAGERIGHT, 0, 5);
   RunMagnificationDialog();
   EXPECT_EQ(AnalysisSettings.BitmapMagnification, 500);
@@ -130,8 +127,7 @@ TEST_F(ShellTest, MagnificationPagesInHundredsUpToFiveAndFollowsTheBarLive) {
   backend.Scroll(kMagnificationBar, SB_THUMBPOSITION, 200);
   backend.Scroll(kMagnificationBar, SB_LINELEFT);
   backend.Answer(Kind::DialogCancel);
-  EXPECT_EQ(RunMagnificationDialog(), 0);
-  EXPECT_EQ(AnalysisSettings.BitmapMagnification, 190);
+  EXPECT_EQ(std::pair(RunMagnificationDialog(), AnalysisSettings.BitmapMagnification), std::pair(0, 190));
   backend.Scroll(kMagnificationBar, SB_PAGELEFT, 0, 2);
   RunMagnificationDialog();
   EXPECT_EQ(AnalysisSettings.BitmapMagnification, 100);
@@ -140,17 +136,15 @@ TEST_F(ShellTest, MagnificationPagesInHundredsUpToFiveAndFollowsTheBarLive) {
 TEST_F(ShellTest, StartingPointRangeFollowsThePlayingLength) {
   Start(1, 300, 100);
   backend.Scroll(kStartBar, SB_PAGERIGHT, 0, 3);
-  EXPECT_EQ(RunStartingPointDialog(20), 1);
-  EXPECT_EQ(SmallDialogs.StartSeconds, 20);
+  EXPECT_EQ(std::pair(RunStartingPointDialog(20), SmallDialogs.StartSeconds), std::pair(1, 20));
   const DialogModel& d = backend.dialogsSeen.back();
-  EXPECT_EQ(std::tuple(d.title, d.Control(kStartBar)->maximum, d.Control(kStartEdit)->text),
-            std::tuple("Starting Point", 20, "20"));
-  EXPECT_EQ(std::tuple(d.x, d.y), std::tuple(30, 0));  // not above or left of the screen's corner
+  // Not above or left of the screen's corner.
+  EXPECT_EQ(std::tuple(d.title, d.Control(kStartBar)->maximum, d.Control(kStartEdit)->text, d.x, d.y),
+            std::tuple("Starting Point", 20, "20", 30, 0));
   backend.Scroll(kStartBar, SB_LINERIGHT);
   backend.Scroll(kStartBar, SB_LINELEFT, 0, 2);
   backend.Answer(Kind::DialogCancel);
-  EXPECT_EQ(RunStartingPointDialog(9), 0);
-  EXPECT_EQ(SmallDialogs.StartSeconds, 0);
+  EXPECT_EQ(std::pair(RunStartingPointDialog(9), SmallDialogs.StartSeconds), std::pair(0, 0));
 }
 
 // Volume control: a mixer found on PATH is started, the previous one ended first.
@@ -168,16 +162,12 @@ TEST_F(ShellTest, VolumeControlEndsTheFirstMixerBeforeStartingTheSecondOrSaysThe
   } guard;
   setenv("PATH", (dir.string() + ":/usr/bin:/bin").c_str(), 1);
   Click(MENU_VOLUME_CONTROL);
-  ASSERT_EQ(Window.VolumeControlLaunched, 1);
   const long long first = Window.VolumeControlProcess.id;
-  ASSERT_GT(first, 0);
-  EXPECT_TRUE(Alive(first));
+  ASSERT_TRUE(Window.VolumeControlLaunched == 1 && first > 0 && Alive(first));
   Click(MENU_VOLUME_CONTROL);
   const long long second = Window.VolumeControlProcess.id;
-  EXPECT_NE(second, first);
-  EXPECT_FALSE(Alive(first));  // ended and reaped
-  EXPECT_TRUE(Alive(second));
-  EXPECT_TRUE(backend.MessageBoxes().empty());
+  // The first ended and reaped.
+  EXPECT_TRUE(second != first && !Alive(first) && Alive(second) && Boxes().empty());
   EndLaunchedProgram(Window.VolumeControlProcess);
   EXPECT_FALSE(Alive(second));
 
@@ -187,9 +177,9 @@ TEST_F(ShellTest, VolumeControlEndsTheFirstMixerBeforeStartingTheSecondOrSaysThe
   setenv("PATH", empty.c_str(), 1);
   Click(MENU_VOLUME_CONTROL);
   EXPECT_EQ(Window.VolumeControlLaunched, 0);
-  ASSERT_EQ(backend.MessageBoxes().size(), 1u);
-  EXPECT_EQ(backend.MessageBoxes()[0].text, "Cannot locate volume control");
-  EXPECT_EQ(backend.MessageBoxes()[0].caption, "Taldrinex");
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(std::pair(Boxes()[0].text, Boxes()[0].caption),
+            std::pair(std::string("Cannot locate volume control"), std::string("Taldrinex")));
 }
 
 }  // namespace

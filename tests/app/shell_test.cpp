@@ -41,22 +41,23 @@ TEST_F(ShellTest, EachVariantsWindowCaptionAndStartValues) {
   }
 }
 
+// A button's place along the bar and its width.
+std::pair<int, int> Across(int id) { return {FindButton(id)->rect.x, FindButton(id)->rect.width}; }
+
 TEST_F(ShellTest, PanelFontButtonGeometryAndAnEvenPanelArea) {
   EXPECT_EQ(PanelFontHeight(760, 96), -13);
   Start(1);
   ResizeClient(763, 500);
-  EXPECT_EQ(std::tuple(Window.ButtonWidth, Window.ButtonMargin, FindButton(CMD_RESET)->rect.width),
+  EXPECT_EQ(std::tuple(Window.ButtonWidth, Window.ButtonMargin, Across(CMD_RESET).second),
             std::tuple(109, 0, 109));
+  // The margin goes to the first button and the remainder to the last.
   ResizeClient(768, 500);
-  EXPECT_EQ(std::tuple(Window.ButtonWidth, Window.ButtonMargin), std::tuple(109, 2));
-  EXPECT_EQ(FindButton(CMD_ANALYSIS)->rect.width, 111);
-  EXPECT_EQ(FindButton(CMD_RESET)->rect.width, 112);
-  EXPECT_EQ(FindButton(CMD_RUN)->rect.x, 2 + 2 * 109);
-  EXPECT_EQ(FindButton(CMD_RUN)->rect.y, 500 - Window.ButtonHeight);
+  EXPECT_EQ(std::tuple(Window.ButtonWidth, Window.ButtonMargin, Across(CMD_ANALYSIS).second,
+                       Across(CMD_RESET).second, Across(CMD_RUN).first, FindButton(CMD_RUN)->rect.y),
+            std::tuple(109, 2, 111, 112, 2 + 2 * 109, 500 - Window.ButtonHeight));
   // The panel font follows the width: 760 / 76 = 10 points = 13 pixels at 96 dpi.
   ResizeClient(760, 301);
-  EXPECT_EQ(Display.TextHeight, 15);
-  EXPECT_EQ(Display.PanelAreaHeight % 2, 0);
+  EXPECT_EQ(std::tuple(Display.TextHeight, Display.PanelAreaHeight % 2), std::tuple(15, 0));
   // The client height less the bars, text and margins, made even toward zero.
   for (int h = -41; h < 700; ++h) EXPECT_EQ(ComputePanelAreaHeight(h, 20, 15, 16) % 2, 0) << h;
   EXPECT_EQ(ComputePanelAreaHeight(301, 20, 15, 16), 238);
@@ -66,10 +67,8 @@ TEST_F(ShellTest, PanelFontButtonGeometryAndAnEvenPanelArea) {
   // The signals variant keeps the margin after its first button.
   Start(2);
   ResizeClient(767, 500);  // 153 wide, margin 1
-  EXPECT_EQ(std::tuple(FindButton(CMD_RUN)->rect.x, FindButton(CMD_RUN)->rect.width), std::tuple(0, 153));
-  EXPECT_EQ(FindButton(CMD_PLAY_FILE)->rect.x, 1 + 153);
-  EXPECT_EQ(FindButton(CMD_RESET)->rect.x, 1 + 4 * 153);
-  EXPECT_EQ(FindButton(CMD_RESET)->rect.width, 767 - (1 + 4 * 153));
+  EXPECT_EQ(std::tuple(Across(CMD_RUN), Across(CMD_PLAY_FILE).first, Across(CMD_RESET)),
+            std::tuple(std::pair(0, 153), 1 + 153, std::pair(1 + 4 * 153, 767 - (1 + 4 * 153))));
 }
 
 TEST_F(ShellTest, PaintShowsSeparatorAndFrameAndAnIdleCloseReleasesEverything) {
@@ -87,12 +86,10 @@ TEST_F(ShellTest, PaintShowsSeparatorAndFrameAndAnIdleCloseReleasesEverything) {
 
   EXPECT_TRUE(Samples.SamplesAllocated && Display.CanvasReady);
   SendMainMessage(WM_CLOSE);
-  EXPECT_TRUE(Destroyed());
-  EXPECT_TRUE(QuitPosted());
+  EXPECT_TRUE(Destroyed() && QuitPosted());
   EXPECT_FALSE(Samples.SamplesAllocated || Samples.HistoryBuffersAllocated || Display.CanvasReady ||
                Display.StoreCanvasReady);
-  EXPECT_TRUE(Samples.SampleA.empty());
-  EXPECT_EQ(backend.Beeps(), 0);
+  EXPECT_TRUE(Samples.SampleA.empty() && backend.Beeps() == 0);
 }
 
 // Buttons 101..107, one letter each: E enabled, P enabled and pressed, - disabled, space none; then
@@ -152,8 +149,8 @@ TEST_P(VariantTest, TheControlStateSets) {
   ShowFrozenControls();
   const std::string frozen = full ? "EE--P-E|111100010.10" : " -E-P E|111.0101....";
   EXPECT_EQ(Controls(frozen), frozen);
-  EXPECT_EQ(Caption(CMD_PLAY_FILE), full ? "Play &B" : "&Play Zizivuv");
-  EXPECT_EQ(Caption(CMD_RESET), "R&eset");
+  EXPECT_EQ(std::tuple(Caption(CMD_PLAY_FILE), Caption(CMD_RESET)),
+            std::tuple(full ? "Play &B" : "&Play Zizivuv", "R&eset"));
   if (!full) return;
   EXPECT_EQ(Caption(CMD_RUN), "Play &A");
   // Above/Below enables Store; after a Store, Play B and Save Sample B.
@@ -187,8 +184,7 @@ TEST_P(VariantTest, FreezeStoreAndResetInTheIdleState) {
             std::tuple(220, 1234.5f, AnalysisSettings.StoredSeconds));
 
   // The program stays idle: Freeze and Store remain off, and the close box ends the program.
-  EXPECT_EQ(Mode.IdleState, 1);
-  EXPECT_EQ(Controls("....-.."), "....-..");
+  EXPECT_EQ(std::pair(Mode.IdleState, Controls("....-..")), std::pair(1, std::string("....-..")));
   EXPECT_FALSE(QuitPosted());
   SendMainMessage(WM_CLOSE);
   EXPECT_TRUE(QuitPosted() && Destroyed());
@@ -236,8 +232,7 @@ TEST_P(VariantTest, ACloseDuringARunFreezesThenResetsAndTheMenuSendsTheButtons) 
   Click(MENU_FREEZE);
   EXPECT_EQ(Mode.Frozen, 1);
   Click(MENU_EXIT);  // not idle: Reset
-  EXPECT_EQ(Mode.IdleState, 1);
-  EXPECT_FALSE(Destroyed());
+  EXPECT_TRUE(Mode.IdleState == 1 && !Destroyed());
   Click(MENU_EXIT);  // idle: close
   EXPECT_TRUE(Destroyed());
 }

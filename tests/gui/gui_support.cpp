@@ -14,7 +14,6 @@
 #include <memory>
 
 #include "app/program.h"
-#include "platform/messages.h"
 #include "platform/qt/qt_backend.h"
 #include "platform/ui_model.h"
 
@@ -63,29 +62,16 @@ std::vector<std::string> ModelMismatches() {
   };
   check(window->windowTitle().toStdString() == MainUi.caption, "caption");
   for (const ButtonModel& b : MainUi.buttons) {
-    const std::string id = std::to_string(b.id);
     auto* w = window->findChild<QPushButton*>(QString("button%1").arg(b.id));
-    if (!w) {
-      out.push_back("missing button " + id);
-      continue;
-    }
-    check(w->text().toStdString() == b.caption, "caption of " + id);
-    check(w->isEnabled() == b.enabled, "enabled of " + id);
-    check(w->isChecked() == b.pressed, "pressed of " + id);
-    check(w->isVisible() == b.visible, "visible of " + id);
-    check(w->geometry() == rect(b.rect), "rect of " + id);
+    check(w && w->text().toStdString() == b.caption && w->isEnabled() == b.enabled &&
+              w->isChecked() == b.pressed && w->isVisible() == b.visible && w->geometry() == rect(b.rect),
+          "button " + std::to_string(b.id));
   }
   for (const auto& popup : MainUi.menu)
     for (const auto& item : popup.items) {
-      if (item.id == 0) continue;
-      const std::string id = std::to_string(item.id);
       auto* a = window->findChild<QAction*>(QString("menu%1").arg(item.id));
-      if (!a) {
-        out.push_back("missing menu item " + id);
-        continue;
-      }
-      check(a->text().toStdString() == item.text, "text of menu item " + id);
-      check(a->isEnabled() == item.enabled, "enabled of menu item " + id);
+      check(item.id == 0 || (a && a->text().toStdString() == item.text && a->isEnabled() == item.enabled),
+            "menu item " + std::to_string(item.id));
     }
   auto* bar = window->findChild<QScrollBar*>("positionScrollBar");
   const ScrollBarModel& m = MainUi.scrollBar;
@@ -131,20 +117,4 @@ int RunSteps(int variant, const std::vector<Step>& steps, const std::string& com
   tick.stop();
   SetBackend(nullptr);
   return exitCode;
-}
-
-void ShowBareWindow(QtBackend& backend, intptr_t (*procedure)(uint32_t, uintptr_t, intptr_t)) {
-  ResetUiModel();
-  ResetMessageQueue();
-  SetBackend(&backend);
-  SetMainWindowProcedure(procedure);
-  MainUi.caption = "Bare window";
-  MainUi.windowCreated = true;
-  UiChanged();
-}
-
-void RemoveBareWindow(QtBackend& backend) {
-  backend.DestroyMainWindow();
-  SetMainWindowProcedure(nullptr);
-  SetBackend(nullptr);
 }

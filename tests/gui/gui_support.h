@@ -36,8 +36,10 @@ void MirrorModelNow();
 // Returns the program's exit code.
 using Step = std::function<bool()>;
 int RunSteps(int variant, const std::vector<Step>& steps, const std::string& commandLine = "");
-
-class QtBackend;
-// A bare main window on `backend` with `procedure` as its window procedure, and its removal.
-void ShowBareWindow(QtBackend& backend, intptr_t (*procedure)(uint32_t, uintptr_t, intptr_t));
-void RemoveBareWindow(QtBackend& backend);
+// A step that does `action` and is done.
+inline Step Do(std::function<void()> action) {
+  return [action] {
+    action();
+    return true;
+  };
+}

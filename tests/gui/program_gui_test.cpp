@@ -6,25 +6,18 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialog>
-#include <QDropEvent>
 #include <QGroupBox>
-#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QStyle>
 #include <QTest>
 #include <QTimer>
-#include <QUrl>
-#include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -38,12 +31,8 @@
 #include "files/recording_writer.h"
 #include "gui_support.h"
 #include "platform/messages.h"
-#include "platform/preferences.h"
 #include "platform/qt/qt_backend.h"
 #include "platform/qt/qt_preferences.h"
-#include "platform/sound.h"
-#include "platform/ui_model.h"
-#include "settings/analysis_settings.h"
 #include "settings/mode_state.h"
 
 namespace {
@@ -60,19 +49,16 @@ std::filesystem::path SettingsFile() {
 void RunWithStore(const std::filesystem::path& file, const std::function<void(QWidget&)>& user) {
   QtPreferenceStore store(file.string());
   SetPreferenceStore(&store);
-  RunSteps(1, {[&user] {
-             if (QWidget* window = MainWindowWidget()) user(*window);
-             return true;
-           }});
+  RunSteps(1, {Do([&user] { user(*MainWindowWidget()); })});
   SetPreferenceStore(nullptr);
 }
 
-TEST(RememberedChoices, TheWindowComesBackWhereTheUserLeftItAndOnlyOnAScreen) {
+TEST(RememberedChoices, TheWindowComesBackWhereTheUserLeftItOnlyOnAScreenAndNotFromGarbage) {
   const auto file = SettingsFile();
   std::filesystem::remove(file);
   const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-  QRect left, back, started;
-  bool inStep = false;
+  QRect left;
+  // Each check runs inside the run (RunWithStore always calls its user).
   RunWithStore(file, [&](QWidget& window) {
     window.move(screen.x() + 17, screen.y() + 23);
     window.resize(screen.width() * 3 / 4, screen.height() * 3 / 4);
@@ -80,39 +66,39 @@ TEST(RememberedChoices, TheWindowComesBackWhereTheUserLeftItAndOnlyOnAScreen) {
   });
   ASSERT_TRUE(std::filesystem::exists(file));
   RunWithStore(file, [&](QWidget& window) {
-    back = window.frameGeometry();
+    EXPECT_EQ(window.frameGeometry(), left);
     // The program laid itself out for the restored size.
     MirrorModelNow();
-    inStep = ModelMismatches().empty() && Window.ClientWidth == MainUi.clientWidth;
+    EXPECT_TRUE(ModelMismatches().empty() && Window.ClientWidth == MainUi.clientWidth);
   });
-  EXPECT_EQ(back, left);
-  EXPECT_TRUE(inStep);
 
   // A place on no current screen is not used: the program places the window itself.
-  {
-    QtPreferenceStore store(file.string());
-    store.Write("MainWindow/test_gui", "5000 5000 400 300");
-  }
-  RunWithStore(file, [&](QWidget& window) { started = window.frameGeometry(); });
-  EXPECT_TRUE(screen.contains(started)) << started.x() << "," << started.y();
-  EXPECT_NE(started.topLeft(), QPoint(5000, 5000));
+  QtPreferenceStore(file.string()).Write("MainWindow/test_gui", "5000 5000 400 300");
+  auto onScreen = [&](QWidget& window) { EXPECT_TRUE(screen.contains(window.frameGeometry())); };
+  RunWithStore(file, onScreen);
+
+  // A garbage file is ignored with a note and replaced by the run's own choices.
+  std::ofstream(file, std::ios::binary)
+      << "\x01\xff[MainWindow\ntest_gui=@Rect(1 2\n\xfe=\n[[[\n\"\\" << std::string(3, '\0') << "zz\n";
+  ::testing::internal::CaptureStderr();
+  RunWithStore(file, onScreen);
+  const std::string note = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(note.find("settings file"), std::string::npos) << note;
+  EXPECT_TRUE(QtPreferenceStore(file.string()).Read("MainWindow/test_gui").has_value());
   std::filesystem::remove(file);
 }
 
-class KeptOutput : public SoundOutput {
- public:
-  explicit KeptOutput(std::vector<uint8_t>* heard) : heard_(heard) {}
+struct KeptOutput : SoundOutput {
+  explicit KeptOutput(std::vector<uint8_t>& kept) : heard(kept) {}
   bool Write(const uint8_t* data, size_t bytes, int) override {
-    heard_->insert(heard_->end(), data, data + bytes);
+    heard.insert(heard.end(), data, data + bytes);
     return true;
   }
   int64_t PositionFrames() override { return 0; }
   void SetVolume(uint16_t, uint16_t) override {}
   void Reset() override { PostMainMessage(MM_WOM_DONE); }
   void Close() override {}
-
- private:
-  std::vector<uint8_t>* heard_;
+  std::vector<uint8_t>& heard;
 };
 
 // Offers one named device each way; its outputs keep what they are given, so a test hears a
@@ -125,10 +111,26 @@ class KeptSound : public SoundSystem {
   }
   std::unique_ptr<SoundInput> OpenInput(const SoundFormat&, const std::string&) override { return nullptr; }
   std::unique_ptr<SoundOutput> OpenOutput(const SoundFormat&, const std::string&) override {
-    return std::make_unique<KeptOutput>(&heard);
+    return std::make_unique<KeptOutput>(heard);
   }
   std::vector<uint8_t> heard;
 };
+
+// The labels of the Measurements window that do not hold the model's table, and the count of cells.
+std::pair<std::vector<std::string>, int> TableMismatches(QDialog* dialog) {
+  std::vector<std::string> wrong;
+  int cells = 0;
+  for (const auto& c : MeasurementsWindow.Dialog.controls) {
+    if (c.kind != DialogControlKind::Label || c.id < 0) continue;
+    auto* label = dialog->findChild<QLabel*>(QString("control%1").arg(c.id));
+    if (!label || label->text().toStdString() != c.text)
+      wrong.push_back(std::to_string(c.id) + ": " + c.text);
+    cells += c.id >= kFirstCell;
+  }
+  auto* check = dialog->findChild<QCheckBox*>(QString("control%1").arg(kViewOnlyCheck));
+  if (!check || check->isChecked() != MeasurementsWindow.ViewOnly) wrong.push_back("view only");
+  return {wrong, cells};
+}
 
 TEST(RememberedChoices, TheDevicesAndTheMeasurementsWindowComeBackInTheNextRun) {
   const auto file = SettingsFile();
@@ -136,7 +138,8 @@ TEST(RememberedChoices, TheDevicesAndTheMeasurementsWindowComeBackInTheNextRun) 
   KeptSound sound;
   SetSoundSystem(&sound);
   const QPoint moved = QGuiApplication::primaryScreen()->availableGeometry().topLeft() + QPoint(40, 50);
-  auto measurements = [] { return MainWindowWidget()->findChild<QDialog*>("dialog120"); };
+  auto measurements = [] { return MainWindowWidget()->findChildren<QDialog*>("dialog120"); };
+  std::pair<std::vector<std::string>, int> table{{"not shown"}, 0};
   RunWithStore(file, [&](QWidget& window) {
     // The user picks the second entry of both lists (the first is "System default") and presses OK.
     QTimer::singleShot(100, [&window] {
@@ -146,42 +149,24 @@ TEST(RememberedChoices, TheDevicesAndTheMeasurementsWindowComeBackInTheNextRun) 
     });
     SendMainMessage(WM_COMMAND, MENU_AUDIO_DEVICES, 0);
     SendMainMessage(WM_COMMAND, MENU_MEASUREMENTS, 0);
-    if (QDialog* d = measurements()) d->move(moved);
+    SendMainMessage(WM_KEYDOWN, 'M', 0);  // already open: nothing new
+    MirrorModelNow();
+    // The Measurements window's labels hold the model's table cell by cell.
+    if (measurements().size() == 1 && measurements()[0]->isVisible()) {
+      table = TableMismatches(measurements()[0]);
+      measurements()[0]->move(moved);
+    }
     window.showMaximized();
   });  // the program ends with the window open
-  QPoint reopened;
-  bool maximized = false;
-  std::string input, output;
   RunWithStore(file, [&](QWidget& window) {
-    maximized = window.isMaximized();
-    input = SoundDevices.InputName;
-    output = SoundDevices.OutputDevice;
+    EXPECT_EQ(std::tuple(SoundDevices.InputName, SoundDevices.OutputDevice, window.isMaximized()),
+              std::tuple("Lab interface in", "usb-out", true));
     SendMainMessage(WM_COMMAND, MENU_MEASUREMENTS, 0);
-    if (QDialog* d = measurements()) reopened = d->frameGeometry().topLeft();
+    ASSERT_EQ(measurements().size(), 1u);
+    EXPECT_EQ(measurements()[0]->frameGeometry().topLeft(), moved);
   });
   SetSoundSystem(nullptr);
-  EXPECT_EQ(input, "Lab interface in");
-  EXPECT_EQ(output, "usb-out");
-  EXPECT_EQ(reopened, moved);
-  EXPECT_TRUE(maximized);
-  std::filesystem::remove(file);
-}
-
-TEST(RememberedChoices, AGarbageFileIsIgnoredWithANoteAndReplaced) {
-  const auto file = SettingsFile();
-  {
-    std::ofstream out(file, std::ios::binary);
-    out << "\x01\xff[MainWindow\ntest_gui=@Rect(1 2\n\xfe=\n[[[\n\"\\" << std::string(3, '\0') << "zz\n";
-  }
-  ::testing::internal::CaptureStderr();
-  QRect started;
-  RunWithStore(file, [&](QWidget& window) { started = window.frameGeometry(); });
-  const std::string note = ::testing::internal::GetCapturedStderr();
-  EXPECT_NE(note.find("settings file"), std::string::npos) << note;
-  EXPECT_TRUE(QGuiApplication::primaryScreen()->availableGeometry().contains(started));
-  // The run's own choices replaced the garbage.
-  QtPreferenceStore again(file.string());
-  EXPECT_TRUE(again.Read("MainWindow/test_gui").has_value());
+  EXPECT_EQ(table, (std::pair<std::vector<std::string>, int>{{}, 4 * 24}));
   std::filesystem::remove(file);
 }
 
@@ -194,42 +179,34 @@ TEST(HighDpi, EachVariantsWindowMirrorsItsModelAtTheScreensDevicePixels) {
   const double ratio = expected && *expected ? std::atof(expected) : 1.0;
   for (int variant : {0, 1, 2}) {
     SCOPED_TRACE(variant);
-    double seenRatio = 0;
-    QSize logical, image, model;
-    std::vector<std::string> mismatches{"not inspected"};
-    int lineRows = 0;
-    bool backgroundWhite = false, separatorDrawn = false;
-    std::string screenshot;
+    bool inspected = false;
     const int exitCode = RunSteps(
         variant, {[&] {
           QWidget* client = FindInMainWindow<QWidget>("clientArea");
           if (!client || !client->isVisible()) return false;
-          seenRatio = client->devicePixelRatioF();
-          logical = client->size();
-          model = QSize(MainUi.clientWidth, MainUi.clientHeight);
+          EXPECT_EQ(client->devicePixelRatioF(), ratio);
+          const QSize model(MainUi.clientWidth, MainUi.clientHeight);
+          EXPECT_EQ(model,
+                    QSize(std::lround(client->width() * ratio), std::lround(client->height() * ratio)));
           MirrorModelNow();
-          mismatches = ModelMismatches();
+          EXPECT_EQ(ModelMismatches(), std::vector<std::string>{});
           const QImage shown = client->grab().toImage();
-          image = shown.size();
-          backgroundWhite = QColor(shown.pixel(5, 5)) == QColor(Qt::white);
-          // The separator's 1-pixel shadow line: one row of the window's
-          // image, not a blurred pair.
+          EXPECT_EQ(shown.size(), model);
+          // The separator's 1-pixel shadow line: one row of the image, not a
+          // blurred pair; the background white.
           const int y = Window.ClientHeight - Window.ScrollBarHeight - Window.ButtonHeight - 5 + 3;
+          int lineRows = 0;
           for (int row = y - 3; row <= y + 3; ++row) lineRows += shown.pixel(7, row) == shown.pixel(7, y);
-          separatorDrawn = QColor(shown.pixel(7, y)) != QColor(Qt::white);
-          screenshot = SaveScreenshot(MainWindowWidget(), "gui-variant-" + std::to_string(variant) + ".png");
-          return true;
+          EXPECT_EQ(lineRows, 1);
+          EXPECT_TRUE(QColor(shown.pixel(5, 5)) == QColor(Qt::white) &&
+                      QColor(shown.pixel(7, y)) != QColor(Qt::white));
+          const std::string screenshot =
+              SaveScreenshot(MainWindowWidget(), "gui-variant-" + std::to_string(variant) + ".png");
+          EXPECT_TRUE(!screenshot.empty() && std::filesystem::exists(screenshot));
+          return inspected = true;
         }});
-    EXPECT_EQ(exitCode, 0);
-    EXPECT_EQ(seenRatio, ratio);
-    EXPECT_EQ(model, QSize(std::lround(logical.width() * ratio), std::lround(logical.height() * ratio)));
-    EXPECT_EQ(image, model);
-    EXPECT_EQ(mismatches, std::vector<std::string>{});
-    EXPECT_EQ(lineRows, 1);
-    EXPECT_TRUE(backgroundWhite && separatorDrawn);
-    EXPECT_TRUE(!screenshot.empty() && std::filesystem::exists(screenshot));
-    EXPECT_EQ(MainWindowWidget(), nullptr);
-    EXPECT_FALSE(MainUi.windowCreated);
+    // A close in the idle state ends the program and tears the window down.
+    EXPECT_TRUE(inspected && exitCode == 0 && !MainWindowWidget() && !MainUi.windowCreated);
   }
   ResetProgramState();
 }
@@ -259,13 +236,8 @@ TEST(DropOnTheWindow, ARecordingPlaysAndANonRecordingGetsTheReadersMessage) {
   KeptSound sound;
   SetSoundSystem(&sound);
   bool played = false, idleAfterMessage = false;
-  std::string message, playTooltip;
-  RunSteps(1, {[&] {
-                 if (auto* play = FindInMainWindow<QWidget>("button103"))
-                   playTooltip = play->toolTip().toStdString();
-                 DropFile(MainWindowWidget(), wav);
-                 return true;
-               },
+  std::string message;
+  RunSteps(1, {Do([&] { DropFile(MainWindowWidget(), wav); }),
                [&] {
                  if (Mode.IdleState != 0 || sound.heard.size() < 200) return false;
                  played = std::equal(sound.heard.begin(), sound.heard.begin() + 200,
@@ -294,78 +266,8 @@ TEST(DropOnTheWindow, ARecordingPlaysAndANonRecordingGetsTheReadersMessage) {
   EXPECT_TRUE(played);
   EXPECT_EQ(message, "16 bit sampling is required");
   EXPECT_TRUE(idleAfterMessage);
-  EXPECT_EQ(playTooltip, "Play a recording (P; or drop the file on the window)");
   std::filesystem::remove(wav);
   std::filesystem::remove(eightBit);
-}
-
-// The Measurements window on the real toolkit: opened from the menu on a running program, its
-// labels hold the model's table cell by cell, and it opens again where it was closed.
-struct Seen {
-  bool shown = false;
-  int cells = 0;
-  std::vector<std::string> mismatches;
-  std::string screenshot;
-  bool reopenedInPlace = false;
-};
-
-QDialog* MeasurementsDialog() {
-  QWidget* main = MainWindowWidget();
-  return main ? main->findChild<QDialog*>("dialog120") : nullptr;
-}
-
-void Inspect(Seen& seen) {
-  QDialog* dialog = MeasurementsDialog();
-  if (!dialog) return;
-  seen.shown = dialog->isVisible();
-  for (const auto& c : MeasurementsWindow.Dialog.controls) {
-    if (c.kind != DialogControlKind::Label || c.id < 0) continue;
-    auto* label = dialog->findChild<QLabel*>(QString("control%1").arg(c.id));
-    if (!label || label->text().toStdString() != c.text)
-      seen.mismatches.push_back(std::to_string(c.id) + ": " + c.text);
-    if (c.id >= kFirstCell) ++seen.cells;
-  }
-  auto* check = dialog->findChild<QCheckBox*>(QString("control%1").arg(kViewOnlyCheck));
-  if (!check || check->isChecked() != MeasurementsWindow.ViewOnly) seen.mismatches.push_back("view only");
-  seen.screenshot = SaveScreenshot(dialog, "gui-measurements.png");
-}
-
-TEST(MeasurementsWindowGui, TheWindowShowsTheModelsTableAndReopensWhereItWasClosed) {
-  Seen seen;
-  const int exitCode = RunSteps(0, {[] {
-                                      SendMainMessage(WM_COMMAND, MENU_MEASUREMENTS, 0);
-                                      return true;
-                                    },
-                                    [&seen] {
-                                      if (!MeasurementsDialog() || !MeasurementsDialog()->isVisible())
-                                        return false;
-                                      Inspect(seen);
-                                      MeasurementsDialog()->move(40, 50);
-                                      // Already open: nothing new.
-                                      SendMainMessage(WM_KEYDOWN, 'M', 0);
-                                      return true;
-                                    },
-                                    [] {
-                                      MeasurementsDialog()->close();
-                                      return true;
-                                    },
-                                    [] {
-                                      SendMainMessage(WM_COMMAND, MENU_MEASUREMENTS, 0);
-                                      return true;
-                                    },
-                                    [&seen] {
-                                      const QDialog* d = MeasurementsDialog();
-                                      seen.reopenedInPlace = d && d->isVisible() &&
-                                                             d->frameGeometry().topLeft() == QPoint(40, 50);
-                                      return seen.reopenedInPlace;
-                                    }});
-  EXPECT_EQ(exitCode, 0);
-  EXPECT_TRUE(seen.shown);
-  EXPECT_EQ(seen.cells, 4 * 24);
-  EXPECT_EQ(seen.mismatches, std::vector<std::string>{});
-  EXPECT_FALSE(seen.screenshot.empty());
-  EXPECT_TRUE(seen.reopenedInPlace);
-  ResetProgramState();
 }
 
 // The options dialog on the real desktop window: its read-only edits refuse typing, and the legend
@@ -383,11 +285,7 @@ TEST(OptionsDialogGui, TheLegendKeepsTheFocusWhileTheMouseMovesAndOtherEditsAreR
   std::string typed, titleAfterOk;
   int storedWhileTyping = -1;
   QLineEdit* edit = nullptr;
-  std::vector<Step> steps;
-  steps.push_back([] {
-    QTest::keyClick(FindInMainWindow<QWidget>("clientArea"), Qt::Key_N);
-    return true;
-  });
+  std::vector<Step> steps{Do([] { QTest::keyClick(FindInMainWindow<QWidget>("clientArea"), Qt::Key_N); })};
   steps.push_back([&] {
     QWidget* dialog = TopLevel("dialog111");
     if (!dialog) return false;
@@ -403,35 +301,24 @@ TEST(OptionsDialogGui, TheLegendKeepsTheFocusWhileTheMouseMovesAndOtherEditsAreR
     return true;
   });
   for (size_t i = 0; i < legend.size(); ++i) {
-    steps.push_back([i] {
+    steps.push_back(Do([i] {
       QWidget* client = FindInMainWindow<QWidget>("clientArea");
       const QPointF at(100.0 + 10.0 * static_cast<double>(i), 120.0);
       QMouseEvent move(QEvent::MouseMove, at, client->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
                        Qt::NoModifier);
       QApplication::sendEvent(client, &move);
-      return true;
-    });
-    steps.push_back([i, &legend] {
-      if (QWidget* target = QApplication::focusWidget()) QTest::keyClick(target, legend[i]);
-      return true;
-    });
+    }));
+    steps.push_back(Do([i, &legend] { QTest::keyClick(QApplication::focusWidget(), legend[i]); }));
   }
-  steps.push_back([&] {
-    typed = edit ? edit->text().toStdString() : "";
+  steps.push_back(Do([&] {
+    typed = edit->text().toStdString();
     storedWhileTyping = Mode.SampleBStored;
-    if (QWidget* dialog = TopLevel("dialog111"))
-      if (auto* ok = dialog->findChild<QPushButton*>("control1")) ok->click();
-    return true;
-  });
-  steps.push_back([&] {
-    titleAfterOk = Companions.VariantTitle;
-    return true;
-  });
+    TopLevel("dialog111")->findChild<QPushButton*>("control1")->click();
+  }));
+  steps.push_back(Do([&] { titleAfterOk = Companions.VariantTitle; }));
   EXPECT_EQ(RunSteps(0, steps), 0);
-  EXPECT_TRUE(readOnlyAsBuilt);
-  EXPECT_EQ(typed, legend);
-  EXPECT_EQ(storedWhileTyping, 0);
-  EXPECT_EQ(titleAfterOk, legend);
+  EXPECT_EQ(std::tuple(readOnlyAsBuilt, typed, storedWhileTyping, titleAfterOk),
+            std::tuple(true, legend, 0, legend));
   ResetProgramState();
 }
 
@@ -491,11 +378,9 @@ TEST(OptionsDialogGui, EveryLabelIsWholeAtTheDefaultAndALargerFont) {
     CreateMainWindow(1);
     std::map<std::string, std::vector<std::string>> cut;
     auto look = [&](const char* name) {
-      if (QWidget* d = TopLevel(name)) {
-        cut[name] = CutTexts(d);
-      } else {
-        cut[name] = {"not shown"};
-      }
+      QWidget* d = TopLevel(name);
+      cut[name] = d ? CutTexts(d) : std::vector<std::string>{"not shown"};
+      return d;
     };
     OpenSimpleOptionsDialog();
     look("dialog114");
@@ -506,17 +391,14 @@ TEST(OptionsDialogGui, EveryLabelIsWholeAtTheDefaultAndALargerFont) {
       CloseOptionsDialog(OptionsDialogs.Full);
     }
     // The modal ones are looked at while they wait for the user, then cancelled.
-    for (const char* name : {"dialog110", "dialog113"}) {
-      QTimer::singleShot(150, [&, name] {
-        look(name);
-        if (QWidget* d = TopLevel(name))
+    const std::pair<const char*, std::function<void()>> modal[] = {
+        {"dialog110", [] { RunMagnificationDialog(); }}, {"dialog113", [] { RunStartingPointDialog(30); }}};
+    for (const auto& [name, run] : modal) {
+      QTimer::singleShot(150, [&look, name = name] {
+        if (QWidget* d = look(name))
           if (auto* cancel = d->findChild<QPushButton*>(QString("control%1").arg(IDCANCEL))) cancel->click();
       });
-      if (std::string(name) == "dialog110") {
-        RunMagnificationDialog();
-      } else {
-        RunStartingPointDialog(30);
-      }
+      run();
     }
     SendMainMessage(WM_CLOSE);
     SetBackend(nullptr);

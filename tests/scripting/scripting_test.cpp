@@ -26,89 +26,49 @@ namespace {
 // The script language: what each line means, and that every line the runner does not understand
 // is refused with its line number and text. The backend tests run click, menu, key, mouse, set,
 // dump, save-frame, device and most answers end to end; here are the parser's own corners.
-ScriptLine ParseOne(const std::string& text) {
-  ParsedScript p = ParseScript(text);
-  EXPECT_EQ(p.error, "") << text;
-  EXPECT_EQ(p.lines.size(), 1u) << text;
-  return p.lines.empty() ? ScriptLine{} : p.lines[0];
+// The values of one kind of line, one element per line of `script`.
+template <typename T, typename F>
+std::vector<T> Parsed(const std::string& script, F value) {
+  ParsedScript p = ParseScript(script);
+  EXPECT_EQ(p.error, "");
+  std::vector<T> out;
+  for (const ScriptLine& line : p.lines) out.push_back(value(line));
+  return out;
 }
 
-TEST(HeadlessScript, LinesKeepTheirNumbersAndValues) {
-  auto p = ParseScript("# a comment\n\nclick 102\r\n   menu 40009\nwait 12.5\nmouse rdown 10 -3\nclose\n");
-  ASSERT_EQ(p.error, "");
-  ASSERT_EQ(p.lines.size(), 5u);
-  EXPECT_EQ(std::make_tuple(p.lines[0].op, p.lines[0].id, p.lines[0].number),
-            std::make_tuple(ScriptOp::Click, 102, 3));  // comments and blank lines still count
-  EXPECT_EQ(std::make_tuple(p.lines[1].op, p.lines[1].id, p.lines[1].number),
-            std::make_tuple(ScriptOp::Menu, 40009, 4));
-  EXPECT_EQ(p.lines[2].op, ScriptOp::Wait);
-  EXPECT_DOUBLE_EQ(p.lines[2].ms, 12.5);
-  EXPECT_EQ(std::make_tuple(p.lines[3].mouseMessage, p.lines[3].x, p.lines[3].y),
-            std::make_tuple(uint32_t{WM_RBUTTONDOWN}, 10, -3));
-  EXPECT_EQ(p.lines[4].op, ScriptOp::Close);
-}
-
-TEST(HeadlessScript, KeyNames) {
-  struct Case {
-    const char* name;
-    uint32_t key, modifiers;
-  } cases[] = {{"R", 'R', 0},
-               {"r", 'R', 0},
-               {"shift+C", 'C', KEYMOD_SHIFT},
-               {"ctrl+F2", KEY_F1 + 1, KEYMOD_CONTROL},
-               {"ctrl+shift+F8", KEY_F8, KEYMOD_CONTROL | KEYMOD_SHIFT},
-               {"Escape", KEY_ESCAPE, 0},
-               {"Enter", KEY_RETURN, 0},
-               {"Down", KEY_DOWN, 0},
-               {"7", '7', 0}};
-  for (const auto& c : cases) {
-    ScriptLine line = ParseOne(std::string("key ") + c.name);
-    EXPECT_EQ(std::make_tuple(line.op, line.key, line.modifiers),
-              std::make_tuple(ScriptOp::Key, c.key, c.modifiers))
-        << c.name;
-  }
+TEST(HeadlessScript, KeyNamesAndAnswers) {
+  const std::string keys =
+      "key R\nkey r\nkey shift+C\nkey ctrl+F2\nkey ctrl+shift+F8\nkey Escape\nkey Enter\nkey Down\nkey 7";
+  EXPECT_EQ(
+      Parsed<uint32_t>(keys, [](const ScriptLine& l) { return l.key; }),
+      (std::vector<uint32_t>{'R', 'R', 'C', KEY_F1 + 1, KEY_F8, KEY_ESCAPE, KEY_RETURN, KEY_DOWN, '7'}));
+  EXPECT_EQ(
+      Parsed<uint32_t>(keys, [](const ScriptLine& l) { return l.modifiers; }),
+      (std::vector<uint32_t>{0, 0, KEYMOD_SHIFT, KEYMOD_CONTROL, KEYMOD_CONTROL | KEYMOD_SHIFT, 0, 0, 0, 0}));
   uint32_t key = 0, mods = 0;
   for (const char* bad : {"F9", "shift+", "Tab"}) EXPECT_FALSE(ParseKeyName(bad, &key, &mods)) << bad;
-}
 
-TEST(HeadlessScript, Answers) {
   using Kind = ScriptAnswer::Kind;
-  const std::pair<const char*, Kind> kinds[] = {{"answer ok", Kind::Ok},
-                                                {"answer cancel", Kind::Cancel},
-                                                {"answer file rec.wav", Kind::File},
-                                                {"answer dialog ok", Kind::DialogOk},
-                                                {"answer dialog cancel", Kind::DialogCancel},
-                                                {"answer scroll 7 lineleft", Kind::Scroll}};
-  for (const auto& [text, kind] : kinds) EXPECT_EQ(ParseOne(text).answer.kind, kind) << text;
-  EXPECT_EQ(ParseOne("answer file rec.wav").answer.path, "rec.wav");
-  const auto s = ParseOne("answer scroll 7 lineleft").answer;
-  EXPECT_EQ(std::make_tuple(s.controlId, s.scrollCode), std::make_tuple(7, uint32_t{SB_LINELEFT}));
-  const auto t = ParseOne("answer scroll 1049 thumb 250").answer;
-  EXPECT_EQ(std::make_tuple(t.scrollCode, t.thumb), std::make_tuple(uint32_t{SB_THUMBPOSITION}, 250));
+  const std::string answerLines =
+      "answer ok\nanswer cancel\nanswer file rec.wav\nanswer dialog ok\nanswer dialog cancel\n"
+      "answer scroll 7 lineleft\nanswer scroll 1049 thumb 250\n";
+  const auto answers = Parsed<ScriptAnswer>(answerLines, [](const ScriptLine& l) { return l.answer; });
+  EXPECT_EQ(Parsed<Kind>(answerLines, [](const ScriptLine& l) { return l.answer.kind; }),
+            (std::vector<Kind>{Kind::Ok, Kind::Cancel, Kind::File, Kind::DialogOk, Kind::DialogCancel,
+                               Kind::Scroll, Kind::Scroll}));
+  ASSERT_EQ(answers.size(), 7u);
+  EXPECT_EQ(std::tuple(answers[2].path, answers[5].controlId, answers[5].scrollCode, answers[6].scrollCode,
+                       answers[6].thumb),
+            std::tuple("rec.wav", 7, uint32_t{SB_LINELEFT}, uint32_t{SB_THUMBPOSITION}, 250));
 }
 
 TEST(HeadlessScript, ErrorsNameTheLineAndItsText) {
-  const char* bad[] = {"frobnicate 3",
-                       "click",
-                       "click abc",
-                       "click 1 2",
-                       "key F9",
-                       "wait -5",
-                       "wait soon",
-                       "set NoSuchField 3",
-                       "set FreqScaleHz x",
-                       "answer maybe",
-                       "answer dialog yes",
-                       "answer scroll 5 sideways",
-                       "answer scroll 5 thumb",
-                       "answer file /tmp/a b",  // a path is one word
-                       "mouse drag 1 2",
-                       "mouse move 1",
-                       "device speaker fail",
-                       "dump now",
-                       "save-frame"};
-  for (const char* text : bad) {
-    ParsedScript p = ParseScript(std::string("dump\n# fine\n") + text + "\ndump\n");
+  std::istringstream bad(
+      "frobnicate 3\nclick\nclick abc\nclick 1 2\nkey F9\nwait -5\nwait soon\nset NoSuchField 3\n"
+      "set FreqScaleHz x\nanswer maybe\nanswer dialog yes\nanswer scroll 5 sideways\nanswer scroll 5 thumb\n"
+      "answer file /tmp/a b\nmouse drag 1 2\nmouse move 1\ndevice speaker fail\ndump now\nsave-frame\n");
+  for (std::string text; std::getline(bad, text);) {
+    ParsedScript p = ParseScript("dump\n# fine\n" + text + "\ndump\n");
     EXPECT_EQ(p.error.rfind("line 3: ", 0), 0u) << text << " -> " << p.error;
     EXPECT_NE(p.error.find(text), std::string::npos) << p.error;
   }
@@ -127,11 +87,9 @@ struct Received {
 // The stand-in program: records every message; 102 runs an "activity" that pumps until 107;
 // WM_CLOSE during the activity stops it, in idle it ends the program.
 struct FakeProgram {
-  HeadlessBackend* backend = nullptr;
   std::vector<Received> log;
   bool active = false;
-  int loopsPumped = 0;
-  int closesRefused = 0;
+  int loopsPumped = 0, closesRefused = 0;
 };
 FakeProgram Fake;
 
@@ -147,7 +105,8 @@ intptr_t FakeProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
   } else if (message == WM_COMMAND && wParam == CMD_RESET) {
     Fake.active = false;
   } else if (message == WM_CLOSE) {
-    if (Fake.active) {
+    // Closes are refused during the activity (which they stop) and while a modeless dialog is open.
+    if (Fake.active || !MainUi.openDialogs.empty()) {
       ++Fake.closesRefused;
       Fake.active = false;
     } else {
@@ -180,7 +139,6 @@ class HeadlessBackendTest : public ::testing::Test {
     backend.SetScript(p.lines);
     Connect(backend);
     SetBackend(&backend);
-    Fake.backend = &backend;
     backend.MoveMainWindow(0, 0, 796, 596);
     backend.ShowMainWindow();
     return RunMessageLoop();
@@ -226,35 +184,37 @@ TEST_F(HeadlessBackendTest, ClockMovesOnlyBySleepsPumpsAndFrames) {
   Connect(b);
   PumpMessages();  // runs the wait line
   const double due = NowMs() + 100;
-  b.WaitForInput(30);
-  EXPECT_DOUBLE_EQ(NowMs(), due - 70);
-  b.WaitForInput(1000);
-  EXPECT_DOUBLE_EQ(NowMs(), due);
-  b.WaitForInput(1000);  // due now: no waiting
-  EXPECT_DOUBLE_EQ(NowMs(), due);
+  // The third wait: the line is due now, so no waiting.
+  for (auto [wait, after] : {std::pair{30.0, due - 70}, {1000.0, due}, {1000.0, due}}) {
+    b.WaitForInput(wait);
+    EXPECT_DOUBLE_EQ(NowMs(), after) << wait;
+  }
 }
 
 TEST_F(HeadlessBackendTest, LinesRunInOrderAtTheirDueTimesWithTheirModifiers) {
   HeadlessBackend b;
+  // Comments, blank lines, CR LF endings and leading blanks are allowed.
   Run(b,
-      "click 101\nwait 100\nkey ctrl+F2\nkey R\nmenu 40008\nmouse move 5 6\nmouse down 7 8\nwait "
-      "50\nclose\n");
+      "click 101\r\n   wait 100\nkey ctrl+F2\nkey R\n# a comment\n\nmenu 40008\n"
+      "mouse move 5 6\nmouse rdown 7 -3\nwait 50.5\nclose\n");
   // The click at the first pump; the modifier held only while its own key was delivered.
-  const auto commands = Only(WM_COMMAND), keys = Only(WM_KEYDOWN), move = Only(WM_MOUSEMOVE);
-  ASSERT_EQ(std::tuple(commands.size(), keys.size(), move.size(), Only(WM_LBUTTONDOWN).size(),
-                       Only(WM_CLOSE).size()),
+  const auto commands = Only(WM_COMMAND), keys = Only(WM_KEYDOWN), move = Only(WM_MOUSEMOVE),
+             down = Only(WM_RBUTTONDOWN);
+  ASSERT_EQ(std::tuple(commands.size(), keys.size(), move.size(), down.size(), Only(WM_CLOSE).size()),
             std::tuple(2u, 2u, 1u, 1u, 1u));
   EXPECT_EQ(std::tuple(commands[0].wParam, commands[0].lParam, commands[0].atMs, commands[1].wParam),
             std::tuple(101u, 0, 0.5, 40008u));
   EXPECT_EQ(std::tuple(keys[0].wParam, keys[0].modifiers, keys[1].modifiers, b.KeyModifiers()),
             std::tuple(KEY_F1 + 1u, uint32_t{KEYMOD_CONTROL}, 0u, 0u));
   EXPECT_TRUE(keys[0].atMs >= 100.5 && keys[0].atMs < 101.5) << keys[0].atMs;
-  EXPECT_EQ(std::pair(PointX(move[0].lParam), PointY(move[0].lParam)), std::pair(5, 6));
-  EXPECT_GE(Only(WM_CLOSE)[0].atMs, keys[0].atMs + 50);
+  EXPECT_EQ(std::tuple(PointX(move[0].lParam), PointY(move[0].lParam), PointX(down[0].lParam),
+                       PointY(down[0].lParam)),
+            std::tuple(5, 6, 7, -3));
+  EXPECT_GE(Only(WM_CLOSE)[0].atMs, keys[0].atMs + 50.5);
   EXPECT_EQ(b.ScriptError(), "");
 }
 
-TEST_F(HeadlessBackendTest, AClickThatStartsALoopKeepsTheScriptGoingFromTheLoopsPumps) {
+TEST_F(HeadlessBackendTest, AClickThatStartsALoopKeepsTheScriptGoingAndTheLeavingUserClosesWhatIsOpen) {
   HeadlessBackend b;
   Connect(b);
   Run(b, "click 102\nwait 200\ndump\nclick 107\nwait 10\ndump\n");
@@ -274,33 +234,19 @@ TEST_F(HeadlessBackendTest, AClickThatStartsALoopKeepsTheScriptGoingFromTheLoops
   Run(b2, "click 102\nwait 30\n");
   EXPECT_EQ(std::tuple(Fake.closesRefused, Only(WM_CLOSE).size(), QuitPosted()), std::tuple(1, 2u, true));
   EXPECT_GE(Only(WM_CLOSE)[0].atMs, 30.5);
-}
 
-// A modeless options dialog: while it is open the stand-in program ignores closes.
-DialogModel Options;
-intptr_t OptionsProc(DialogModel& d, uint32_t message, uintptr_t, intptr_t) {
-  if (message == WM_CLOSE) std::erase(MainUi.openDialogs, &d);
-  return 1;
-}
-intptr_t IgnoreClosesWhileOptionsOpen(uint32_t message, uintptr_t wParam, intptr_t lParam) {
-  if (message == WM_CLOSE && !MainUi.openDialogs.empty()) {
-    ++Fake.closesRefused;
-    return 0;
-  }
-  return FakeProc(message, wParam, lParam);
-}
-
-TEST_F(HeadlessBackendTest, TheLeavingUserClosesModelessDialogsFirst) {
-  Options = DialogModel{};
-  Options.modal = false;
-  Options.procedure = OptionsProc;
-  MainUi.openDialogs.push_back(&Options);
-  SetMainWindowProcedure(IgnoreClosesWhileOptionsOpen);
-  HeadlessBackend b;
-  Run(b, "wait 5\n");
-  EXPECT_TRUE(MainUi.openDialogs.empty());
-  EXPECT_EQ(Fake.closesRefused, 0);
-  EXPECT_TRUE(QuitPosted());
+  // The leaving user closes a modeless dialog first (it ends when closed), then the window.
+  SetUp();
+  DialogModel options{.modal = false};
+  options.procedure = [](DialogModel& d, uint32_t message, uintptr_t, intptr_t) -> intptr_t {
+    if (message == WM_CLOSE) std::erase(MainUi.openDialogs, &d);
+    return 1;
+  };
+  MainUi.openDialogs.push_back(&options);
+  HeadlessBackend b3;
+  Run(b3, "wait 5\n");
+  EXPECT_EQ(std::tuple(MainUi.openDialogs.empty(), Fake.closesRefused, QuitPosted()),
+            std::tuple(true, 0, true));
 }
 
 TEST_F(HeadlessBackendTest, ResizeBeforeTheFirstLineSendsWmSize) {
@@ -316,7 +262,7 @@ TEST_F(HeadlessBackendTest, ResizeBeforeTheFirstLineSendsWmSize) {
   EXPECT_EQ(std::make_pair(MainUi.clientWidth, MainUi.clientHeight), std::make_pair(720, 501));
 }
 
-TEST_F(HeadlessBackendTest, MessageBoxesTakeOnlyAnswersThatFitThem) {
+TEST_F(HeadlessBackendTest, MessageBoxesTakeOnlyAnswersThatFitThemAndFileDialogsAppendTheExtension) {
   HeadlessBackend b;
   SetBackend(&b);
   EXPECT_EQ(b.ShowMessageBox("Not enough memory", "Taldrinex", MessageIcon::Exclamation), IDOK);
@@ -331,89 +277,72 @@ TEST_F(HeadlessBackendTest, MessageBoxesTakeOnlyAnswersThatFitThem) {
   // The dump reports what the user saw.
   nlohmann::json d = BuildDump(b);
   ASSERT_EQ(d["messages"].size(), 3u);
-  EXPECT_EQ(d["messages"][2], nlohmann::json({{"text", "Cannot Open Audio Device"},
-                                              {"caption", "Taldrinex"},
-                                              {"icon", "stop"},
-                                              {"answer", IDCANCEL}}));
+  const char* last =
+      R"({"text": "Cannot Open Audio Device", "caption": "Taldrinex", "icon": "stop", "answer": 2})";
+  EXPECT_EQ(d["messages"][2], nlohmann::json::parse(last));  // answer 2: Cancel
   EXPECT_EQ(d["beeps"], 2);
-}
 
-TEST_F(HeadlessBackendTest, FileDialogsAppendTheDefaultExtensionAndRecordTheRequest) {
-  HeadlessBackend b;
-  SetBackend(&b);
+  // File dialogs append the default extension to a name without one and are recorded.
   FileDialogRequest request{.save = true,
                             .title = "Save Bitmap",
                             .filters = {{"Bitmap Files (*.bmp)", {"*.bmp"}}, {"All Files (*.*)", {"*.*"}}},
                             .defaultExtension = "bmp"};
   for (const char* p : {"dir.v2/picture", "shot.png", "frame"}) Exec(b, std::string("answer file ") + p);
-  EXPECT_EQ(b.ChooseFile(request), std::optional<std::string>("dir.v2/picture.bmp"));
-  EXPECT_EQ(b.ChooseFile(request), std::optional<std::string>("shot.png"));
+  std::vector<std::optional<std::string>> chosen{b.ChooseFile(request), b.ChooseFile(request)};
   request.defaultExtension.clear();
-  EXPECT_EQ(b.ChooseFile(request), std::optional<std::string>("frame"));
-  EXPECT_EQ(b.ChooseFile(request), std::nullopt);  // nothing queued: the user cancels
-  const nlohmann::json d = BuildDump(b)["file_dialogs"];
-  ASSERT_EQ(d.size(), 4u);
+  chosen.insert(chosen.end(), {b.ChooseFile(request), b.ChooseFile(request)});  // nothing queued: Cancel
+  EXPECT_EQ(chosen, (std::vector<std::optional<std::string>>{"dir.v2/picture.bmp", "shot.png", "frame", {}}));
+  const nlohmann::json f = BuildDump(b)["file_dialogs"];
+  ASSERT_EQ(f.size(), 5u);  // the one of the file answer above, then these four
   EXPECT_EQ(
-      std::tuple(d[0]["title"], d[0]["default_extension"], d[0]["filters"][0]["patterns"][0], d[0]["answer"]),
+      std::tuple(f[1]["title"], f[1]["default_extension"], f[1]["filters"][0]["patterns"][0], f[1]["answer"]),
       std::tuple("Save Bitmap", "bmp", "*.bmp", "dir.v2/picture.bmp"));
-  EXPECT_TRUE(d[3]["answer"].is_null());
+  EXPECT_TRUE(f[4]["answer"].is_null());
 }
 
-// A modal dialog that logs what it gets; it accepts OK only when `acceptOk`.
-struct DialogLog {
-  std::vector<std::pair<uint32_t, uintptr_t>> messages;
-  bool acceptOk = true;
-  int postedSeen = 0;
-};
-DialogLog Dlg;
+// A modal dialog that logs what it gets; it accepts OK only when `AcceptOk`.
+using Calls = std::vector<std::pair<uint32_t, uintptr_t>>;
+Calls DialogCalls;
+bool AcceptOk = true;
 
 intptr_t DialogProc(DialogModel& dialog, uint32_t message, uintptr_t wParam, intptr_t lParam) {
-  Dlg.messages.push_back(
+  DialogCalls.push_back(
       {message, message == WM_HSCROLL ? (wParam | (static_cast<uintptr_t>(lParam) << 32)) : wParam});
-  if (message == WM_COMMAND && wParam == IDOK && Dlg.acceptOk) dialog.End(IDOK);
+  if (message == WM_COMMAND && wParam == IDOK && AcceptOk) dialog.End(IDOK);
   if (message == WM_COMMAND && wParam == IDCANCEL) dialog.End(IDCANCEL);
   return 1;
-}
-
-intptr_t CountPosted(uint32_t message, uintptr_t, intptr_t) {
-  if (message == MM_WIM_DATA) ++Dlg.postedSeen;
-  return 0;
 }
 
 TEST_F(HeadlessBackendTest, ModalDialogsRunTheQueuedClicksThenOk) {
   HeadlessBackend b;
   SetBackend(&b);
-  SetMainWindowProcedure(CountPosted);
-  Dlg = DialogLog{};
-  DialogModel dialog;
-  dialog.resourceId = 110;
-  dialog.title = "Bitmap Magnification";
+  DialogModel dialog{.resourceId = 110, .title = "Bitmap Magnification"};
   dialog.procedure = DialogProc;
+  DialogCalls.clear();
+  AcceptOk = true;
   for (const char* line :
        {"answer scroll 1049 pageright", "answer scroll 1049 thumb 300", "answer dialog cancel"})
     Exec(b, line);
   PostMainMessage(MM_WIM_DATA, 0, 0);  // a device notification arrives while the dialog is up
   EXPECT_EQ(b.RunModalDialog(dialog), IDCANCEL);
-  using Calls = std::vector<std::pair<uint32_t, uintptr_t>>;
-  EXPECT_EQ(Dlg.messages,
+  EXPECT_EQ(DialogCalls,
             (Calls{{WM_INITDIALOG, 0},
                    {WM_HSCROLL, SB_PAGERIGHT | (uintptr_t{1049} << 32)},
                    {WM_HSCROLL, SB_THUMBPOSITION | (uintptr_t{300} << 16) | (uintptr_t{1049} << 32)},
                    {WM_COMMAND, IDCANCEL}}));
-  EXPECT_EQ(Dlg.postedSeen, 1);
+  EXPECT_EQ(Only(MM_WIM_DATA).size(), 1u);  // delivered under the open dialog
 
   // Nothing queued: the user presses OK.
-  Dlg = DialogLog{};
+  DialogCalls.clear();
   EXPECT_EQ(b.RunModalDialog(dialog), IDOK);
-  EXPECT_EQ(Dlg.messages, (Calls{{WM_INITDIALOG, 0}, {WM_COMMAND, IDOK}}));
+  EXPECT_EQ(DialogCalls, (Calls{{WM_INITDIALOG, 0}, {WM_COMMAND, IDOK}}));
 
   // A dialog that will not take OK is cancelled instead of hanging the run.
-  Dlg = DialogLog{};
-  Dlg.acceptOk = false;
+  AcceptOk = false;
   EXPECT_EQ(b.RunModalDialog(dialog), IDCANCEL);
   ASSERT_EQ(b.ModalDialogs().size(), 3u);
-  EXPECT_EQ(b.ModalDialogs()[0].resourceId, 110);
-  EXPECT_EQ(b.ModalDialogs()[2].result, IDCANCEL);
+  EXPECT_EQ(std::pair(b.ModalDialogs()[0].resourceId, b.ModalDialogs()[2].result),
+            std::pair(110, int{IDCANCEL}));
 }
 
 TEST_F(HeadlessBackendTest, PresentKeepsTheLastPictureAndPalette) {
@@ -426,9 +355,9 @@ TEST_F(HeadlessBackendTest, PresentKeepsTheLastPictureAndPalette) {
   picture.Row(0)[0] = 9;
   b.PresentWindow(picture, palette.data(), {3, 2, 1, 1});  // only this pixel changed on screen
   // Outside the changed rectangle: not presented yet.
-  EXPECT_EQ(std::tuple(b.LastPicture().At(3, 2), b.LastPicture().At(0, 0), b.PresentCount()),
-            std::tuple(7, 5, 2));
-  EXPECT_EQ(b.LastPalette()[7], (canvas::PaletteEntry{1, 2, 3}));
+  EXPECT_EQ(
+      std::tuple(b.LastPicture().At(3, 2), b.LastPicture().At(0, 0), b.PresentCount(), b.LastPalette()[7]),
+      std::tuple(7, 5, 2, canvas::PaletteEntry{1, 2, 3}));
 
   // save-frame writes what was presented, with the system colours above the 236 entries.
   palette[240] = {200, 100, 50};

