@@ -12,6 +12,7 @@
 #include "app/small_dialogs.h"
 #include "display/display_state.h"
 #include "display/sample_slots.h"
+#include "files/wave_header.h"
 #include "settings/analysis_settings.h"
 #include "settings/mode_state.h"
 
@@ -75,11 +76,6 @@ TEST_F(ShellTest, FileNamesFromFiltersDialogsAndTheCommandLine) {
   fs::current_path(old);
 }
 
-uint32_t Le32(const std::string& b, size_t at) {
-  return static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8 |
-         static_cast<uint8_t>(b[at + 2]) << 16 | static_cast<uint32_t>(static_cast<uint8_t>(b[at + 3])) << 24;
-}
-
 TEST_F(ShellTest, SaveSampleWritesTheWholeBufferWithItsHeaderOrSaysWhyNot) {
   Start(2);  // 4-second stereo samples, "tdx" dialog
   Samples.SampleB[0] = 0x34;
@@ -92,11 +88,11 @@ TEST_F(ShellTest, SaveSampleWritesTheWholeBufferWithItsHeaderOrSaysWhyNot) {
                       backend.FileDialogs().back().request.defaultExtension),
             std::pair(std::string("Record Taldrinex File"), std::string("tdx")));
   std::ifstream f(path, std::ios::binary);
-  const std::string bytes{std::istreambuf_iterator<char>(f), {}};
+  const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(f), {}};
   const uint32_t data = 22050u * 4 * 4;
   ASSERT_EQ(bytes.size(), 46u + data);
-  EXPECT_EQ(std::tuple(Le32(bytes, 4), Le32(bytes, 42), bytes[22]), std::tuple(data + 38, data, '\2'));
-  EXPECT_EQ(std::tuple(bytes[46], bytes.back()), std::tuple('\x34', '\x56'));
+  EXPECT_EQ(std::tuple(ReadLe32(&bytes[4]), ReadLe32(&bytes[42]), bytes[22], bytes[46], bytes.back()),
+            std::tuple(data + 38, data, 2, 0x34, 0x56));
   EXPECT_TRUE(Boxes().empty());
   CloseIdle();
   ResetProgramState();

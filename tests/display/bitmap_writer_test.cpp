@@ -8,6 +8,7 @@
 
 #include "display/palette.h"
 #include "display/png_writer.h"
+#include "files/wave_header.h"
 #include "settings/analysis_settings.h"
 
 namespace {
@@ -24,10 +25,6 @@ canvas::Surface Pattern(int w, int h) {
   return s;
 }
 
-uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
-  return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
-}
-
 TEST(BitmapWriter, HeaderFieldsPaddingAndRowOrder) {
   const auto palette = ComputeColorScaleEntries();
   const canvas::Surface s = Pattern(5, 3);  // 5 pixels: rows padded to 8 bytes
@@ -38,9 +35,9 @@ TEST(BitmapWriter, HeaderFieldsPaddingAndRowOrder) {
   // 32-bit word), compression, image size, colours used and important.
   const std::pair<size_t, uint32_t> fields[] = {{2, static_cast<uint32_t>(bytes.size())}, {10, 1078}, {14, 40}, {18, 5},
                                                 {22, 3}, {26, 1 | 8 << 16}, {30, 0}, {34, 24}, {46, 256}, {50, 256}};
-  for (auto [at, value] : fields) EXPECT_EQ(Le32(bytes, at), value) << "offset " << at;
+  for (auto [at, value] : fields) EXPECT_EQ(ReadLe32(&bytes[at]), value) << "offset " << at;
   // Colour table: blue, green, red, 0; entry 2 is (255, 255, 200); 236..255 are zero.
-  EXPECT_EQ(Le32(bytes, 54 + 8), 200u | 255u << 8 | 255u << 16);
+  EXPECT_EQ(ReadLe32(&bytes[54 + 8]), 200u | 255u << 8 | 255u << 16);
   for (size_t i = 54 + 236 * 4; i < 1078; ++i) EXPECT_EQ(bytes[i], 0) << i;
   // First stored row is the bottom row; padding bytes are zero.
   for (int x = 0; x < 8; ++x) EXPECT_EQ(bytes[1078 + x], x < 5 ? s.At(x, 2) : 0) << x;

@@ -310,11 +310,14 @@ TEST(OptionsDialogGui, TheLegendKeepsTheFocusWhileTheMouseMovesAndOtherEditsAreR
     }));
     steps.push_back(Do([i, &legend] { QTest::keyClick(QApplication::focusWidget(), legend[i]); }));
   }
-  steps.push_back(Do([&] {
+  steps.push_back([&] {  // waits for the dialog (a failure if it went away while typing)
+    QWidget* dialog = TopLevel("dialog111");
+    if (!dialog) return false;
     typed = edit->text().toStdString();
     storedWhileTyping = Mode.SampleBStored;
-    TopLevel("dialog111")->findChild<QPushButton*>("control1")->click();
-  }));
+    dialog->findChild<QPushButton*>("control1")->click();
+    return true;
+  });
   steps.push_back(Do([&] { titleAfterOk = Companions.VariantTitle; }));
   EXPECT_EQ(RunSteps(0, steps), 0);
   EXPECT_EQ(std::tuple(readOnlyAsBuilt, typed, storedWhileTyping, titleAfterOk),

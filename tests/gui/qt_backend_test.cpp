@@ -46,13 +46,10 @@ struct Received {
   uint32_t modifiers;
 };
 
-struct FakeProgram {
-  std::vector<Received> messages;
-};
-FakeProgram Fake;
+std::vector<Received> Delivered;  // what the fake window procedure got
 
 intptr_t FakeWindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
-  Fake.messages.push_back({message, wParam, lParam, CurrentBackend().KeyModifiers()});
+  Delivered.push_back({message, wParam, lParam, CurrentBackend().KeyModifiers()});
   return 0;
 }
 
@@ -90,7 +87,7 @@ DialogModel TestDialog(bool modal) {
 class QtBackendTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Fake = FakeProgram{};
+    Delivered.clear();
     DialogCalls.clear();
     // A bare main window with the fake procedure.
     ResetUiModel();
@@ -110,7 +107,7 @@ class QtBackendTest : public ::testing::Test {
     backend_.MoveMainWindow(100, 80, 320, 440);
     backend_.ShowMainWindow();
     backend_.ProcessUserInput();
-    Fake.messages.clear();
+    Delivered.clear();
   }
   void TearDown() override {
     backend_.DestroyMainWindow();
@@ -119,7 +116,7 @@ class QtBackendTest : public ::testing::Test {
   }
   std::vector<uint32_t> MessagesOf(uint32_t message) {
     std::vector<uint32_t> w;
-    for (const auto& m : Fake.messages)
+    for (const auto& m : Delivered)
       if (m.message == message) w.push_back(static_cast<uint32_t>(m.wParam));
     return w;
   }
@@ -193,12 +190,12 @@ TEST_F(QtBackendTest, UserActionsArriveOnlyThroughThePumpAsTheirMessages) {
   bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
   bar->triggerAction(QAbstractSlider::SliderPageStepSub);
   // Nothing reaches the program inside Qt's dispatch: only the pump delivers.
-  EXPECT_TRUE(Fake.messages.empty());
+  EXPECT_TRUE(Delivered.empty());
   backend_.ProcessUserInput();
   // Commands; keys with their modifiers; clicks with their client coordinates; scroll actions.
   using K = std::tuple<uint32_t, uintptr_t, uint32_t, int, int>;
   std::vector<K> got;
-  for (const auto& m : Fake.messages)
+  for (const auto& m : Delivered)
     if (m.message == WM_COMMAND || m.message == WM_KEYDOWN || m.message == WM_HSCROLL)
       got.emplace_back(m.message, m.wParam, m.modifiers, 0, 0);
     else if (m.message == WM_LBUTTONDOWN || m.message == WM_LBUTTONUP || m.message == WM_RBUTTONDOWN)
@@ -268,14 +265,14 @@ TEST_F(QtBackendTest, MessageBoxShowsTextAndIconWhilePostedMessagesFlow) {
   Script([&] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     // Answer only once the posted message has been delivered under the open box.
-    if (!box || Fake.messages.empty()) return false;
+    if (!box || Delivered.empty()) return false;
     EXPECT_EQ(std::tuple(box->text(), box->windowTitle(), box->icon()),
               std::tuple("Cannot open the file", "Taldrinex", QMessageBox::Warning));
     box->button(QMessageBox::Ok)->click();
     return true;
   });
   EXPECT_EQ(backend_.ShowMessageBox("Cannot open the file", "Taldrinex", MessageIcon::Exclamation), IDOK);
-  EXPECT_EQ(std::pair(Fake.messages.size(), MessagesOf(MM_WOM_DONE)),
+  EXPECT_EQ(std::pair(Delivered.size(), MessagesOf(MM_WOM_DONE)),
             std::pair(1ul, std::vector<uint32_t>{0}));
 }
 

@@ -335,21 +335,19 @@ TEST_F(MouseTest, AClickChoosesTheSampleJumpsAndMovesTheLeadingCursor) {
     OnLeftButtonDown(c.x, c.y);
     SCOPED_TRACE(std::to_string(c.mode) + ": " + std::to_string(c.x) + "," + std::to_string(c.y));
     const bool b = c.sample == 1;
-    EXPECT_EQ(LiveView.ViewedSample, c.sample);
-    EXPECT_EQ(SignalPanels.ViewedSample, c.sample);
-    EXPECT_EQ(PanelCursors.CursorTarget, c.target);
-    EXPECT_EQ(LiveView.ViewPosition, c.viewPosition);
-    EXPECT_EQ(MainUi.scrollBar.position, c.viewPosition);
+    EXPECT_EQ(std::tuple(LiveView.ViewedSample, SignalPanels.ViewedSample, PanelCursors.CursorTarget,
+                         LiveView.ViewPosition, MainUi.scrollBar.position),
+              std::tuple(c.sample, c.sample, c.target, c.viewPosition, c.viewPosition));
     EXPECT_FLOAT_EQ(MouseInput.ViewPositionExact, c.viewPosition == (b ? 5000 : 1000) ? 0 : c.viewPosition);
     EXPECT_EQ(b ? PanelCursors.CursorYB : PanelCursors.CursorY, c.rowMoves ? c.y : -7);
     EXPECT_EQ(b ? PanelCursors.CursorY : PanelCursors.CursorYB, -7);
     EXPECT_EQ(b ? PanelCursors.SpectrumCursorB : PanelCursors.SpectrumCursorA, c.x - kW / 2);
     EXPECT_EQ(b ? PanelCursors.SpectrumCursorA : PanelCursors.SpectrumCursorB, 0);
-    EXPECT_EQ(b ? SignalPanels.IntervalStartB : SignalPanels.IntervalStartA, c.x);
-    EXPECT_EQ(b ? SignalPanels.IntervalEndB : SignalPanels.IntervalEndA, c.x);
-    EXPECT_EQ(b ? SignalPanels.IntervalStartA : SignalPanels.IntervalStartB, 0);
-    EXPECT_EQ(SignalPanels.DragActive, 1);
-    EXPECT_EQ(SignalPanels.DragX, c.x);
+    // The interval mark starts and ends at the click on the chosen sample only; the drag begins there.
+    const SignalPanelState& s = SignalPanels;
+    EXPECT_EQ(std::tuple(b ? s.IntervalStartB : s.IntervalStartA, b ? s.IntervalEndB : s.IntervalEndA,
+                         b ? s.IntervalStartA : s.IntervalStartB, s.DragActive, s.DragX),
+              std::tuple(c.x, c.x, 0, 1, c.x));
     EXPECT_TRUE(Finished());
     OnLeftButtonUp();
     EXPECT_EQ(SignalPanels.DragActive, 0);

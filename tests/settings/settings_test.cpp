@@ -15,26 +15,14 @@ class SettingsTest : public ::testing::Test {
 };
 
 TEST_F(SettingsTest, DerivedValuesRoundHalfUpAndPercentBandwidthUsesWholeTensOfF0) {
-  EXPECT_EQ(ComputeSpectrogramBins(5000, 22050), 464);
-  EXPECT_EQ(ComputeSpectrogramBins(8000, 22050), 743);
-  EXPECT_EQ(ComputeSpectrogramBins(5000, 11025), 929);
-  EXPECT_EQ(RoundHalfUp(2.5), 3);
-  EXPECT_EQ(RoundHalfUp(2.4999), 2);
+  EXPECT_EQ(std::tuple(ComputeSpectrogramBins(5000, 22050), ComputeSpectrogramBins(8000, 22050),
+                       ComputeSpectrogramBins(5000, 11025), RoundHalfUp(2.5), RoundHalfUp(2.4999)),
+            std::tuple(464, 743, 929, 3, 2));
   S.BandwidthMode = ID_BANDWIDTH_PERCENT_F0;
   S.BandwidthPercentF0 = 80;
   EXPECT_EQ(AnalysisBandwidthHz(219), 80 * 21 * 10 / 100);
   S.BandwidthMode = ID_BANDWIDTH_HZ;
   EXPECT_EQ(AnalysisBandwidthHz(219), 10);
-}
-
-TEST_F(SettingsTest, OverlayOnlyOverThePowerSpectrumAlone) {
-  SetDisplayModeButton(ID_DISPLAY_F4);
-  EXPECT_TRUE(SetSettingByName("ComparisonModeButton", ID_COMPARISON_OVERLAY));
-  EXPECT_EQ(Companions.ComparisonMode, 2);
-  SetDisplayModeButton(ID_DISPLAY_F1);
-  EXPECT_EQ(S.ComparisonModeButton, ID_COMPARISON_ABOVE_BELOW);
-  EXPECT_FALSE(SetSettingByName("ComparisonModeButton", ID_COMPARISON_OVERLAY));
-  EXPECT_EQ(Companions.ComparisonMode, 1);
 }
 
 // The named sets the scripts use keep the same cross-field rules as the dialogs (their own code).
@@ -57,6 +45,14 @@ TEST_F(SettingsTest, NamedSetsKeepTheCrossFieldRules) {
   EXPECT_EQ(S.F0Measurement, ID_F0_ON);
   ASSERT_TRUE(SetSettingByName("F0Measurement", ID_F0_OFF));
   EXPECT_EQ(S.BandwidthMode, ID_BANDWIDTH_HZ);
+  // The overlay comparison only over the power spectrum alone.
+  SetDisplayModeButton(ID_DISPLAY_F4);
+  EXPECT_TRUE(SetSettingByName("ComparisonModeButton", ID_COMPARISON_OVERLAY));
+  EXPECT_EQ(Companions.ComparisonMode, 2);
+  SetDisplayModeButton(ID_DISPLAY_F1);
+  EXPECT_EQ(S.ComparisonModeButton, ID_COMPARISON_ABOVE_BELOW);
+  EXPECT_FALSE(SetSettingByName("ComparisonModeButton", ID_COMPARISON_OVERLAY));
+  EXPECT_EQ(Companions.ComparisonMode, 1);
 }
 
 TEST_F(SettingsTest, NamedAccessRejectsUnknownNamesAndValuesOutOfRange) {
