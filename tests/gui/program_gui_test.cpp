@@ -230,9 +230,9 @@ TEST(DropOnTheWindow, ARecordingPlaysAndANonRecordingGetsTheReadersMessage) {
   std::string error;
   ASSERT_TRUE(SaveSampleFile(wav.string(), 1, 22050, 16, samples, &error)) << error;
   std::filesystem::copy_file(wav, eightBit, std::filesystem::copy_options::overwrite_existing);
-  std::fstream(eightBit, std::ios::in | std::ios::out | std::ios::binary)
-      .seekp(34)
-      .put(8);  // bits per sample
+  std::fstream patched(eightBit, std::ios::in | std::ios::out | std::ios::binary);
+  patched.seekp(34).put(8);  // bits per sample
+  patched.close();
   KeptSound sound;
   SetSoundSystem(&sound);
   bool played = false, idleAfterMessage = false;
@@ -263,11 +263,8 @@ TEST(DropOnTheWindow, ARecordingPlaysAndANonRecordingGetsTheReadersMessage) {
                  return idleAfterMessage;
                }});
   SetSoundSystem(nullptr);
-  EXPECT_TRUE(played);
-  EXPECT_EQ(message, "16 bit sampling is required");
-  EXPECT_TRUE(idleAfterMessage);
-  std::filesystem::remove(wav);
-  std::filesystem::remove(eightBit);
+  EXPECT_EQ(std::tuple(played, message, idleAfterMessage), std::tuple(true, "16 bit sampling is required", true));
+  for (const auto& f : {wav, eightBit}) std::filesystem::remove(f);
 }
 
 // The options dialog on the real desktop window: its read-only edits refuse typing, and the legend
